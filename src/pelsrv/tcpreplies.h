@@ -1,0 +1,53 @@
+// Cutting a machine's TCP/IP byte stream into reply records. On the network a reply is its code
+// byte followed by a payload whose length the code fixes; some lengths differ from the serial
+// line's (0x60 carries 11 payload bytes here, 0x0D, 0x41 and 0x4F none).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace pelsrv {
+
+enum class ReplyHanding {
+  kRecord,    // the whole record goes to the reply handler
+  kBareCode,  // the payload (if any) is read and dropped; the handler gets the code alone
+  kIgnore,    // the keep-alive byte 0x16
+};
+
+struct TcpReplyShape {
+  std::size_t payload;
+  ReplyHanding handing;
+};
+
+TcpReplyShape TcpReplyShapeOf(std::uint8_t code);
+
+// The longest record (0x23) is 24 bytes with its code.
+inline constexpr std::size_t kMaxTcpRecord = 24;
+
+// One reply as it is handed to the main thread, by value.
+struct TcpReply {
+  std::array<std::uint8_t, kMaxTcpRecord> bytes{};
+  std::size_t length = 0;  // 0: a bare code, in bytes[0]
+  std::uint8_t Code() const { return bytes[0]; }
+};
+
+// Where the bytes come from: the socket in the reader, memory in tests and the fuzz target.
+class ByteSource {
+ public:
+  enum class Status { kOk, kEnd };
+  virtual ~ByteSource() = default;
+  // Fills exactly `size` bytes or reports kEnd (closed, silent too long, failed, woken).
+  virtual Status Read(std::uint8_t* buffer, std::size_t size) = 0;
+};
+
+enum class ReadOutcome {
+  kReply,      // `reply` holds a record or a bare code for the handler
+  kKeepAlive,  // a 0x16 byte; nothing for the handler
+  kEnd,        // the source ended, possibly inside a payload: the line is gone
+};
+
+// Reads one reply. A payload that cannot be read completely is never handed on: it ends the line.
+ReadOutcome ReadTcpReply(ByteSource& source, TcpReply& reply);
+
+}  // namespace pelsrv
