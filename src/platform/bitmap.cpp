@@ -75,18 +75,18 @@ std::uint8_t* Bitmap::Pixels() {
 
 const std::uint8_t* Bitmap::Pixels() const { return const_cast<Bitmap*>(this)->Pixels(); }
 
-ColorRef Bitmap::GetPixel(int x, int y) const {
+COLORREF Bitmap::GetPixel(int x, int y) const {
   if (!Contains(x, y)) return kBlack;
   const std::uint8_t* p = At(x, y);
-  return Rgb(p[2], p[1], p[0]);
+  return RGB(p[2], p[1], p[0]);
 }
 
-void Bitmap::SetPixel(int x, int y, ColorRef color) {
+void Bitmap::SetPixel(int x, int y, COLORREF color) {
   if (!Contains(x, y)) return;
   std::uint8_t* p = At(x, y);
-  p[0] = BlueOf(color);
-  p[1] = GreenOf(color);
-  p[2] = RedOf(color);
+  p[0] = GetBValue(color);
+  p[1] = GetGValue(color);
+  p[2] = GetRValue(color);
 }
 
 }  // namespace platform

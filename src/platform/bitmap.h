@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/canvas.h"
-#include "platform/color.h"
+#include "platform/wintypes.h"
 
 namespace platform {
 
@@ -44,8 +44,8 @@ class Bitmap {
   const std::uint8_t* Pixels() const;
 
   // Screen coordinates; reads outside give black, writes outside are dropped.
-  ColorRef GetPixel(int x, int y) const;
-  void SetPixel(int x, int y, ColorRef color);
+  COLORREF GetPixel(int x, int y) const;
+  void SetPixel(int x, int y, COLORREF color);
   bool Contains(std::int64_t x, std::int64_t y) const {
     return x >= 0 && y >= 0 && x < width_ && y < height_;
   }

@@ -11,8 +11,8 @@
 namespace platform {
 namespace {
 
-void Apply(std::uint8_t* p, ColorRef color, RasterOp rop) {
-  const std::uint8_t c[3] = {BlueOf(color), GreenOf(color), RedOf(color)};
+void Apply(std::uint8_t* p, COLORREF color, RasterOp rop) {
+  const std::uint8_t c[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};
   for (int i = 0; i < 3; ++i)
     p[i] = rop == RasterOp::NotXorPen ? static_cast<std::uint8_t>(~(c[i] ^ p[i])) : c[i];
 }
@@ -65,7 +65,7 @@ class EllipseRows {
 Brush StockBrush(StockObject id) {
   switch (id) {
     case StockObject::GrayBrush:
-      return {Rgb(128, 128, 128), BrushStyle::Solid};
+      return {RGB(128, 128, 128), BrushStyle::Solid};
     case StockObject::BlackBrush:
       return {kBlack, BrushStyle::Solid};
     default:
@@ -90,7 +90,7 @@ void Canvas::LineTo(int x, int y) {
   pos_ = {x, y};
 }
 
-void Canvas::Polyline(std::span<const Point> points) {
+void Canvas::Polyline(std::span<const TPoint> points) {
   for (std::size_t i = 1; i < points.size(); ++i)
     Line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
 }
@@ -107,7 +107,7 @@ void Canvas::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_
   }
 }
 
-void Canvas::Span(std::int64_t y, std::int64_t x0, std::int64_t x1, ColorRef color, RasterOp rop) {
+void Canvas::Span(std::int64_t y, std::int64_t x0, std::int64_t x1, COLORREF color, RasterOp rop) {
   if (y < 0 || y >= target_->Height()) return;
   x0 = std::max<std::int64_t>(x0, 0);
   x1 = std::min<std::int64_t>(x1, target_->Width() - 1);
@@ -161,7 +161,7 @@ void Canvas::Ellipse(int left, int top, int right, int bottom) {
   Shape(top, bottom, EllipseRows(left, top, right, bottom));
 }
 
-void Canvas::FillRect(const Rect& rect) {
+void Canvas::FillRect(const TRect& rect) {
   if (brush_.style != BrushStyle::Solid) return;
   for (std::int64_t y = std::max(rect.top, 0); y < std::min(rect.bottom, target_->Height()); ++y)
     Span(y, rect.left, std::int64_t{rect.right} - 1, brush_.color, RasterOp::CopyPen);

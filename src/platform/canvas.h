@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/color.h"
-#include "platform/geometry.h"
+#include "platform/wintypes.h"
 
 namespace platform {
 
 class Bitmap;
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 enum class BrushStyle { Solid, Clear };
 
@@ -20,13 +22,13 @@ enum class RasterOp : int {
 };
 
 struct Pen {
-  ColorRef color = kBlack;
+  COLORREF color = kBlack;
   int width = 1;
   friend bool operator==(const Pen&, const Pen&) = default;
 };
 
 struct Brush {
-  ColorRef color = kWhite;
+  COLORREF color = kWhite;
   BrushStyle style = BrushStyle::Solid;
   friend bool operator==(const Brush&, const Brush&) = default;
 };
@@ -58,22 +60,22 @@ class Canvas {
   RasterOp SetRop2(RasterOp rop);
   RasterOp GetRop2() const { return rop_; }
 
-  Point PenPos() const { return pos_; }
+  TPoint PenPos() const { return pos_; }
   void MoveTo(int x, int y);
   // Line from the pen position to (x, y), without (x, y) itself; the pen moves there.
   void LineTo(int x, int y);
   // Connected lines through the points, leaving out the last point.
-  void Polyline(std::span<const Point> points);
+  void Polyline(std::span<const TPoint> points);
 
   void Rectangle(int left, int top, int right, int bottom);
   void Ellipse(int left, int top, int right, int bottom);
   // Fills with the brush, copying whatever the raster operation; a clear brush paints nothing.
-  void FillRect(const Rect& rect);
+  void FillRect(const TRect& rect);
   // Copies `source` with its top left corner at (x, y).
   void Draw(int x, int y, const Bitmap& source);
 
  private:
-  void Span(std::int64_t y, std::int64_t x0, std::int64_t x1, ColorRef color, RasterOp rop);
+  void Span(std::int64_t y, std::int64_t x0, std::int64_t x1, COLORREF color, RasterOp rop);
   void Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
   template <typename SpanOf>
   void Shape(std::int64_t top, std::int64_t bottom, SpanOf span_of);
@@ -82,7 +84,7 @@ class Canvas {
   Pen pen_;
   Brush brush_;
   RasterOp rop_ = RasterOp::CopyPen;
-  Point pos_;
+  TPoint pos_;
 };
 
 }  // namespace platform

@@ -14,18 +14,16 @@ namespace {
 
 using platform::Bitmap;
 using platform::Canvas;
-using platform::ColorRef;
-using platform::Rgb;
 
-constexpr ColorRef kRed = Rgb(255, 0, 0);
-constexpr ColorRef kBlue = Rgb(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 // One character per pixel, rows top to bottom: '.' black, '#' white, 'R' red, 'B' blue.
 std::string Picture(const Bitmap& bmp) {
   std::string out;
   for (int y = 0; y < bmp.Height(); ++y) {
     for (int x = 0; x < bmp.Width(); ++x) {
-      const ColorRef c = bmp.GetPixel(x, y);
+      const COLORREF c = bmp.GetPixel(x, y);
       out += c == platform::kBlack   ? '.'
              : c == platform::kWhite ? '#'
              : c == kRed             ? 'R'
@@ -47,12 +45,12 @@ TEST(Bitmap, PixelMemoryIsBottomUpBgrWithRowsPaddedToFourBytes) {
   Bitmap bmp(5, 3);
   EXPECT_EQ(bmp.BytesPerRow(), 16);
   EXPECT_EQ(bmp.BitsPerPixel(), 24);
-  bmp.SetPixel(1, 0, Rgb(10, 20, 30));  // top line is the last row of memory
+  bmp.SetPixel(1, 0, RGB(10, 20, 30));  // top line is the last row of memory
   const std::uint8_t* p = bmp.Pixels() + 2 * 16 + 3;
   EXPECT_EQ(p[0], 30);
   EXPECT_EQ(p[1], 20);
   EXPECT_EQ(p[2], 10);
-  EXPECT_EQ(bmp.GetPixel(1, 0), Rgb(10, 20, 30));
+  EXPECT_EQ(bmp.GetPixel(1, 0), RGB(10, 20, 30));
 
   Bitmap wide(3, 2, 32);
   EXPECT_EQ(wide.BytesPerRow(), 12);
@@ -179,10 +177,10 @@ TEST(Canvas, LineToLeavesOutItsLastPointAndPolylineItsLastVertex) {
   cv.GetPen().color = kRed;
   cv.MoveTo(0, 0);
   cv.LineTo(4, 0);
-  EXPECT_EQ(cv.PenPos(), (platform::Point{4, 0}));
+  EXPECT_EQ(cv.PenPos(), (TPoint{4, 0}));
   cv.MoveTo(2, 2);
   cv.LineTo(2, 2);  // zero length: nothing
-  const platform::Point path[] = {{0, 3}, {3, 3}, {3, 1}};
+  const TPoint path[] = {{0, 3}, {3, 3}, {3, 1}};
   cv.Polyline(path);
   EXPECT_EQ(Picture(bmp), Rows({"RRRR.", ".....", "...R.", "RRRR."}));
 }
@@ -190,20 +188,20 @@ TEST(Canvas, LineToLeavesOutItsLastPointAndPolylineItsLastVertex) {
 TEST(Canvas, NotXorCrossDrawnTwiceRestoresThePixels) {
   Bitmap bmp(20, 20);
   Canvas& cv = bmp.GetCanvas();
-  cv.GetBrush().color = Rgb(12, 200, 99);
+  cv.GetBrush().color = RGB(12, 200, 99);
   cv.FillRect({0, 0, 10, 20});
   const std::string before = Picture(bmp);
   const auto cross = [&] {
     const platform::RasterOp old = cv.SetRop2(platform::RasterOp::NotXorPen);
-    const platform::Point v[] = {{10, 2}, {10, 18}};
-    const platform::Point h[] = {{2, 10}, {18, 10}};
+    const TPoint v[] = {{10, 2}, {10, 18}};
+    const TPoint h[] = {{2, 10}, {18, 10}};
     cv.Polyline(v);
     cv.Polyline(h);
     EXPECT_EQ(cv.SetRop2(old), platform::RasterOp::NotXorPen);
   };
   cross();
   EXPECT_EQ(bmp.GetPixel(10, 3), platform::kWhite);  // black inverted
-  EXPECT_EQ(bmp.GetPixel(3, 10), Rgb(255 - 12, 55, 255 - 99));
+  EXPECT_EQ(bmp.GetPixel(3, 10), RGB(255 - 12, 55, 255 - 99));
   EXPECT_EQ(bmp.GetPixel(10, 10), platform::kBlack);  // crossed twice
   cross();
   EXPECT_EQ(Picture(bmp), before);
@@ -225,7 +223,7 @@ TEST(Canvas, DrawCopiesAnotherBitmapClipped) {
 TEST(Canvas, StockObjects) {
   using platform::StockObject;
   EXPECT_EQ(platform::StockBrush(StockObject::WhiteBrush).color, platform::kWhite);
-  EXPECT_EQ(platform::StockBrush(StockObject::GrayBrush).color, Rgb(128, 128, 128));
+  EXPECT_EQ(platform::StockBrush(StockObject::GrayBrush).color, RGB(128, 128, 128));
   EXPECT_EQ(platform::StockBrush(StockObject::BlackBrush).color, platform::kBlack);
   EXPECT_EQ(platform::StockPen(StockObject::BlackPen), (platform::Pen{platform::kBlack, 1}));
 }
