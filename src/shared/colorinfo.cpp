@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "platform/inifile.h"
+
 namespace {
 
 constexpr std::array<COLORREF, kBuiltinColorCount> kBuiltinColors = {
@@ -111,10 +113,35 @@ std::string FormatColorValue(const TSTITCH_COLOR& entry) {
 void TColorInfo::LoadColors(std::string section, int count) {
   Entries.clear();
   Section = std::move(section);
-  for (int i = 0; i < count; ++i) Entries.push_back({BuiltinColor(i), kDefaultFlag, {}, {}});
+  // A file that cannot be read counts as missing: the built-in colours stand in.
+  const std::optional<platform::IniFile> ini =
+      FileName.empty() ? std::nullopt : platform::ReadIniFile(FileName);
+  if (!ini || !ini->HasKeys(Section)) {
+    for (int i = 0; i < count; ++i) Entries.push_back({BuiltinColor(i), kDefaultFlag, {}, {}});
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    const std::optional<std::string> value = ini->Get(Section, std::to_string(i));
+    if (std::optional<TSTITCH_COLOR> entry = ParseColorValue(value ? *value : std::string()))
+      Entries.push_back(std::move(*entry));
+  }
 }
 
-bool TColorInfo::SaveColors() { return false; }
+bool TColorInfo::SaveColors() {
+  if (!Modified) return false;
+  if (FileName.empty()) return false;
+  // One read and one atomic write for the whole palette; other sections and keys of a longer
+  // earlier palette stay as they are.
+  std::optional<platform::IniFile> ini = platform::ReadIniFile(FileName);
+  if (!ini) return false;
+  for (int i = 0; i < GetCount(); ++i)
+    if (!ini->Set(Section, std::to_string(i),
+                  FormatColorValue(Entries[static_cast<std::size_t>(i)])))
+      return false;
+  if (!platform::WriteIniFile(FileName, *ini)) return false;
+  Modified = 0;
+  return true;
+}
 
 COLORREF TColorInfo::GetColor(int i) const {
   return Valid(i) ? Entries[static_cast<std::size_t>(i)].Color : 0;
@@ -182,4 +209,45 @@ bool TColorInfo::Move(int from, int to) {
   Entries.insert(Entries.begin() + (from < to ? to - 1 : to), std::move(entry));
   Modified = 1;
   return true;
+}
+
+std::string SerialColorSection(int devNo) { return "MacColor" + std::to_string(devNo + 1); }
+
+namespace {
+
+bool IsPlainHostChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '-' || c == '_';
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    const char c = s[i] >= 'A' && s[i] <= 'Z' ? static_cast<char>(s[i] - 'A' + 'a') : s[i];
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string NetworkColorSection(std::string_view hostName) {
+  if (hostName.empty()) return "1";
+  bool plain = !StartsWithNoCase(hostName, "maccolor") &&
+               !(hostName.size() == 8 && StartsWithNoCase(hostName, "syscolor"));
+  for (char c : hostName) plain = plain && IsPlainHostChar(c);
+  if (plain) return std::string(hostName);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "%";
+  for (char c : hostName) {
+    if (IsPlainHostChar(c)) {
+      out += c;
+    } else {
+      const auto b = static_cast<unsigned char>(c);
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 0x0F];
+    }
+  }
+  return out;
 }

@@ -85,3 +85,17 @@ std::optional<TSTITCH_COLOR> ParseColorValue(std::string_view value);
 // Formats one entry as r,g,b,flag,"label". A quote in the label is doubled and a line break
 // becomes a space, so any label reads back from one line; plain labels are written unchanged.
 std::string FormatColorValue(const TSTITCH_COLOR& entry);
+
+// Section of "SysColor.dat" that holds the palette of the machine on serial device number
+// devNo (0-based): "MacColor" followed by devNo + 1.
+std::string SerialColorSection(int devNo);
+
+// Section of "SysColor.dat" that holds the palette of a machine reached over TCP/IP, made from
+// its name as it arrives from outside (discovery, the server's Connect). The name is used
+// unchanged when it is a plain host name: letters, digits, ".", "-" and "_" only, and not
+// "SysColor" or anything beginning with "MacColor" (in any case). Any other name becomes "%"
+// followed by the name with every other byte written as "%" and two upper-case hex digits, so
+// it can neither break the file nor meet the system or serial sections or another machine's
+// section. An empty name gives "1". Names that differ only in letter case share a section, as
+// host names do.
+std::string NetworkColorSection(std::string_view hostName);

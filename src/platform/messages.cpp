@@ -1,0 +1,61 @@
+#include "platform/messages.h"
+
+#include <iostream>
+#include <mutex>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+struct Hooks {
+  std::mutex mutex;
+  MessageBoxHandler box;
+  MessageTextSource texts;
+};
+
+Hooks& TheHooks() {
+  static Hooks hooks;
+  return hooks;
+}
+
+void WriteToStderr(MessageBoxKind kind, const std::string&, const std::string& text) {
+  std::cerr << (kind == MessageBoxKind::Error ? "Error: " : "Warning: ") << text << std::endl;
+}
+
+}  // namespace
+
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+  std::lock_guard lock(TheHooks().mutex);
+  TheHooks().box = std::move(handler);
+}
+
+void ShowMessage(MessageBoxKind kind, std::string_view text) {
+  MessageBoxHandler handler;
+  {
+    std::lock_guard lock(TheHooks().mutex);
+    handler = TheHooks().box;
+  }
+  // Called outside the lock: a modal box runs an event loop that may report again.
+  const std::string caption = kind == MessageBoxKind::Warning ? "Warning" : "";
+  if (handler)
+    handler(kind, caption, std::string(text));
+  else
+    WriteToStderr(kind, caption, std::string(text));
+}
+
+void SetMessageTextSource(MessageTextSource source) {
+  std::lock_guard lock(TheHooks().mutex);
+  TheHooks().texts = std::move(source);
+}
+
+std::string MessageText(std::int32_t id) {
+  MessageTextSource source;
+  {
+    std::lock_guard lock(TheHooks().mutex);
+    source = TheHooks().texts;
+  }
+  return source ? source(id) : std::string();
+}
+
+}  // namespace platform
