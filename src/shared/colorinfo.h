@@ -99,3 +99,40 @@ std::string SerialColorSection(int devNo);
 // section. An empty name gives "1". Names that differ only in letter case share a section, as
 // host names do.
 std::string NetworkColorSection(std::string_view hostName);
+
+// Swatches: a thread colour shown as a tinted grey icon.
+
+// The grey icon the desktop program draws swatches from (32 x 32, 32 bits per pixel).
+inline constexpr int kSwatchIconId = 135;
+// Background value that asks for the button-face colour.
+inline constexpr std::int32_t kButtonFaceBackground = -1;
+inline constexpr COLORREF kButtonFaceColor = RGB(240, 240, 240);
+
+// A 32-bit-per-pixel image owned by its holder: rows top-down, each pixel blue, green, red,
+// alpha.
+struct TSwatchBitmap {
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::uint8_t> Pixels;  // Width * Height * 4 bytes
+};
+
+// The pixels of a built-in icon: rows bottom-up, each pixel blue, green, red, alpha.
+struct TIconBits {
+  const std::uint8_t* Bits = nullptr;
+  int Width = 0;
+  int Height = 0;
+};
+
+// The first image of icon `iconId` when it has 32 bits per pixel; none otherwise.
+std::optional<TIconBits> FindIconBits(int iconId);
+
+// The icon tinted with `color`: grey 128 shows the colour itself, darker greys darken it,
+// lighter ones lighten it toward white; transparent pixels take the background (the colour as
+// given when marked, else `background`, kButtonFaceBackground for the button face) and
+// partly transparent ones are blended with it. Marked swatches use the inverted colour.
+// A missing icon gives an empty 32 x 32 bitmap.
+TSwatchBitmap MakeColorSwatch(int iconId, COLORREF color, std::int32_t background, bool marked);
+
+// The same from given icon pixels.
+TSwatchBitmap MakeSwatchFromIcon(const TIconBits& icon, COLORREF color, std::int32_t background,
+                                 bool marked);
