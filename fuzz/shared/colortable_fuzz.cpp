@@ -29,5 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!again || again->Color != entry->Color || again->Flag != entry->Flag) std::abort();
     }
   }
+  platform::IniFile pruned = ini;
+  for (const std::string& key : ini.Keys("SysColor")) {
+    if (!pruned.Remove("SysColor", key) || pruned.Get("SysColor", key)) std::abort();
+  }
+  if (pruned.HasKeys("SysColor")) std::abort();
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "platform/inifile.h"
 
 #include <cerrno>
+#include <unordered_set>
 
 #include "platform/fileutil.h"
 #include "platform/lasterror.h"
@@ -108,21 +109,53 @@ std::optional<std::size_t> IniFile::FindSection(std::string_view section) const 
   return std::nullopt;
 }
 
+std::size_t IniFile::SectionEnd(std::size_t start) const {
+  std::size_t end = start + 1;
+  while (end < lines_.size() && lines_[end].kind != Kind::Section) ++end;
+  return end;
+}
+
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
   const std::optional<std::size_t> start = FindSection(Trim(section));
   if (!start) return std::nullopt;
   key = Trim(key);
-  for (std::size_t i = *start + 1; i < lines_.size() && lines_[i].kind != Kind::Section; ++i)
+  const std::size_t end = SectionEnd(*start);
+  for (std::size_t i = *start + 1; i < end; ++i)
     if (lines_[i].kind == Kind::Key && SameName(lines_[i].name, key)) return lines_[i].value;
   return std::nullopt;
 }
 
-bool IniFile::HasKeys(std::string_view section) const {
+bool IniFile::HasKeys(std::string_view section) const { return !Keys(section).empty(); }
+
+std::vector<std::string> IniFile::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const std::optional<std::size_t> start = FindSection(Trim(section));
+  if (!start) return keys;
+  std::unordered_set<std::string> seen;
+  const std::size_t end = SectionEnd(*start);
+  for (std::size_t i = *start + 1; i < end; ++i) {
+    if (lines_[i].kind != Kind::Key) continue;
+    std::string folded = lines_[i].name;
+    for (char& c : folded) c = Lower(c);
+    if (seen.insert(std::move(folded)).second) keys.push_back(lines_[i].name);
+  }
+  return keys;
+}
+
+bool IniFile::Remove(std::string_view section, std::string_view key) {
   const std::optional<std::size_t> start = FindSection(Trim(section));
   if (!start) return false;
-  for (std::size_t i = *start + 1; i < lines_.size() && lines_[i].kind != Kind::Section; ++i)
-    if (lines_[i].kind == Kind::Key) return true;
-  return false;
+  key = Trim(key);
+  bool removed = false;
+  for (std::size_t i = SectionEnd(*start); i-- > *start + 1;) {
+    if (lines_[i].kind == Kind::Key && SameName(lines_[i].name, key)) {
+      // A last line without a line break hands that state to the line before it.
+      if (lines_[i].eol.empty() && i + 1 == lines_.size()) lines_[i - 1].eol.clear();
+      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
+      removed = true;
+    }
+  }
+  return removed;
 }
 
 std::string IniFile::NewLineBreak() const {

@@ -26,11 +26,15 @@ class IniFile {
   std::optional<std::string> Get(std::string_view section, std::string_view key) const;
   // True when the section exists and holds at least one key.
   bool HasKeys(std::string_view section) const;
+  // The key names of the section as the file spells them, first occurrences only, in order.
+  std::vector<std::string> Keys(std::string_view section) const;
   // Updates the key in place, or adds it at the end of its section, or adds the section at the
   // end of the text. False, with nothing changed, when the names or the value cannot be stored
   // on one line so that they read back the same (see IsValidSectionName and IsValidKeyName;
   // a value must not hold a line break). Blanks around a value are dropped when it is read.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
+  // Removes every line of the key in the section; true when there was one.
+  bool Remove(std::string_view section, std::string_view key);
 
  private:
   enum class Kind { Other, Section, Key };
@@ -44,6 +48,8 @@ class IniFile {
   static Line Classify(std::string text, std::string eol, bool first);
   // Index of the first header of the section, or none.
   std::optional<std::size_t> FindSection(std::string_view section) const;
+  // One past the last line of the section that starts at `start`.
+  std::size_t SectionEnd(std::size_t start) const;
   std::string NewLineBreak() const;
 
   std::vector<Line> lines_;

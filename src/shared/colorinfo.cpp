@@ -43,6 +43,17 @@ std::uint8_t ChannelValue(const std::string& field) {
   return static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) & 0xFF);
 }
 
+// The entry index a key names ("0", "1", ... without leading zeros), or -1.
+int EntryIndexOfKey(std::string_view key) {
+  if (key.empty() || key.size() > 9 || (key.size() > 1 && key.front() == '0')) return -1;
+  int index = 0;
+  for (char c : key) {
+    if (c < '0' || c > '9') return -1;
+    index = index * 10 + (c - '0');
+  }
+  return index;
+}
+
 }  // namespace
 
 COLORREF BuiltinColor(int i) {
@@ -130,14 +141,16 @@ void TColorInfo::LoadColors(std::string section, int count) {
 bool TColorInfo::SaveColors() {
   if (!Modified) return false;
   if (FileName.empty()) return false;
-  // One read and one atomic write for the whole palette; other sections and keys of a longer
-  // earlier palette stay as they are.
+  // One read and one atomic write for the whole palette; other sections stay as they are.
   std::optional<platform::IniFile> ini = platform::ReadIniFile(FileName);
   if (!ini) return false;
   for (int i = 0; i < GetCount(); ++i)
     if (!ini->Set(Section, std::to_string(i),
                   FormatColorValue(Entries[static_cast<std::size_t>(i)])))
       return false;
+  // Entry keys beyond the palette would bring deleted colours back at the next load.
+  for (const std::string& key : ini->Keys(Section))
+    if (EntryIndexOfKey(key) >= GetCount()) ini->Remove(Section, key);
   if (!platform::WriteIniFile(FileName, *ini)) return false;
   Modified = 0;
   return true;

@@ -41,8 +41,9 @@ class TColorInfo {
   // Replaces the entries with `count` entries of `section`; a missing file or section gives
   // the built-in colours. Leaves the modified flag as it was.
   void LoadColors(std::string section, int count);
-  // Writes every entry into the remembered section when the palette is modified. True only
-  // when the file was written; on failure the modified flag stays set so nothing is lost.
+  // Writes every entry into the remembered section when the palette is modified and drops
+  // entry keys beyond the last entry. True only when the file was written; on failure the
+  // modified flag stays set so nothing is lost.
   bool SaveColors();
 
   bool IsModified() const { return Modified != 0; }

@@ -149,3 +149,19 @@ TEST_F(IniFileOnDisk, OversizedOrUnreadableFilesAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(IniFile, KeysAndRemove) {
+  IniFile ini = IniFile::Parse("[S]\nA=1\nb=2\na=3\n[T]\nC=4\n[s]\nD=5");
+  EXPECT_EQ(ini.Keys("s"), (std::vector<std::string>{"A", "b"}));
+  EXPECT_TRUE(ini.Keys("none").empty());
+  EXPECT_TRUE(ini.Remove("s", "a"));  // every line of the key in the first section
+  EXPECT_FALSE(ini.Remove("s", "a"));
+  EXPECT_EQ(ini.Text(), "[S]\nb=2\n[T]\nC=4\n[s]\nD=5");
+  IniFile tail = IniFile::Parse("[S]\nA=1\nB=2");
+  EXPECT_TRUE(tail.Remove("S", "B"));
+  EXPECT_EQ(tail.Text(), "[S]\nA=1");
+}
+
+}  // namespace

@@ -259,10 +259,11 @@ TEST_F(ColorFile, SaveWritesEveryEntryAndKeepsTheRest) {
   EXPECT_FALSE(p.IsModified());
   EXPECT_EQ(platform::ReadFileText(Path(), 1000),
             "; shop colours\n[SysColor]\n0=1,1,1,1,\"He said \"\"red\"\" then left\"\n"
-            "1=2,2,2,1,\"\"\n2=3,3,3\n[MacColor1]\n0=9,9,9\n");
+            "1=2,2,2,1,\"\"\n[MacColor1]\n0=9,9,9\n");
   EXPECT_FALSE(p.SaveColors());  // nothing changed since
 
-  TColorInfo again = Load("SysColor", 2);
+  TColorInfo again = Load("SysColor", 3);  // the deleted entry stays deleted
+  ASSERT_EQ(again.GetCount(), 2);
   EXPECT_EQ(again.GetLabel(0), "He said \"red\" then left");
 }
 
