@@ -78,18 +78,16 @@ IniFile IniFile::Parse(std::string_view text) {
   while (!text.empty()) {
     const std::size_t nl = text.find('\n');
     std::string_view body = text.substr(0, nl);
-    std::string eol;
+    std::string_view eol;
     if (nl != std::string_view::npos) {
-      eol = "\n";
-      if (!body.empty() && body.back() == '\r') {
-        body.remove_suffix(1);
-        eol = "\r\n";
-      }
+      const bool crlf = !body.empty() && body.back() == '\r';
+      if (crlf) body.remove_suffix(1);
+      eol = crlf ? "\r\n" : "\n";
       text.remove_prefix(nl + 1);
     } else {
       text = {};
     }
-    ini.lines_.push_back(Classify(std::string(body), std::move(eol), ini.lines_.empty()));
+    ini.lines_.push_back(Classify(std::string(body), std::string(eol), ini.lines_.empty()));
   }
   return ini;
 }
@@ -173,7 +171,9 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   const std::optional<std::size_t> start = FindSection(section);
   if (!start) {
     if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = eol;
-    lines_.push_back(Classify("[" + std::string(section) + "]", eol, lines_.empty()));
+    std::string header(1, '[');
+    header.append(section).push_back(']');
+    lines_.push_back(Classify(std::move(header), eol, lines_.empty()));
     lines_.push_back(Classify(keyLine, eol, false));
     return true;
   }
