@@ -34,7 +34,7 @@ TEST_F(FileUtil, CreateFolderMakesOneLevel) {
   EXPECT_FALSE(platform::DirectoryExists(dir_ / "missing"));
 }
 
-TEST_F(FileUtil, ReadRespectsItsLimit) {
+TEST_F(FileUtil, ReadStopsAtItsLimit) {
   const auto path = dir_ / "f";
   ASSERT_TRUE(platform::WriteFileAtomically(path, std::string_view("hello")));
   EXPECT_EQ(platform::ReadFileText(path, 5), "hello");
