@@ -196,18 +196,26 @@ std::vector<std::uint8_t> TStitchFormatMarlow::EncodeRecords(const TStitchItem& 
 }
 
 std::vector<std::uint8_t> TStitchFormatMarlow::BuildDesignFile(const TStitchItem& design) {
-  std::vector<std::uint8_t> out;
-  out.reserve(3 * (design.Points.size() + 2) + 1);
-  out.insert(out.end(), {kStartByte, 0, 0});
+  std::vector<std::uint8_t> out(3 * (design.Points.size() + 2) + 1);
+  std::size_t at = 0;
+  const auto put = [&out, &at](std::uint8_t control, std::uint8_t dy, std::uint8_t dx) {
+    out[at] = control;
+    out[at + 1] = dy;
+    out[at + 2] = dx;
+    at += 3;
+  };
+  put(kStartByte, 0, 0);
   RecordEncoder encoder(design.Points, 0);
   for (std::size_t i = 0; i < design.Points.size(); ++i) {
     std::uint8_t dx = 0;
     std::uint8_t dy = 0;
     const std::uint8_t control = encoder.Encode(i, dx, dy);
     if (control == 0 || control == kStartByte || control == kEndByte) continue;
-    out.insert(out.end(), {control, dy, dx});
+    put(control, dy, dx);
   }
-  out.insert(out.end(), {kEndByte, 0, 0, kEofByte});
+  put(kEndByte, 0, 0);
+  out[at++] = kEofByte;
+  out.resize(at);
   return out;
 }
 
