@@ -18,10 +18,42 @@ EmLine::Bgr EachChannel(const EmLine::Bgr& c, F f) {
   return {f(c.Blue), f(c.Green), f(c.Red)};
 }
 
+// 3 mm at 72 dots per inch: the length below which a line counts as short.
+constexpr std::int64_t kRef = static_cast<std::int64_t>(1.0 / 25.4 * 72.0 * 3.0);
+
+// floor(n / d) for one weight sum d and several n below 2^53, with one floating division
+// instead of one integer division per channel.
+class Quotient {
+ public:
+  explicit Quotient(std::uint64_t d) : d_(d), inverse_(1.0 / static_cast<double>(d)) {}
+  std::uint64_t operator()(std::uint64_t n) const {
+    auto q = static_cast<std::uint64_t>(static_cast<double>(n) * inverse_);
+    if (q * d_ > n) --q;  // the estimate is off by at most one either way
+    if ((q + 1) * d_ <= n) ++q;
+    return q;
+  }
+
+ private:
+  std::uint64_t d_;
+  double inverse_;
+};
+
+// One pixel's channels become (old * b + c * a + (a + b) / 2) / (a + b).
+inline void Mix(std::uint8_t* p, const EmLine::Bgr& c, std::uint64_t a, std::uint64_t b,
+                const Quotient& by_sum) {
+  const std::uint64_t half = (a + b) / 2;
+  p[0] =
+      static_cast<std::uint8_t>(by_sum(p[0] * b + static_cast<std::uint64_t>(c.Blue) * a + half));
+  p[1] =
+      static_cast<std::uint8_t>(by_sum(p[1] * b + static_cast<std::uint64_t>(c.Green) * a + half));
+  p[2] = static_cast<std::uint8_t>(by_sum(p[2] * b + static_cast<std::uint64_t>(c.Red) * a + half));
+}
+
 }  // namespace
 
 EmLine::EmLine(platform::Bitmap& bitmap, int width, std::uint32_t seed)
-    : width_(std::max(1, width)),
+    // A brush wider than the bitmap paints what one as wide as the bitmap does.
+    : width_(std::clamp(width, 1, std::max({1, bitmap.Width(), bitmap.Height()}))),
       pixels_(bitmap.BitsPerPixel() >= 24 ? bitmap.Pixels() : nullptr),
       bytes_per_pixel_(bitmap.BitsPerPixel() / 8),
       row_stride_((static_cast<std::int64_t>(bitmap.BytesPerRow()) + 3) & ~std::int64_t{3}),
@@ -29,14 +61,23 @@ EmLine::EmLine(platform::Bitmap& bitmap, int width, std::uint32_t seed)
       clip_height_(bitmap.Height()),
       random_(seed) {}
 
-void EmLine::BuildShades(std::int64_t length) {
-  // 3 mm at 72 dots per inch: the length below which a line counts as short.
-  constexpr std::int64_t kRef = static_cast<std::int64_t>(1.0 / 25.4 * 72.0 * 3.0);
+void EmLine::ChooseShades(std::int64_t length) {
   const std::int64_t len = std::max(length, kRef);
-
   std::uint32_t k = random_.Random(28);
   while (k == last_random_) k = random_.Random(28);
   last_random_ = k;
+  // At most 22 * 8 / len: lines longer than that all get the least factor.
+  const auto numerator = static_cast<std::int32_t>((random_.Random(7) + 15) * kRef);
+  std::int64_t g = len > numerator ? 0 : numerator / static_cast<std::int32_t>(len);
+  if (g <= kMinFactor) g = kMinFactor;
+  shades_ = &TableFor(k, g);
+}
+
+const EmLine::Table& EmLine::TableFor(std::uint32_t k, std::int64_t g) {
+  const std::size_t slot = k * kFactors + static_cast<std::size_t>(g - kMinFactor);
+  Table& shades = tables_[slot];
+  if (table_stamp_[slot] == stamp_) return shades;
+  table_stamp_[slot] = stamp_;
 
   const std::int32_t light = Lightness(colour_);
   Bgr base;
@@ -47,46 +88,56 @@ void EmLine::BuildShades(std::int64_t length) {
     const std::int32_t d = (t * static_cast<std::int32_t>(k) + 50) / 100;
     base = EachChannel(colour_, [d](std::int32_t c) { return c + (255 - c) * d / 255; });
   }
-  shades_[3] = shades_[4] = base;
-  shades_[2] = EachChannel(base, [](std::int32_t c) { return c * 98 / 100; });
-  shades_[1] = EachChannel(base, [](std::int32_t c) { return c * 92 / 100; });
-  shades_[0] = EachChannel(base, [](std::int32_t c) { return c * 84 / 100; });
+  shades[3] = shades[4] = base;
+  shades[2] = EachChannel(base, [](std::int32_t c) { return c * 98 / 100; });
+  shades[1] = EachChannel(base, [](std::int32_t c) { return c * 92 / 100; });
+  shades[0] = EachChannel(base, [](std::int32_t c) { return c * 84 / 100; });
 
   const std::int32_t base_light = Lightness(base);
-  std::int64_t g = (static_cast<std::int64_t>(random_.Random(7)) + 15) * kRef / len;
-  if (g <= 5) g = 5;
   const auto s = static_cast<std::int32_t>(((5 * base_light >> 3) + 96) * g / 255);
   for (std::int32_t j = 0; j < 3; ++j)
-    shades_[5 + j] =
+    shades[5 + j] =
         EachChannel(base, [&](std::int32_t c) { return c + (255 - c) * (j + 1) * s / 100; });
+  return shades;
 }
 
-void EmLine::Blend(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a, std::uint64_t b) {
+inline void EmLine::Blend(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a,
+                          std::uint64_t b) {
   if (x < 0 || y < 0 || x >= clip_width_ || y >= clip_height_) return;
-  const std::uint64_t channel[3] = {static_cast<std::uint64_t>(c.Blue),
-                                    static_cast<std::uint64_t>(c.Green),
-                                    static_cast<std::uint64_t>(c.Red)};
+  std::uint8_t* p = pixels_ + (clip_height_ - 1 - y) * row_stride_ + x * bytes_per_pixel_;
+  if (b == 0) {  // the colour itself
+    p[0] = static_cast<std::uint8_t>(c.Blue);
+    p[1] = static_cast<std::uint8_t>(c.Green);
+    p[2] = static_cast<std::uint8_t>(c.Red);
+  } else {
+    Mix(p, c, a, b, Quotient(a + b));
+  }
+  if (width_ > 1) BlendRest(x, y, c, a, b);
+}
+
+void EmLine::BlendRest(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a,
+                       std::uint64_t b) {
+  // The rest of a wide brush only tints what is there.
+  const std::uint64_t rest_a = 2 * a;
+  const std::uint64_t rest_b = 10 * b + 8 * a;
+  const Quotient by_sum(rest_a + rest_b);
   const std::int64_t x_end = std::min(x + width_, clip_width_);
   const std::int64_t y_end = std::min(y + width_, clip_height_);
-  bool first = true;
-  for (std::int64_t py = y; py < y_end; ++py) {
-    std::uint8_t* p = pixels_ + (clip_height_ - 1 - py) * row_stride_ + x * bytes_per_pixel_;
-    for (std::int64_t px = x; px < x_end; ++px, p += bytes_per_pixel_) {
-      for (int i = 0; i < 3; ++i)
-        p[i] = static_cast<std::uint8_t>((p[i] * b + channel[i] * a + (a + b) / 2) / (a + b));
-      if (first) {  // the rest of a wide brush only tints what is there
-        first = false;
-        b = 10 * b + 8 * a;
-        a = 2 * a;
-      }
-    }
+  std::uint8_t* row = pixels_ + (clip_height_ - 1 - y) * row_stride_;
+  for (std::int64_t py = y; py < y_end; ++py, row -= row_stride_) {
+    for (std::int64_t px = py == y ? x + 1 : x; px < x_end; ++px)
+      Mix(row + px * bytes_per_pixel_, c, rest_a, rest_b, by_sum);
   }
 }
 
 void EmLine::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, Bgr colour) {
   if (pixels_ == nullptr) return;
-  colour_ = colour;
-  BuildShades(std::max(std::llabs(x1 - x0), std::llabs(y1 - y0)));
+  if (colour.Blue != colour_.Blue || colour.Green != colour_.Green || colour.Red != colour_.Red) {
+    colour_ = colour;
+    ++stamp_;  // every kept table belonged to the old colour
+  }
+  ChooseShades(std::max(std::llabs(x1 - x0), std::llabs(y1 - y0)));
+  const Table& shades = *shades_;
 
   platform::LineWalk walk(x0, y0, x1, y1);
   // A point blends itself and its neighbours one pixel around; no other points matter.
@@ -95,11 +146,26 @@ void EmLine::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_
   const std::int64_t minor = walk.Minor();
   const int ox = walk.OtherDx();
   const int oy = walk.OtherDy();
+  // Shade position step * 18 / (major + 1), kept up to date without a division per point.
+  const std::int64_t span = major + 1;
+  const std::int64_t per_step = span > 18 ? 0 : 18 / static_cast<std::int32_t>(span);
+  const std::int64_t per_step_rest = span > 18 ? 18 : 18 % static_cast<std::int32_t>(span);
+  std::int64_t position = 0;
+  std::int64_t rest = 0;
+  if (walk.Step() != 0) {  // a clipped line starts part way
+    position = walk.Step() * 18 / span;
+    rest = walk.Step() * 18 % span;
+  }
   for (; !walk.Done(); walk.Next()) {
+    const std::int64_t s = position > 7 ? 17 - position : position;
+    const Bgr& c = shades[static_cast<std::size_t>(std::min<std::int64_t>(s, 7))];
     const std::int64_t step = walk.Step();
-    std::int64_t s = step * 18 / (major + 1);
-    if (s > 7) s = 17 - s;
-    const Bgr& c = shades_[static_cast<std::size_t>(std::min<std::int64_t>(s, 7))];
+    position += per_step;
+    rest += per_step_rest;
+    if (rest >= span) {
+      ++position;
+      rest -= span;
+    }
     const std::int64_t x = walk.X();
     const std::int64_t y = walk.Y();
     if (minor == major) {

@@ -26,11 +26,20 @@ class EmLine {
   void Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, Bgr colour);
 
   // The shade table of the last line: 0 darkest at the ends, 7 brightest in the middle.
-  const std::array<Bgr, 8>& Shades() const { return shades_; }
+  const std::array<Bgr, 8>& Shades() const { return *shades_; }
 
  private:
-  void BuildShades(std::int64_t length);
+  using Table = std::array<Bgr, 8>;
+  // A line's table depends only on the colour, the randomised brightness k (0 to 28) and the
+  // length factor g (5 to 22), so tables are kept per (k, g) until the colour changes.
+  static constexpr int kBrightnesses = 29;
+  static constexpr int kMinFactor = 5;
+  static constexpr int kFactors = 18;
+
+  void ChooseShades(std::int64_t length);
+  const Table& TableFor(std::uint32_t k, std::int64_t g);
   void Blend(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a, std::uint64_t b);
+  void BlendRest(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a, std::uint64_t b);
 
   int width_;
   std::uint8_t* pixels_;
@@ -38,8 +47,11 @@ class EmLine {
   std::int64_t row_stride_;
   std::int64_t clip_width_;
   std::int64_t clip_height_;
-  Bgr colour_;
-  std::array<Bgr, 8> shades_{};
+  Bgr colour_{-1, -1, -1};
+  std::array<Table, kBrightnesses * kFactors> tables_{};
+  std::array<std::uint32_t, kBrightnesses * kFactors> table_stamp_{};  // valid when == stamp_
+  std::uint32_t stamp_ = 0;
+  const Table* shades_ = &tables_[0];
   std::uint32_t last_random_ = 0;
   TShadeRandom random_;
 };

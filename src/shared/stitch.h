@@ -9,6 +9,12 @@
 #include "platform/wintypes.h"
 
 class TColorInfo;
+struct TDrawParam;
+struct TTraceInfo;
+namespace platform {
+class Bitmap;
+class Canvas;
+}  // namespace platform
 
 // Function codes of stitch records. Moving records (stitch, jump, mode jump, native jump)
 // end a needle or frame movement; the others mark an event at the current position.
@@ -135,4 +141,30 @@ class TStitchItem {
   std::uint8_t CrossEnabled = 0;
 
   // Drawing, colour matching and trace painting add their operations below.
+
+  // ---- Drawing (stitchdraw.cpp), colour matching (colormatch.cpp), trace painting
+  // (tracepaint.cpp). All drawing clips at the bitmap's edges.
+
+  // Fits the whole design into the bitmap, centred, and returns the zoom. With `clear` the
+  // bitmap is first filled with its canvas brush and everything is drawn; otherwise only the
+  // records from `first` on. `trace` is the trace position, -1 for none. Outlines the bitmap.
+  int Draw(platform::Bitmap& bitmap, bool clear, int first, int trace, const TColorInfo* palette);
+  // Fits the whole design into the rectangle (x, y, width, height) of the bitmap, centred,
+  // without clearing or outline; returns the zoom.
+  int Draw(platform::Bitmap& bitmap, int x, int y, int width, int height,
+           const TColorInfo* palette);
+  // Renders the records: shaded thread lines, rings on mode jumps, unsewn records in grey
+  // and the trace cross. May exchange p->First with `trace` (a backward step).
+  void DrawStitch(TDrawParam* p, int trace, const TColorInfo* palette);
+  // The trace cross: two 16-pixel strokes drawn with NOT XOR, so drawing twice restores.
+  static void XorCross(platform::Canvas& canvas, TPoint point);
+  void DrawXorCross(platform::Canvas& canvas, TPoint point);
+  void EraseXorCross(platform::Canvas& canvas);
+
+  // Sets every colour block's Index to the nearest selectable palette entry (L*a*b*).
+  void ColorMatch(const TColorInfo* palette);
+
+  // Draws the design for a trace view as the trace record's mode says.
+  void TracePaint(const TTraceInfo& trace, platform::Bitmap& bitmap, COLORREF background,
+                  const TColorInfo* palette);
 };
