@@ -371,6 +371,23 @@ TEST_F(NativeFiles, DefaultColoursAndExactMatchStayInsideThePalette) {
   EXPECT_EQ(r.GetColor(1, &machine), 0x10u) << "a block without an entry shows entry 0";
 }
 
+TEST_F(NativeFiles, DefaultColoursWrapAfterSixtyEntries) {
+  TStitchItem d;
+  d.Points.push_back({sfStitch, 0, 0});
+  for (int i = 0; i < 61; ++i) d.Points.push_back({sfColorChange, 0, 0});
+  d.Points.push_back({sfStitch, 1, 0});
+  WriteFile("many.10o", TStitchFormatMarlow::BuildDesignFile(d));
+  TColorInfo palette;
+  palette.LoadColors("SysColor", 60);  // no file: the built-in colours
+  TStitchItem r;
+  ASSERT_TRUE(r.Load(Path("many.10o"), palette));
+  ASSERT_EQ(r.GetColorCount(), 62);
+  for (int i : {0, 1, 59, 60, 61}) {
+    EXPECT_EQ(r.Colors[static_cast<std::size_t>(i)].Index, i % 60);
+    EXPECT_EQ(r.Colors[static_cast<std::size_t>(i)].Color, BuiltinColor(i % 60));
+  }
+}
+
 TEST_F(NativeFiles, FailedControlFileStopsTheSaveAndKeepsTheOldDesign) {
   TStitchItem d;
   d.Points = {{sfStitch, 0, 0}, {sfStitch, 1, 0}};
