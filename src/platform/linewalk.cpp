@@ -27,38 +27,6 @@ CountRange CountsInside(std::int64_t c0, int unit, std::int64_t lo, std::int64_t
 
 }  // namespace
 
-LineWalk::LineWalk(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1)
-    : x0_(x0), y0_(y0), x1_(x1), y1_(y1) {
-  std::int64_t dx = x1 - x0;
-  std::int64_t dy = y1 - y0;
-  int sx = 1;
-  int sy = 1;
-  if (dx < 0) {
-    dx = -dx;
-    sx = -1;
-  }
-  if (dy < 0) {
-    dy = -dy;
-    sy = -1;
-  }
-  steep_ = dy > dx;
-  if (steep_) {
-    major_ = dy;
-    minor_ = dx;
-    main_dy_ = sy;
-    other_dx_ = sx;
-  } else {
-    major_ = dx;
-    minor_ = dy;
-    main_dx_ = sx;
-    other_dy_ = sy;
-  }
-  last_ = major_;
-  x_ = x0;
-  y_ = y0;
-  error_ = -major_;
-}
-
 void LineWalk::Seek(std::int64_t step) {
   // After `step` steps the other coordinate has moved m times, with the error kept in
   // [-2 * major, 0): m = floor((2 * step * minor + major) / (2 * major)).
@@ -70,7 +38,8 @@ void LineWalk::Seek(std::int64_t step) {
       static_cast<std::int64_t>(-Wide{major_} + Wide{2} * step * minor_ - Wide{2} * major_ * m);
 }
 
-bool LineWalk::Clip(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+bool LineWalk::ClipPart(std::int64_t left, std::int64_t top, std::int64_t right,
+                        std::int64_t bottom) {
   if (Done()) return false;
   // Every point of the walk lies in the box spanned by the two ends.
   const std::int64_t x_lo = std::min(x0_, x1_), x_hi = std::max(x0_, x1_);

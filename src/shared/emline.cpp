@@ -21,21 +21,23 @@ EmLine::Bgr EachChannel(const EmLine::Bgr& c, F f) {
 // 3 mm at 72 dots per inch: the length below which a line counts as short.
 constexpr std::int64_t kRef = static_cast<std::int64_t>(1.0 / 25.4 * 72.0 * 3.0);
 
-// floor(n / d) for one weight sum d and several n below 2^53, with one floating division
-// instead of one integer division per channel.
+// floor(n / d) for one weight sum d and several n, with one division per weight sum
+// instead of one per channel: for d below 2^24 (and so n below 2^32) the quotient is the
+// high half of n * (floor(2^64 / d) + 1), which is exact while n * d < 2^64.
 class Quotient {
  public:
-  explicit Quotient(std::uint64_t d) : d_(d), inverse_(1.0 / static_cast<double>(d)) {}
+  explicit Quotient(std::uint64_t d) : d_(d) {
+    if (d > 1 && d < (std::uint64_t{1} << 24)) scale_ = ~std::uint64_t{0} / d + 1;
+  }
   std::uint64_t operator()(std::uint64_t n) const {
-    auto q = static_cast<std::uint64_t>(static_cast<double>(n) * inverse_);
-    if (q * d_ > n) --q;  // the estimate is off by at most one either way
-    if ((q + 1) * d_ <= n) ++q;
-    return q;
+    if (scale_ != 0) return static_cast<std::uint64_t>((static_cast<Wide>(n) * scale_) >> 64);
+    return d_ == 1 ? n : n / d_;
   }
 
  private:
+  __extension__ using Wide = unsigned __int128;
   std::uint64_t d_;
-  double inverse_;
+  std::uint64_t scale_ = 0;
 };
 
 // One pixel's channels become (old * b + c * a + (a + b) / 2) / (a + b).
@@ -49,6 +51,13 @@ inline void Mix(std::uint8_t* p, const EmLine::Bgr& c, std::uint64_t a, std::uin
   p[2] = static_cast<std::uint8_t>(by_sum(p[2] * b + static_cast<std::uint64_t>(c.Red) * a + half));
 }
 
+// 18 / n and 18 % n for n from 1 to 18 (index 0 unused).
+constexpr auto kEighteenths = [] {
+  std::array<std::pair<std::int64_t, std::int64_t>, 19> t{};
+  for (std::int64_t n = 1; n <= 18; ++n) t[static_cast<std::size_t>(n)] = {18 / n, 18 % n};
+  return t;
+}();
+
 }  // namespace
 
 EmLine::EmLine(platform::Bitmap& bitmap, int width, std::uint32_t seed)
@@ -61,24 +70,16 @@ EmLine::EmLine(platform::Bitmap& bitmap, int width, std::uint32_t seed)
       clip_height_(bitmap.Height()),
       random_(seed) {}
 
-void EmLine::ChooseShades(std::int64_t length) {
-  const std::int64_t len = std::max(length, kRef);
-  std::uint32_t k = random_.Random(28);
-  while (k == last_random_) k = random_.Random(28);
-  last_random_ = k;
-  // At most 22 * 8 / len: lines longer than that all get the least factor.
-  const auto numerator = static_cast<std::int32_t>((random_.Random(7) + 15) * kRef);
-  std::int64_t g = len > numerator ? 0 : numerator / static_cast<std::int32_t>(len);
-  if (g <= kMinFactor) g = kMinFactor;
-  shades_ = &TableFor(k, g);
+inline const EmLine::Table& EmLine::TableFor(std::uint32_t k, std::int64_t g) {
+  const std::size_t slot = k * kFactors + static_cast<std::size_t>(g - kMinFactor);
+  if (table_stamp_[slot] != stamp_) {
+    table_stamp_[slot] = stamp_;
+    BuildTable(k, g, tables_[slot]);
+  }
+  return tables_[slot];
 }
 
-const EmLine::Table& EmLine::TableFor(std::uint32_t k, std::int64_t g) {
-  const std::size_t slot = k * kFactors + static_cast<std::size_t>(g - kMinFactor);
-  Table& shades = tables_[slot];
-  if (table_stamp_[slot] == stamp_) return shades;
-  table_stamp_[slot] = stamp_;
-
+void EmLine::BuildTable(std::uint32_t k, std::int64_t g, Table& shades) const {
   const std::int32_t light = Lightness(colour_);
   Bgr base;
   if (k <= 7) {
@@ -98,7 +99,18 @@ const EmLine::Table& EmLine::TableFor(std::uint32_t k, std::int64_t g) {
   for (std::int32_t j = 0; j < 3; ++j)
     shades[5 + j] =
         EachChannel(base, [&](std::int32_t c) { return c + (255 - c) * (j + 1) * s / 100; });
-  return shades;
+}
+
+void EmLine::ChooseShades(std::int64_t length) {
+  const std::int64_t len = std::max(length, kRef);
+  std::uint32_t k = random_.Random(28);
+  while (k == last_random_) k = random_.Random(28);
+  last_random_ = k;
+  // At most 22 * 8 / len: lines longer than that all get the least factor.
+  const auto numerator = static_cast<std::int32_t>((random_.Random(7) + 15) * kRef);
+  std::int64_t g = len > numerator ? 0 : numerator / static_cast<std::int32_t>(len);
+  if (g <= kMinFactor) g = kMinFactor;
+  shades_ = &TableFor(k, g);
 }
 
 inline void EmLine::Blend(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a,
@@ -148,8 +160,9 @@ void EmLine::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_
   const int oy = walk.OtherDy();
   // Shade position step * 18 / (major + 1), kept up to date without a division per point.
   const std::int64_t span = major + 1;
-  const std::int64_t per_step = span > 18 ? 0 : 18 / static_cast<std::int32_t>(span);
-  const std::int64_t per_step_rest = span > 18 ? 18 : 18 % static_cast<std::int32_t>(span);
+  const std::int64_t per_step = span > 18 ? 0 : kEighteenths[static_cast<std::size_t>(span)].first;
+  const std::int64_t per_step_rest =
+      span > 18 ? 18 : kEighteenths[static_cast<std::size_t>(span)].second;
   std::int64_t position = 0;
   std::int64_t rest = 0;
   if (walk.Step() != 0) {  // a clipped line starts part way

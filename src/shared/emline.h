@@ -38,6 +38,7 @@ class EmLine {
 
   void ChooseShades(std::int64_t length);
   const Table& TableFor(std::uint32_t k, std::int64_t g);
+  void BuildTable(std::uint32_t k, std::int64_t g, Table& shades) const;
   void Blend(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a, std::uint64_t b);
   void BlendRest(std::int64_t x, std::int64_t y, const Bgr& c, std::uint64_t a, std::uint64_t b);
 
