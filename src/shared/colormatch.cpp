@@ -1,5 +1,6 @@
 #include "shared/colormatch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -31,11 +32,13 @@ TLabColor ColorToLab(COLORREF color) {
 }
 
 void TStitchItem::ColorMatch(const TColorInfo* palette) {
-  // The table follows the palette, whatever its size.
+  // The table follows the palette, up to the entries a block's index byte can name (0xFF
+  // means no entry).
   std::vector<TCalEntry> table;
   if (palette != nullptr) {
-    table.reserve(static_cast<std::size_t>(palette->GetCount()));
-    for (int i = 0; i < palette->GetCount(); ++i)
+    const int count = std::min(palette->GetCount(), int{kNoPaletteIndex});
+    table.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
       table.push_back({ColorToLab(palette->GetColor(i)),
                        palette->GetFlag(i) ? std::uint8_t{1} : std::uint8_t{0}});
   }

@@ -85,6 +85,17 @@ TEST(ColorMatch, ServesPalettesLongerThanAMachinePalette) {
   EXPECT_EQ(Match(RGB(1, 2, 3), &palette), 57);
 }
 
+TEST(ColorMatch, EntriesBeyondWhatAnIndexByteNamesAreNotChosen) {
+  TColorInfo palette;
+  palette.LoadColors("none", 300);  // entries from 60 on are black
+  for (int i = 0; i < 300; ++i) palette.SetFlag(i, true);
+  palette.SetColor(3, RGB(250, 250, 250));
+  palette.SetColor(280, RGB(255, 255, 255));
+  EXPECT_EQ(Match(RGB(255, 255, 255), &palette), 48);  // the first built-in white
+  for (int i = 40; i < 60; ++i) palette.SetFlag(i, false);
+  EXPECT_EQ(Match(RGB(255, 255, 255), &palette), 3);
+}
+
 TEST(ColorMatch, SetsEveryBlock) {
   TColorInfo palette = Palette({{RGB(0, 0, 0), 1}, {RGB(255, 255, 255), 1}, {RGB(0, 0, 255), 1}});
   TStitchItem d;
