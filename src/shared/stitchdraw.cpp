@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <ctime>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
@@ -144,19 +146,39 @@ void TStitchItem::DrawStitch(TDrawParam* p, int trace, const TColorInfo* palette
 
   const std::int64_t first = p->First;
   const std::int64_t count = static_cast<std::int64_t>(Points.size());
-  for (std::int64_t i = 0; i < count; ++i) {
+  // Drawing a range only (a trace step): the records before it only carry the colour, the
+  // lift and the pen forward, and the records after it and after the cross change nothing.
+  const bool ranged = p->DrawAll == 0;
+  const std::int64_t end =
+      ranged ? std::min<std::int64_t>(count, std::max<std::int64_t>(first, trace) + 1) : count;
+  const auto scaled = [&](const TEmbPoint& pt) {
+    std::int64_t x = (std::int64_t{pt.X} - Origin.x) * 96 / 254;
+    std::int64_t y = (std::int64_t{pt.Y} - Origin.y) * 96 / 254;
+    if (zoom < 100) {
+      x = x * zoom / 100;
+      y = y * zoom / 100;
+    }
+    return std::pair<std::int64_t, std::int64_t>{x + p->XOffset, y + p->YOffset};
+  };
+  const TEmbPoint* pen_record = nullptr;  // the pen's record while it is not yet scaled
+  for (std::int64_t i = 0; i < end; ++i) {
     const TEmbPoint& pt = Points[static_cast<std::size_t>(i)];
     const std::uint8_t f = pt.Func;
     if (f == sfColorChange) colour = GetNextNeedleColor(palette);
-
-    std::int64_t px = (std::int64_t{pt.X} - Origin.x) * 96 / 254;
-    std::int64_t py = (std::int64_t{pt.Y} - Origin.y) * 96 / 254;
-    if (zoom < 100) {
-      px = px * zoom / 100;
-      py = py * zoom / 100;
+    const bool moves_pen = f != sfJump && f != sfNativeJump;
+    if (ranged && i < first) {
+      if (f == sfStitch || f == sfModeJump)
+        lift = false;
+      else if (f == sfCut || f == sfColorChange)
+        lift = true;
+      if (moves_pen) pen_record = &pt;
+      continue;
     }
-    px += p->XOffset;
-    py += p->YOffset;
+    if (pen_record != nullptr) {
+      std::tie(pen_x, pen_y) = scaled(*pen_record);
+      pen_record = nullptr;
+    }
+    const auto [px, py] = scaled(pt);
 
     if (f == sfStitch || f == sfModeJump) {
       if (lift) {
@@ -164,7 +186,7 @@ void TStitchItem::DrawStitch(TDrawParam* p, int trace, const TColorInfo* palette
       } else {
         const bool grey = (trace >= 0 && i > trace) || swapped;
         if (grey) colour = {192, 192, 192};  // until the next colour change
-        if (p->DrawAll != 0 || (first <= i && i <= trace)) {
+        if (!ranged || (first <= i && i <= trace)) {
           if (f == sfModeJump) rings.Ring(px, py, grey);
           line.Line(pen_x, pen_y, px, py, {colour.Blue, colour.Green, colour.Red});
         }
@@ -172,7 +194,7 @@ void TStitchItem::DrawStitch(TDrawParam* p, int trace, const TColorInfo* palette
     } else if (f == sfCut || f == sfColorChange) {
       lift = true;
     }
-    if (f != sfJump && f != sfNativeJump) {
+    if (moves_pen) {
       pen_x = px;
       pen_y = py;
     }

@@ -164,6 +164,36 @@ TEST(StitchDraw, ColourChangeTakesTheNextBlockAndLifts) {
   EXPECT_GT(GetBValue(bmp.GetPixel(22, 5)), GetRValue(bmp.GetPixel(22, 5)));
 }
 
+TEST(StitchDraw, RangeCarriesColourLiftAndPenFromTheRecordsBeforeIt) {
+  // 0 stitch, 1 stitch, 2 colour change (blue), 3 stitch (lifted), 4 jump, 5 stitch, 6 cut,
+  // 7 stitch (lifted), 8 stitch.
+  const std::vector<TEmbPoint> pts = {
+      Rec(sfStitch, 2, 5),  Rec(sfStitch, 6, 5),  Rec(sfColorChange, 6, 5),
+      Rec(sfStitch, 10, 5), Rec(sfJump, 30, 9),   Rec(sfStitch, 14, 5),
+      Rec(sfCut, 14, 5),    Rec(sfStitch, 18, 5), Rec(sfStitch, 22, 5)};
+  struct Case {
+    int first, trace;
+    const char* pixels;  // at x = 8, 12, 16, 20: b blue, - nothing
+  };
+  const Case cases[] = {
+      {5, 9, "-b-b"}, {4, 9, "-b-b"}, {3, 9, "-b-b"}, {7, 9, "---b"}, {6, 7, "----"}};
+  for (const Case& c : cases) {
+    Bitmap bmp(30, 10);
+    TStitchItem d = Design(pts, {RGB(255, 0, 0), RGB(0, 0, 255)});
+    TDrawParam p;
+    p.Bitmap = &bmp;
+    p.First = c.first;
+    p.Seed = 2;
+    d.DrawStitch(&p, c.trace, nullptr);
+    std::string seen;
+    for (const int x : {8, 12, 16, 20}) {
+      const COLORREF px = bmp.GetPixel(x, 6);  // below the cross's arm
+      seen += px == platform::kBlack ? '-' : GetBValue(px) > GetRValue(px) ? 'b' : '?';
+    }
+    EXPECT_EQ(seen, c.pixels) << c.first << " " << c.trace;
+  }
+}
+
 TEST(StitchDraw, PaletteEntriesGiveTheColours) {
   Bitmap bmp(20, 10);
   TStitchItem d = Design({Rec(sfStitch, 2, 5), Rec(sfStitch, 18, 5)}, {RGB(255, 0, 0)});
