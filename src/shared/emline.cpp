@@ -51,6 +51,18 @@ inline void Mix(std::uint8_t* p, const EmLine::Bgr& c, std::uint64_t a, std::uin
   p[2] = static_cast<std::uint8_t>(by_sum(p[2] * b + static_cast<std::uint64_t>(c.Red) * a + half));
 }
 
+// The length factor g of a line by its random part r (0 to 7) and its length len (at
+// least 8); lines of kFactorLengths and more all get the least factor 5.
+constexpr std::int64_t kFactorLengths = 36;
+constexpr auto kFactorTable = [] {
+  std::array<std::array<std::int64_t, kFactorLengths>, 8> t{};
+  for (std::int64_t r = 0; r < 8; ++r)
+    for (std::int64_t len = kRef; len < kFactorLengths; ++len)
+      t[static_cast<std::size_t>(r)][static_cast<std::size_t>(len)] =
+          std::max<std::int64_t>((r + 15) * kRef / len, 5);
+  return t;
+}();
+
 // 18 / n and 18 % n for n from 1 to 18 (index 0 unused).
 constexpr auto kEighteenths = [] {
   std::array<std::pair<std::int64_t, std::int64_t>, 19> t{};
@@ -106,10 +118,10 @@ void EmLine::ChooseShades(std::int64_t length) {
   std::uint32_t k = random_.Random(28);
   while (k == last_random_) k = random_.Random(28);
   last_random_ = k;
-  // At most 22 * 8 / len: lines longer than that all get the least factor.
-  const auto numerator = static_cast<std::int32_t>((random_.Random(7) + 15) * kRef);
-  std::int64_t g = len > numerator ? 0 : numerator / static_cast<std::int32_t>(len);
-  if (g <= kMinFactor) g = kMinFactor;
+  // g = (random(7) + 15) * 8 / len, at least 5: at most 22, and 5 for every len from 36 on.
+  const std::uint32_t r = random_.Random(7);
+  const std::int64_t g =
+      len >= kFactorLengths ? kMinFactor : kFactorTable[r][static_cast<std::size_t>(len)];
   shades_ = &TableFor(k, g);
 }
 
@@ -151,9 +163,10 @@ void EmLine::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_
   ChooseShades(std::max(std::llabs(x1 - x0), std::llabs(y1 - y0)));
   const Table& shades = *shades_;
 
-  platform::LineWalk walk(x0, y0, x1, y1);
+  platform::LineWalk clipped(x0, y0, x1, y1);
   // A point blends itself and its neighbours one pixel around; no other points matter.
-  if (!walk.Clip(-1, -1, clip_width_ + 1, clip_height_ + 1)) return;
+  if (!clipped.Clip(-1, -1, clip_width_ + 1, clip_height_ + 1)) return;
+  platform::LineWalk walk = clipped;  // a copy no call sees can live in registers
   const std::int64_t major = walk.Major();
   const std::int64_t minor = walk.Minor();
   const int ox = walk.OtherDx();

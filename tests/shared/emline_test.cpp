@@ -32,7 +32,7 @@ TEST(ShadeRandom, FollowsTheCLibrarySequenceAndScalesWithoutOverflow) {
 }
 
 // Reference shade tables for seed 12345 and the colour blue 40, green 90, red 200: a short
-// line (its length raised to 8) followed by one of length 30.
+// line (its length raised to 8) followed by lines of length 30 and 100.
 TEST(EmLine, ShadeTablesFollowTheSeededGenerator) {
   Bitmap bmp(64, 8);
   EmLine line(bmp, 1, 12345);
@@ -56,6 +56,16 @@ TEST(EmLine, ShadeTablesFollowTheSeededGenerator) {
                                                               {67, 111, 207},
                                                               {73, 115, 208}}};
   for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Channels(line.Shades()[i]), second[i]) << i;
+  line.Line(0, 5, 100, 5, {40, 90, 200});  // long lines get the least brightening
+  const std::array<std::array<std::int32_t, 3>, 8> third = {{{31, 70, 156},
+                                                             {34, 77, 171},
+                                                             {36, 82, 182},
+                                                             {37, 84, 186},
+                                                             {37, 84, 186},
+                                                             {43, 89, 188},
+                                                             {50, 94, 190},
+                                                             {56, 99, 192}}};
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Channels(line.Shades()[i]), third[i]) << i;
 }
 
 TEST(EmLine, StraightLineRunsFromDarkEndsToABrightMiddle) {
