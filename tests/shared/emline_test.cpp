@@ -34,38 +34,47 @@ TEST(ShadeRandom, FollowsTheCLibrarySequenceAndScalesWithoutOverflow) {
 // Reference shade tables for seed 12345 and the colour blue 40, green 90, red 200: a short
 // line (its length raised to 8) followed by lines of length 30 and 100.
 TEST(EmLine, ShadeTablesFollowTheSeededGenerator) {
-  Bitmap bmp(64, 8);
+  using Table = std::array<std::array<std::int32_t, 3>, 8>;
+  struct Case {
+    std::int64_t length;
+    Table shades;
+  };
+  const Case cases[] = {
+      {3,
+       {{{31, 70, 156},
+         {34, 77, 171},
+         {36, 82, 182},
+         {37, 84, 186},
+         {37, 84, 186},
+         {63, 104, 194},
+         {89, 125, 202},
+         {115, 145, 210}}}},
+      {30,
+       {{{47, 85, 171},
+         {51, 93, 187},
+         {54, 99, 199},
+         {56, 102, 204},
+         {56, 102, 204},
+         {61, 106, 205},
+         {67, 111, 207},
+         {73, 115, 208}}}},
+      {100,  // long lines get the least brightening
+       {{{31, 70, 156},
+         {34, 77, 171},
+         {36, 82, 182},
+         {37, 84, 186},
+         {37, 84, 186},
+         {43, 89, 188},
+         {50, 94, 190},
+         {56, 99, 192}}}},
+  };
+  Bitmap bmp(128, 8);
   EmLine line(bmp, 1, 12345);
-  line.Line(0, 1, 3, 1, {40, 90, 200});
-  const std::array<std::array<std::int32_t, 3>, 8> first = {{{31, 70, 156},
-                                                             {34, 77, 171},
-                                                             {36, 82, 182},
-                                                             {37, 84, 186},
-                                                             {37, 84, 186},
-                                                             {63, 104, 194},
-                                                             {89, 125, 202},
-                                                             {115, 145, 210}}};
-  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Channels(line.Shades()[i]), first[i]) << i;
-  line.Line(0, 3, 30, 3, {40, 90, 200});
-  const std::array<std::array<std::int32_t, 3>, 8> second = {{{47, 85, 171},
-                                                              {51, 93, 187},
-                                                              {54, 99, 199},
-                                                              {56, 102, 204},
-                                                              {56, 102, 204},
-                                                              {61, 106, 205},
-                                                              {67, 111, 207},
-                                                              {73, 115, 208}}};
-  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Channels(line.Shades()[i]), second[i]) << i;
-  line.Line(0, 5, 100, 5, {40, 90, 200});  // long lines get the least brightening
-  const std::array<std::array<std::int32_t, 3>, 8> third = {{{31, 70, 156},
-                                                             {34, 77, 171},
-                                                             {36, 82, 182},
-                                                             {37, 84, 186},
-                                                             {37, 84, 186},
-                                                             {43, 89, 188},
-                                                             {50, 94, 190},
-                                                             {56, 99, 192}}};
-  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Channels(line.Shades()[i]), third[i]) << i;
+  for (const Case& c : cases) {
+    line.Line(0, 1, c.length, 1, {40, 90, 200});
+    for (std::size_t i = 0; i < 8; ++i)
+      EXPECT_EQ(Channels(line.Shades()[i]), c.shades[i]) << c.length << " shade " << i;
+  }
 }
 
 TEST(EmLine, StraightLineRunsFromDarkEndsToABrightMiddle) {
