@@ -96,14 +96,16 @@ void Canvas::Polyline(std::span<const TPoint> points) {
 }
 
 void Canvas::Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
-  const int width = std::max(1, pen_.width);
-  const int back = width / 2;  // a wide pen is a square centred on each point
+  const std::int64_t width = std::max(1, pen_.width);
+  const std::int64_t back = width / 2;  // a wide pen is a square centred on each point
   LineWalk walk(x0, y0, x1, y1);
   walk.StopBefore(walk.Major());
   if (!walk.Clip(-width, -width, target_->Width() + width, target_->Height() + width)) return;
   for (; !walk.Done(); walk.Next()) {
-    for (int j = 0; j < width; ++j)
-      Span(walk.Y() - back + j, walk.X() - back, walk.X() - back + width - 1, pen_.color, rop_);
+    const std::int64_t top = std::max<std::int64_t>(walk.Y() - back, 0);
+    const std::int64_t bottom = std::min<std::int64_t>(walk.Y() - back + width, target_->Height());
+    for (std::int64_t y = top; y < bottom; ++y)
+      Span(y, walk.X() - back, walk.X() - back + width - 1, pen_.color, rop_);
   }
 }
 

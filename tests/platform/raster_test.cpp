@@ -185,6 +185,19 @@ TEST(Canvas, LineToLeavesOutItsLastPointAndPolylineItsLastVertex) {
   EXPECT_EQ(Picture(bmp), Rows({"RRRR.", ".....", "...R.", "RRRR."}));
 }
 
+TEST(Canvas, WidePenIsASquareOnEachPoint) {
+  Bitmap bmp(6, 5);
+  Canvas& cv = bmp.GetCanvas();
+  cv.GetPen() = {kRed, 3};
+  cv.MoveTo(1, 2);
+  cv.LineTo(4, 2);
+  EXPECT_EQ(Picture(bmp), Rows({"......", "RRRRR.", "RRRRR.", "RRRRR.", "......"}));
+  cv.GetPen().width = 2147483647;  // covers everything near it, quickly
+  cv.MoveTo(100, 100);
+  cv.LineTo(101, 100);
+  EXPECT_EQ(bmp.GetPixel(5, 4), kRed);
+}
+
 TEST(Canvas, NotXorCrossDrawnTwiceRestoresThePixels) {
   Bitmap bmp(20, 20);
   Canvas& cv = bmp.GetCanvas();
