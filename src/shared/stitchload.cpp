@@ -5,7 +5,10 @@
 #include <string_view>
 
 #include "shared/colorinfo.h"
+#include "shared/frmbaldan.h"
 #include "shared/frmmarlow.h"
+#include "shared/frmtajima.h"
+#include "shared/frmzsk.h"
 #include "shared/stitch.h"
 #include "shared/stitchpath.h"
 
@@ -28,6 +31,9 @@ struct FormatEntry {
 constexpr std::array kFormats{
     FormatEntry{".10o", true, &ReadWith<TStitchFormatMarlow>},
     FormatEntry{".00o", true, &ReadWith<TStitchFormatMarlow>},
+    FormatEntry{".dsb", false, &ReadWith<TStitchFormatBaldan>},
+    FormatEntry{".dst", false, &ReadWith<TStitchFormatTajima>},
+    FormatEntry{".dsz", false, &ReadWith<TStitchFormatZSK>},
 };
 
 const FormatEntry* FindFormat(std::string_view extension) {
