@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/hresult.h"
 
 // Identity of the type library and its members. The identifiers are fixed once; server and
 // clients use the same values.
@@ -109,3 +112,101 @@ class IPelSrvEvents {
   // 8: the machine is ready to receive a design.
   virtual void OnSendStart(std::int32_t dwCookie) = 0;
 };
+
+// ---- The server object's interface ----
+
+// Dispatch ids of the methods of IPelSrv; they cross the process boundary.
+enum TPelSrvMethodId : std::int32_t {
+  DISPID_MachineCount = 1,
+  DISPID_GetMachineState = 2,
+  DISPID_GetImage = 3,
+  DISPID_GetImageFile = 4,
+  DISPID_ImageFileCount = 5,
+  DISPID_GetTraceImage = 6,
+  DISPID_SetDirectory = 7,
+  DISPID_Exit = 8,
+  DISPID_LoadSysColors = 9,
+  DISPID_Connect = 10,
+  DISPID_Disconnect = 11,
+  DISPID_GetState = 12,
+  DISPID_IsSending = 13,
+  DISPID_SendStart = 14,
+  DISPID_GetProgress = 15,
+  DISPID_StitchColorCount = 16,
+  DISPID_GetCookie = 17,
+  DISPID_LoadStitch = 18,
+  DISPID_MachineColorCount = 19,
+  DISPID_ChangeColor = 20,
+  DISPID_MachineColor = 21,
+  DISPID_StitchColor = 22,
+  DISPID_SendStartStream = 23,
+  DISPID_ErrMessage = 24,
+  DISPID_DisconnectAll = 25,
+  DISPID_SyncChangeSpeed = 26,
+  DISPID_OnTimer = 27,
+  DISPID_ClearError = 28,
+  DISPID_SewingFilename = 29,
+  DISPID_GetModel = 30,
+};
+
+// The machine server's interface, in DISPID order. Pointer parameters are out values: a method
+// sets every one of them on every path. A design stream and an image travel as the bytes they
+// hold (null for "no stream"). Texts are UTF-8. Error information goes through
+// platform::SetErrorInfo on the calling thread.
+class IPelSrv {
+ public:
+  virtual ~IPelSrv() = default;
+
+  virtual HRESULT MachineCount(std::int32_t* Value) = 0;
+  virtual HRESULT GetMachineState(std::int32_t dwCookie, std::string* addr, std::uint8_t* state,
+                                  std::int32_t* nErr) = 0;
+  virtual HRESULT GetImage(const std::string& file, std::vector<std::uint8_t>* strm,
+                           std::uint32_t* size) = 0;
+  virtual HRESULT GetImageFile(std::int32_t index, std::string* name) = 0;
+  virtual HRESULT ImageFileCount(std::int32_t* Value) = 0;
+  virtual HRESULT GetTraceImage(std::int32_t dwCookie, std::uint8_t bSewing, std::uint8_t bSmall,
+                                std::vector<std::uint8_t>* strm, std::uint32_t* size) = 0;
+  virtual HRESULT SetDirectory(const std::string& dir) = 0;
+  virtual HRESULT Exit() = 0;
+  virtual HRESULT LoadSysColors() = 0;
+  virtual HRESULT Connect(std::int32_t devNo, const std::string& hostName, TConnInfo param,
+                          std::int32_t* dwCookie) = 0;
+  virtual HRESULT Disconnect(std::int32_t dwCookie) = 0;
+  virtual HRESULT GetState(std::int32_t dwCookie, TSewingState* state) = 0;
+  virtual HRESULT IsSending(std::int32_t dwCookie, std::int32_t* retVal) = 0;
+  virtual HRESULT SendStart(std::int32_t dwCookie) = 0;
+  virtual HRESULT GetProgress(std::int32_t dwCookie, std::uint8_t* state, std::int32_t* nPos,
+                              std::int32_t* nMax, std::int32_t* nError, std::uint16_t* nRot,
+                              std::uint8_t* nNeedleNo, std::int32_t* nRemain) = 0;
+  virtual HRESULT StitchColorCount(std::int32_t dwCookie, std::int32_t* Value) = 0;
+  virtual HRESULT GetCookie(std::int32_t devNo, std::int32_t* dwCookie) = 0;
+  virtual HRESULT LoadStitch(std::int32_t dwCookie, const std::string& name) = 0;
+  virtual HRESULT MachineColorCount(std::int32_t dwCookie, std::int32_t* Value) = 0;
+  virtual HRESULT ChangeColor(std::int32_t dwCookie, std::int32_t fromIndex,
+                              std::int32_t toIndex) = 0;
+  virtual HRESULT MachineColor(std::int32_t dwCookie, std::int32_t index, std::int32_t* Value) = 0;
+  virtual HRESULT StitchColor(std::int32_t dwCookie, std::int32_t index, std::int32_t* Value) = 0;
+  // strm: the design's stream form; null stands for an object without a stream.
+  virtual HRESULT SendStartStream(std::int32_t dwCookie, const std::vector<std::uint8_t>* strm) = 0;
+  virtual HRESULT ErrMessage(std::int32_t code, std::string* Value) = 0;
+  virtual HRESULT DisconnectAll() = 0;
+  virtual HRESULT SyncChangeSpeed(std::int32_t nSpeed) = 0;
+  virtual HRESULT OnTimer(std::int32_t dwCookie, std::int32_t nTimerTick, std::uint8_t* curStatus,
+                          std::uint32_t* curStitchNum, std::int32_t* nErrorCode) = 0;
+  virtual HRESULT ClearError(std::int32_t dwCookie) = 0;
+  virtual HRESULT SewingFilename(std::int32_t dwCookie, std::string* Value) = 0;
+  virtual HRESULT GetModel(std::int32_t devNo, std::int32_t* model) = 0;
+};
+
+// The server object's one connection point, for IPelSrvEvents sinks (at most five in all).
+class IPelSrvConnectionPoint {
+ public:
+  virtual ~IPelSrvConnectionPoint() = default;
+  // The sink stays the caller's; CONNECT_E_ADVISELIMIT when five sinks are advised.
+  virtual HRESULT Advise(IPelSrvEvents* sink, std::uint32_t* cookie) = 0;
+  // CONNECT_E_NOCONNECTION for a cookie that names no sink.
+  virtual HRESULT Unadvise(std::uint32_t cookie) = 0;
+};
+
+// The server object as the process hosts it: the interface and its connection point.
+class IPelSrvObject : public IPelSrv, public IPelSrvConnectionPoint {};

@@ -1,0 +1,131 @@
+#include "rpc/frame.h"
+
+#include <cstring>
+
+namespace rpc {
+
+void FrameWriter::U16(uint16_t v) {
+  U8(static_cast<uint8_t>(v));
+  U8(static_cast<uint8_t>(v >> 8));
+}
+
+void FrameWriter::U32(uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8) U8(static_cast<uint8_t>(v >> shift));
+}
+
+void FrameWriter::String(const std::string& s) {
+  U32(static_cast<uint32_t>(s.size()));
+  bytes_.insert(bytes_.end(), s.begin(), s.end());
+}
+
+void FrameWriter::Blob(std::span<const uint8_t> b) {
+  U32(static_cast<uint32_t>(b.size()));
+  Bytes(b);
+}
+
+const uint8_t* FrameReader::Take(size_t n) {
+  if (!ok_ || n > bytes_.size() - pos_) {
+    ok_ = false;
+    return nullptr;
+  }
+  const uint8_t* p = bytes_.data() + pos_;
+  pos_ += n;
+  return p;
+}
+
+uint8_t FrameReader::U8() {
+  const uint8_t* p = Take(1);
+  return p ? p[0] : 0;
+}
+
+uint16_t FrameReader::U16() {
+  const uint8_t* p = Take(2);
+  return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
+}
+
+uint32_t FrameReader::U32() {
+  const uint8_t* p = Take(4);
+  if (!p) return 0;
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool FrameReader::Bytes(std::span<uint8_t> out) {
+  const uint8_t* p = Take(out.size());
+  if (!p) return false;
+  if (!out.empty()) std::memcpy(out.data(), p, out.size());
+  return true;
+}
+
+std::string FrameReader::String() {
+  const uint32_t n = U32();
+  if (n > kMaxString) {
+    ok_ = false;
+    return {};
+  }
+  const uint8_t* p = Take(n);
+  return p ? std::string(reinterpret_cast<const char*>(p), n) : std::string();
+}
+
+std::vector<uint8_t> FrameReader::Blob() {
+  const uint32_t n = U32();
+  if (n > kMaxBlob) {
+    ok_ = false;
+    return {};
+  }
+  const uint8_t* p = Take(n);
+  return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
+}
+
+std::vector<uint8_t> EncodeFrame(FrameKind kind, uint32_t seq, int32_t code,
+                                 std::span<const uint8_t> payload) {
+  FrameWriter w;
+  w.bytes().reserve(kFrameHeaderSize + kBodyHeaderSize + payload.size());
+  w.U32(static_cast<uint32_t>(kBodyHeaderSize + payload.size()));
+  w.U8(static_cast<uint8_t>(kind));
+  w.U32(seq);
+  w.I32(code);
+  w.Bytes(payload);
+  return w.Take();
+}
+
+void FrameDecoder::Feed(std::span<const uint8_t> bytes) {
+  if (failed_) return;
+  // Drop what was consumed before growing, so the buffer holds at most one frame and a bit.
+  if (start_ > 0) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
+    start_ = 0;
+  }
+  buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+}
+
+std::optional<Frame> FrameDecoder::Next() {
+  if (failed_) return std::nullopt;
+  const size_t have = buffer_.size() - start_;
+  if (have < kFrameHeaderSize) return std::nullopt;
+  std::span<const uint8_t> rest = std::span(buffer_).subspan(start_);
+  FrameReader header(rest.first(kFrameHeaderSize));
+  const uint32_t body = header.U32();
+  if (body < kBodyHeaderSize || body > kMaxFrameBody) {
+    failed_ = true;
+    return std::nullopt;
+  }
+  if (have - kFrameHeaderSize < body) return std::nullopt;
+  FrameReader r(rest.subspan(kFrameHeaderSize, body));
+  const uint8_t kind = r.U8();
+  if (kind < static_cast<uint8_t>(FrameKind::kCall) ||
+      kind > static_cast<uint8_t>(FrameKind::kEventReply)) {
+    failed_ = true;
+    return std::nullopt;
+  }
+  Frame f;
+  f.kind = static_cast<FrameKind>(kind);
+  f.seq = r.U32();
+  f.code = r.I32();
+  auto payload = rest.subspan(kFrameHeaderSize + kBodyHeaderSize, body - kBodyHeaderSize);
+  f.payload.assign(payload.begin(), payload.end());
+  start_ += kFrameHeaderSize + body;
+  return f;
+}
+
+}  // namespace rpc

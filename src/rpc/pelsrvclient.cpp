@@ -1,0 +1,305 @@
+#include "rpc/pelsrvclient.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "platform/errorinfo.h"
+#include "rpc/dispatch.h"
+#include "rpc/marshal.h"
+#include "rpc/publication.h"
+#include "rpc/registration.h"
+#include "rpc/rpcserver.h"
+
+namespace rpc {
+
+namespace {
+constexpr size_t kReadChunk = 256 * 1024;
+}  // namespace
+
+HRESULT PelSrvClient::ConnectTo(const std::filesystem::path& path,
+                                std::unique_ptr<PelSrvClient>* out) {
+  UniqueFd fd = ConnectUnix(path);
+  if (!fd.valid()) return CO_E_SERVER_EXEC_FAILURE;
+  // Talk only to a server of our own user, whoever put the socket there.
+  if (PeerUid(fd.get()) != static_cast<int64_t>(::getuid())) return E_ACCESSDENIED;
+  *out = std::make_unique<PelSrvClient>(std::move(fd));
+  return S_OK;
+}
+
+HRESULT PelSrvClient::Attach(std::unique_ptr<PelSrvClient>* out) {
+  auto ref = ReadPublication();
+  if (!ref) return CO_E_SERVER_EXEC_FAILURE;
+  return ConnectTo(ref->socketPath, out);
+}
+
+HRESULT PelSrvClient::Create(std::unique_ptr<PelSrvClient>* out,
+                             std::chrono::milliseconds startTimeout) {
+  if (SUCCEEDED(Attach(out))) return S_OK;
+  const HRESULT started = StartRegisteredServer();
+  if (FAILED(started)) return started;
+  const auto deadline = std::chrono::steady_clock::now() + startTimeout;
+  for (;;) {
+    if (SUCCEEDED(Attach(out))) return S_OK;
+    if (std::chrono::steady_clock::now() >= deadline) return CO_E_SERVER_EXEC_FAILURE;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+void PelSrvClient::Drop() {
+  fd_.reset();
+  replies_.clear();
+}
+
+bool PelSrvClient::ReadFrame(Frame* frame, int timeoutMs) {
+  for (;;) {
+    if (auto f = decoder_.Next()) {
+      *frame = std::move(*f);
+      return true;
+    }
+    if (!fd_.valid() || decoder_.failed()) {
+      Drop();
+      return false;
+    }
+    pollfd p{fd_.get(), POLLIN, 0};
+    const int rc = ::poll(&p, 1, timeoutMs);
+    if (rc < 0 && errno == EINTR) continue;
+    if (rc == 0) return false;
+    if (rc < 0) {
+      Drop();
+      return false;
+    }
+    chunk_.resize(kReadChunk);
+    const ssize_t n = ReadSome(fd_.get(), chunk_);
+    if (n <= 0) {
+      Drop();
+      return false;
+    }
+    decoder_.Feed(std::span(chunk_.data(), static_cast<size_t>(n)));
+    // The rest of a frame comes at once; "until one comes" keeps waiting for all of it.
+    if (timeoutMs > 0) timeoutMs = 0;
+  }
+}
+
+void PelSrvClient::DispatchEvent(const Frame& frame) {
+  FrameReader in(frame.payload);
+  const uint32_t cookie = in.U32();
+  FrameWriter outs;
+  bool answered = false;
+  auto it = sinks_.find(cookie);
+  if (in.ok() && it != sinks_.end())
+    answered = InvokeEvent(*it->second, frame.code, in, outs) == Invoked::kDone;
+  if (EventWantsAnswer(frame.code) && fd_.valid()) {
+    // An empty answer tells the server that no sink took the event.
+    const auto answer = EncodeFrame(FrameKind::kEventReply, frame.seq, 0,
+                                    answered ? outs.bytes() : std::vector<uint8_t>());
+    if (!SendAll(fd_.get(), answer)) Drop();
+  }
+}
+
+bool PelSrvClient::ProcessEvents(int timeoutMs) {
+  Frame frame;
+  while (ReadFrame(&frame, timeoutMs)) {
+    if (frame.kind == FrameKind::kEvent) {
+      DispatchEvent(frame);
+    } else if (frame.kind == FrameKind::kReply) {
+      replies_[frame.seq] = std::move(frame);  // cannot happen outside a call; keep it anyway
+    }
+    timeoutMs = 0;
+  }
+  return connected();
+}
+
+HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
+                                std::vector<uint8_t>* reply) {
+  platform::SetErrorInfo(std::nullopt);
+  if (!fd_.valid()) return RPC_E_DISCONNECTED;
+  if (ins.size() > kMaxFrameBody - kBodyHeaderSize) return E_INVALIDARG;
+  const uint32_t seq = ++seq_;
+  if (!SendAll(fd_.get(), EncodeFrame(FrameKind::kCall, seq, code, ins))) {
+    Drop();
+    return RPC_E_DISCONNECTED;
+  }
+  Frame frame;
+  for (;;) {
+    if (auto it = replies_.find(seq); it != replies_.end()) {
+      frame = std::move(it->second);
+      replies_.erase(it);
+      break;
+    }
+    if (!ReadFrame(&frame, -1)) return RPC_E_DISCONNECTED;
+    if (frame.kind == FrameKind::kEvent) {
+      DispatchEvent(frame);
+      continue;
+    }
+    if (frame.kind != FrameKind::kReply) {
+      Drop();
+      return RPC_E_INVALID_DATA;
+    }
+    if (frame.seq == seq) break;
+    replies_[frame.seq] = std::move(frame);
+  }
+  platform::SetErrorInfo(std::nullopt);  // nested calls may have left theirs
+  FrameReader r(frame.payload);
+  const uint8_t hasInfo = r.U8();
+  if (hasInfo == 1) {
+    platform::ErrorInfo info;
+    info.description = r.String();
+    info.source = r.String();
+    info.interfaceId = r.String();
+    if (r.ok()) platform::SetErrorInfo(std::move(info));
+  } else if (hasInfo != 0) {
+    r.Fail();
+  }
+  if (!r.ok()) return RPC_E_INVALID_DATA;
+  reply->assign(frame.payload.end() - static_cast<std::ptrdiff_t>(r.remaining()),
+                frame.payload.end());
+  return frame.code;
+}
+
+template <class... P>
+HRESULT PelSrvClient::Remote(int32_t dispid, HRESULT (IPelSrv::*)(P...),
+                             std::type_identity_t<P>... args) {
+  if (!ResetOuts<P...>(args...)) return E_POINTER;
+  FrameWriter w;
+  WriteIns<P...>(w, args...);
+  std::vector<uint8_t> reply;
+  const HRESULT hr = Roundtrip(dispid, w.bytes(), &reply);
+  if (hr == RPC_E_DISCONNECTED || hr == RPC_E_INVALID_DATA || hr == DISP_E_MEMBERNOTFOUND)
+    return hr;
+  FrameReader r(reply);
+  ReadOuts<P...>(r, args...);
+  if (!r.ok() || !r.AtEnd()) {
+    ResetOuts<P...>(args...);
+    return RPC_E_INVALID_DATA;
+  }
+  return hr;
+}
+
+HRESULT PelSrvClient::Advise(IPelSrvEvents* sink, uint32_t* cookie) {
+  if (!cookie) return E_POINTER;
+  *cookie = 0;
+  if (!sink) return E_POINTER;
+  std::vector<uint8_t> reply;
+  const HRESULT hr = Roundtrip(kCallAdvise, {}, &reply);
+  FrameReader r(reply);
+  const uint32_t c = r.U32();
+  if (FAILED(hr)) return hr;
+  if (!r.ok()) return RPC_E_INVALID_DATA;
+  *cookie = c;
+  sinks_[c] = sink;
+  return hr;
+}
+
+HRESULT PelSrvClient::Unadvise(uint32_t cookie) {
+  FrameWriter w;
+  w.U32(cookie);
+  std::vector<uint8_t> reply;
+  const HRESULT hr = Roundtrip(kCallUnadvise, w.bytes(), &reply);
+  // The sink is the caller's to free after this, so it gets no more events whatever the result.
+  sinks_.erase(cookie);
+  return hr;
+}
+
+HRESULT PelSrvClient::MachineCount(int32_t* Value) {
+  return Remote(DISPID_MachineCount, &IPelSrv::MachineCount, Value);
+}
+HRESULT PelSrvClient::GetMachineState(int32_t dwCookie, std::string* addr, uint8_t* state,
+                                      int32_t* nErr) {
+  return Remote(DISPID_GetMachineState, &IPelSrv::GetMachineState, dwCookie, addr, state, nErr);
+}
+HRESULT PelSrvClient::GetImage(const std::string& file, std::vector<uint8_t>* strm,
+                               uint32_t* size) {
+  return Remote(DISPID_GetImage, &IPelSrv::GetImage, file, strm, size);
+}
+HRESULT PelSrvClient::GetImageFile(int32_t index, std::string* name) {
+  return Remote(DISPID_GetImageFile, &IPelSrv::GetImageFile, index, name);
+}
+HRESULT PelSrvClient::ImageFileCount(int32_t* Value) {
+  return Remote(DISPID_ImageFileCount, &IPelSrv::ImageFileCount, Value);
+}
+HRESULT PelSrvClient::GetTraceImage(int32_t dwCookie, uint8_t bSewing, uint8_t bSmall,
+                                    std::vector<uint8_t>* strm, uint32_t* size) {
+  return Remote(DISPID_GetTraceImage, &IPelSrv::GetTraceImage, dwCookie, bSewing, bSmall, strm,
+                size);
+}
+HRESULT PelSrvClient::SetDirectory(const std::string& dir) {
+  return Remote(DISPID_SetDirectory, &IPelSrv::SetDirectory, dir);
+}
+HRESULT PelSrvClient::Exit() { return Remote(DISPID_Exit, &IPelSrv::Exit); }
+HRESULT PelSrvClient::LoadSysColors() {
+  return Remote(DISPID_LoadSysColors, &IPelSrv::LoadSysColors);
+}
+HRESULT PelSrvClient::Connect(int32_t devNo, const std::string& hostName, TConnInfo param,
+                              int32_t* dwCookie) {
+  return Remote(DISPID_Connect, &IPelSrv::Connect, devNo, hostName, param, dwCookie);
+}
+HRESULT PelSrvClient::Disconnect(int32_t dwCookie) {
+  return Remote(DISPID_Disconnect, &IPelSrv::Disconnect, dwCookie);
+}
+HRESULT PelSrvClient::GetState(int32_t dwCookie, TSewingState* state) {
+  return Remote(DISPID_GetState, &IPelSrv::GetState, dwCookie, state);
+}
+HRESULT PelSrvClient::IsSending(int32_t dwCookie, int32_t* retVal) {
+  return Remote(DISPID_IsSending, &IPelSrv::IsSending, dwCookie, retVal);
+}
+HRESULT PelSrvClient::SendStart(int32_t dwCookie) {
+  return Remote(DISPID_SendStart, &IPelSrv::SendStart, dwCookie);
+}
+HRESULT PelSrvClient::GetProgress(int32_t dwCookie, uint8_t* state, int32_t* nPos, int32_t* nMax,
+                                  int32_t* nError, uint16_t* nRot, uint8_t* nNeedleNo,
+                                  int32_t* nRemain) {
+  return Remote(DISPID_GetProgress, &IPelSrv::GetProgress, dwCookie, state, nPos, nMax, nError,
+                nRot, nNeedleNo, nRemain);
+}
+HRESULT PelSrvClient::StitchColorCount(int32_t dwCookie, int32_t* Value) {
+  return Remote(DISPID_StitchColorCount, &IPelSrv::StitchColorCount, dwCookie, Value);
+}
+HRESULT PelSrvClient::GetCookie(int32_t devNo, int32_t* dwCookie) {
+  return Remote(DISPID_GetCookie, &IPelSrv::GetCookie, devNo, dwCookie);
+}
+HRESULT PelSrvClient::LoadStitch(int32_t dwCookie, const std::string& name) {
+  return Remote(DISPID_LoadStitch, &IPelSrv::LoadStitch, dwCookie, name);
+}
+HRESULT PelSrvClient::MachineColorCount(int32_t dwCookie, int32_t* Value) {
+  return Remote(DISPID_MachineColorCount, &IPelSrv::MachineColorCount, dwCookie, Value);
+}
+HRESULT PelSrvClient::ChangeColor(int32_t dwCookie, int32_t fromIndex, int32_t toIndex) {
+  return Remote(DISPID_ChangeColor, &IPelSrv::ChangeColor, dwCookie, fromIndex, toIndex);
+}
+HRESULT PelSrvClient::MachineColor(int32_t dwCookie, int32_t index, int32_t* Value) {
+  return Remote(DISPID_MachineColor, &IPelSrv::MachineColor, dwCookie, index, Value);
+}
+HRESULT PelSrvClient::StitchColor(int32_t dwCookie, int32_t index, int32_t* Value) {
+  return Remote(DISPID_StitchColor, &IPelSrv::StitchColor, dwCookie, index, Value);
+}
+HRESULT PelSrvClient::SendStartStream(int32_t dwCookie, const std::vector<uint8_t>* strm) {
+  if (strm && strm->size() > kMaxBlob) return E_INVALIDARG;
+  return Remote(DISPID_SendStartStream, &IPelSrv::SendStartStream, dwCookie, strm);
+}
+HRESULT PelSrvClient::ErrMessage(int32_t code, std::string* Value) {
+  return Remote(DISPID_ErrMessage, &IPelSrv::ErrMessage, code, Value);
+}
+HRESULT PelSrvClient::DisconnectAll() {
+  return Remote(DISPID_DisconnectAll, &IPelSrv::DisconnectAll);
+}
+HRESULT PelSrvClient::SyncChangeSpeed(int32_t nSpeed) {
+  return Remote(DISPID_SyncChangeSpeed, &IPelSrv::SyncChangeSpeed, nSpeed);
+}
+HRESULT PelSrvClient::OnTimer(int32_t dwCookie, int32_t nTimerTick, uint8_t* curStatus,
+                              uint32_t* curStitchNum, int32_t* nErrorCode) {
+  return Remote(DISPID_OnTimer, &IPelSrv::OnTimer, dwCookie, nTimerTick, curStatus, curStitchNum,
+                nErrorCode);
+}
+HRESULT PelSrvClient::ClearError(int32_t dwCookie) {
+  return Remote(DISPID_ClearError, &IPelSrv::ClearError, dwCookie);
+}
+HRESULT PelSrvClient::SewingFilename(int32_t dwCookie, std::string* Value) {
+  return Remote(DISPID_SewingFilename, &IPelSrv::SewingFilename, dwCookie, Value);
+}
+HRESULT PelSrvClient::GetModel(int32_t devNo, int32_t* model) {
+  return Remote(DISPID_GetModel, &IPelSrv::GetModel, devNo, model);
+}
+
+}  // namespace rpc

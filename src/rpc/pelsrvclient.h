@@ -1,0 +1,104 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+
+#include "pelsrv/pelservice_tlb.h"
+#include "rpc/frame.h"
+#include "rpc/socket.h"
+
+namespace rpc {
+
+// A client's reference to the server object: the proxy of IPelSrv and the stub of the
+// IPelSrvEvents sinks it advises. Single-threaded, like a COM apartment: every call and every
+// event runs on the thread that uses the object. While a call waits for its answer, events
+// that arrive are handed to their sinks (a sink may call the server again); between calls the
+// owner pumps them with ProcessEvents, for example when fd() becomes readable.
+//
+// The reference is given up when the object is destroyed; a server started for clients ends
+// when its last one has gone.
+class PelSrvClient : public IPelSrvObject {
+ public:
+  // Attaches to the server this user runs, through its published reference;
+  // CO_E_SERVER_EXEC_FAILURE when none is published or it does not answer.
+  static HRESULT Attach(std::unique_ptr<PelSrvClient>* out);
+  // Attaches, or starts the registered server ("PelService.PelSrv" with "/Automation") and
+  // attaches once it has published itself, waiting at most startTimeout.
+  static HRESULT Create(std::unique_ptr<PelSrvClient>* out,
+                        std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
+  // Attaches to a server listening on path.
+  static HRESULT ConnectTo(const std::filesystem::path& path, std::unique_ptr<PelSrvClient>* out);
+
+  explicit PelSrvClient(UniqueFd fd) : fd_(std::move(fd)) {}
+  PelSrvClient(const PelSrvClient&) = delete;
+  PelSrvClient& operator=(const PelSrvClient&) = delete;
+
+  // Readable when something arrived from the server.
+  int fd() const { return fd_.get(); }
+  // Hands arrived events to their sinks, waiting at most timeoutMs (-1: until one comes) for
+  // the first. False once the server has gone.
+  bool ProcessEvents(int timeoutMs);
+  bool connected() const { return fd_.valid(); }
+
+  HRESULT Advise(IPelSrvEvents* sink, uint32_t* cookie) override;
+  HRESULT Unadvise(uint32_t cookie) override;
+
+  HRESULT MachineCount(int32_t* Value) override;
+  HRESULT GetMachineState(int32_t dwCookie, std::string* addr, uint8_t* state,
+                          int32_t* nErr) override;
+  HRESULT GetImage(const std::string& file, std::vector<uint8_t>* strm, uint32_t* size) override;
+  HRESULT GetImageFile(int32_t index, std::string* name) override;
+  HRESULT ImageFileCount(int32_t* Value) override;
+  HRESULT GetTraceImage(int32_t dwCookie, uint8_t bSewing, uint8_t bSmall,
+                        std::vector<uint8_t>* strm, uint32_t* size) override;
+  HRESULT SetDirectory(const std::string& dir) override;
+  HRESULT Exit() override;
+  HRESULT LoadSysColors() override;
+  HRESULT Connect(int32_t devNo, const std::string& hostName, TConnInfo param,
+                  int32_t* dwCookie) override;
+  HRESULT Disconnect(int32_t dwCookie) override;
+  HRESULT GetState(int32_t dwCookie, TSewingState* state) override;
+  HRESULT IsSending(int32_t dwCookie, int32_t* retVal) override;
+  HRESULT SendStart(int32_t dwCookie) override;
+  HRESULT GetProgress(int32_t dwCookie, uint8_t* state, int32_t* nPos, int32_t* nMax,
+                      int32_t* nError, uint16_t* nRot, uint8_t* nNeedleNo,
+                      int32_t* nRemain) override;
+  HRESULT StitchColorCount(int32_t dwCookie, int32_t* Value) override;
+  HRESULT GetCookie(int32_t devNo, int32_t* dwCookie) override;
+  HRESULT LoadStitch(int32_t dwCookie, const std::string& name) override;
+  HRESULT MachineColorCount(int32_t dwCookie, int32_t* Value) override;
+  HRESULT ChangeColor(int32_t dwCookie, int32_t fromIndex, int32_t toIndex) override;
+  HRESULT MachineColor(int32_t dwCookie, int32_t index, int32_t* Value) override;
+  HRESULT StitchColor(int32_t dwCookie, int32_t index, int32_t* Value) override;
+  HRESULT SendStartStream(int32_t dwCookie, const std::vector<uint8_t>* strm) override;
+  HRESULT ErrMessage(int32_t code, std::string* Value) override;
+  HRESULT DisconnectAll() override;
+  HRESULT SyncChangeSpeed(int32_t nSpeed) override;
+  HRESULT OnTimer(int32_t dwCookie, int32_t nTimerTick, uint8_t* curStatus, uint32_t* curStitchNum,
+                  int32_t* nErrorCode) override;
+  HRESULT ClearError(int32_t dwCookie) override;
+  HRESULT SewingFilename(int32_t dwCookie, std::string* Value) override;
+  HRESULT GetModel(int32_t devNo, int32_t* model) override;
+
+ private:
+  template <class... P>
+  HRESULT Remote(int32_t dispid, HRESULT (IPelSrv::*)(P...), std::type_identity_t<P>... args);
+  // Sends a call and waits for its answer, dispatching events meanwhile. On success *reply
+  // holds the out values (error information already taken off and set on this thread).
+  HRESULT Roundtrip(int32_t code, const std::vector<uint8_t>& ins, std::vector<uint8_t>* reply);
+  bool ReadFrame(Frame* frame, int timeoutMs);
+  void DispatchEvent(const Frame& frame);
+  void Drop();
+
+  UniqueFd fd_;
+  FrameDecoder decoder_;
+  std::vector<uint8_t> chunk_;
+  uint32_t seq_ = 0;
+  std::map<uint32_t, Frame> replies_;  // answers to outer calls that came during nested ones
+  std::map<uint32_t, IPelSrvEvents*> sinks_;
+};
+
+}  // namespace rpc

@@ -1,0 +1,62 @@
+#include "rpc/registration.h"
+
+#include <QProcess>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+#include "pelsrv/pelservice_tlb.h"
+
+namespace rpc {
+
+namespace {
+
+// The settings store of both programs (organisation "Orven", application "Pellora").
+QSettings Store() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Orven", "Pellora");
+}
+
+QString ClassKey() { return QString("Classes/%1/LocalServer").arg(kPelSrvProgId); }
+
+QString Quoted(const QString& path) {
+  if (!path.contains(' ') && !path.contains('"')) return path;
+  QString q = path;
+  q.replace('"', "\"\"\"");
+  return '"' + q + '"';
+}
+
+}  // namespace
+
+bool RegisterServer(const std::string& programPath) {
+  QSettings s = Store();
+  s.setValue(ClassKey(), Quoted(QString::fromStdString(programPath)) + " /Automation");
+  s.sync();
+  return s.status() == QSettings::NoError;
+}
+
+bool UnregisterServer() {
+  QSettings s = Store();
+  s.remove(QString("Classes/%1").arg(kPelSrvProgId));
+  s.sync();
+  return s.status() == QSettings::NoError;
+}
+
+std::optional<std::string> RegisteredCommandLine() {
+  QSettings s = Store();
+  const QVariant v = s.value(ClassKey());
+  if (v.typeId() != QMetaType::QString) return std::nullopt;
+  const QString line = v.toString();
+  if (line.isEmpty()) return std::nullopt;
+  return line.toStdString();
+}
+
+HRESULT StartRegisteredServer() {
+  auto line = RegisteredCommandLine();
+  if (!line) return REGDB_E_CLASSNOTREG;
+  QStringList args = QProcess::splitCommand(QString::fromStdString(*line));
+  if (args.isEmpty()) return REGDB_E_CLASSNOTREG;
+  const QString program = args.takeFirst();
+  return QProcess::startDetached(program, args) ? S_OK : CO_E_SERVER_EXEC_FAILURE;
+}
+
+}  // namespace rpc

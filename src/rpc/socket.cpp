@@ -1,0 +1,125 @@
+#include "rpc/socket.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace rpc {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
+  if (this != &o) {
+    reset();
+    fd_ = std::exchange(o.fd_, -1);
+  }
+  return *this;
+}
+
+UniqueFd::~UniqueFd() { reset(); }
+
+void UniqueFd::reset() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+namespace {
+
+bool IsPrivateFolder(const std::filesystem::path& dir) {
+  struct stat st {};
+  if (::lstat(dir.c_str(), &st) != 0) return false;
+  return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+bool MakeAddress(const std::filesystem::path& path, sockaddr_un* addr) {
+  std::memset(addr, 0, sizeof *addr);
+  addr->sun_family = AF_UNIX;
+  const std::string& s = path.native();
+  if (s.empty() || s.size() >= sizeof addr->sun_path) return false;
+  std::memcpy(addr->sun_path, s.data(), s.size());
+  return true;
+}
+
+}  // namespace
+
+std::filesystem::path RuntimeFolder() {
+  if (const char* xdg = std::getenv("XDG_RUNTIME_DIR"); xdg && *xdg) {
+    std::filesystem::path dir(xdg);
+    if (IsPrivateFolder(dir)) return dir;
+  }
+  std::filesystem::path dir = "/tmp/pellora-" + std::to_string(::getuid());
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  return IsPrivateFolder(dir) ? dir : std::filesystem::path();
+}
+
+std::string InstanceSuffix() {
+  const char* value = std::getenv("PELLORA_INSTANCE");
+  if (!value || !*value) return {};
+  std::string out = ".";
+  for (const char* p = value; *p && out.size() <= 40; ++p) {
+    const char c = *p;
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_';
+    out += plain ? c : '_';
+  }
+  return out;
+}
+
+UniqueFd ListenUnix(const std::filesystem::path& path) {
+  sockaddr_un addr;
+  if (!MakeAddress(path, &addr)) return {};
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid()) return {};
+  ::unlink(path.c_str());
+  // Bind under a tight umask so the socket never exists with wider rights, then pin 0600.
+  const mode_t old = ::umask(077);
+  const int rc = ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+  ::umask(old);
+  if (rc != 0 || ::chmod(path.c_str(), 0600) != 0 || ::listen(fd.get(), 16) != 0) return {};
+  return fd;
+}
+
+UniqueFd ConnectUnix(const std::filesystem::path& path) {
+  sockaddr_un addr;
+  if (!MakeAddress(path, &addr)) return {};
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd.valid()) return {};
+  int rc;
+  do {
+    rc = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) return {};
+  return fd;
+}
+
+int64_t PeerUid(int fd) {
+  ucred cred{};
+  socklen_t len = sizeof cred;
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || len != sizeof cred) return -1;
+  return cred.uid;
+}
+
+bool SendAll(int fd, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+ssize_t ReadSome(int fd, std::span<uint8_t> buffer) {
+  for (;;) {
+    const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+}  // namespace rpc
