@@ -8,6 +8,10 @@
 #include "shared/stitch.h"
 
 class TColorInfo;
+namespace platform {
+class Bitmap;
+class Canvas;
+}  // namespace platform
 
 // A list of designs shown or laid out together: each design has its place in a common layout
 // (its Offset, in 96-dpi pixels at zoom 100), the list keeps a display order, a selected
@@ -16,7 +20,10 @@ class TColorInfo;
 // of range; the display order always holds each design index exactly once.
 class TStitch {
  public:
-  TStitch() = default;
+  TStitch();
+  ~TStitch();
+  TStitch(TStitch&&) noexcept;
+  TStitch& operator=(TStitch&&) noexcept;
 
   // Loads the file (TStitchItem::Load) and appends it at layout position (x, y), last in the
   // display order, selected. Returns its index, or -1 with the list unchanged.
@@ -35,6 +42,23 @@ class TStitch {
   void Refit(int width, int height);
   // Union of the designs' view rectangles in the layout; empty (all 0) without designs.
   TRect GetUnionRect() const;
+
+  // Design i fitted into the whole bitmap, cleared first (TStitchItem::Draw).
+  void DrawItem(int i, platform::Bitmap& bitmap, const TColorInfo* palette);
+  // Design i fitted into the rectangle (x, y, width, height) of the bitmap.
+  void DrawItemAt(int i, platform::Bitmap& bitmap, int x, int y, int width, int height,
+                  const TColorInfo* palette);
+  // A thumbnail of all designs as laid out, in their own colours, filled first with the
+  // bitmap canvas's brush. Always true.
+  bool DrawAll(platform::Bitmap& bitmap);
+  // The layout view: the given design (the merged one) at the place of the first design in
+  // the display order, at the layout zoom, with a mark at the machine's home point, drawn
+  // into the off-screen bitmap of width x height and copied onto target at (x, y).
+  void DrawLayout(TStitchItem& design, platform::Canvas& target, COLORREF background, int x, int y,
+                  int width, int height, const TColorInfo* palette);
+  static void ClearBitmap(platform::Bitmap& bitmap);
+  // Copies the off-screen bitmap of the last DrawLayout onto the canvas at (0, 0).
+  void PaintBuffer(platform::Canvas& canvas) const;
 
   void MoveOrder(int from, int to);
   int FindOrder(int i) const;
@@ -74,5 +98,6 @@ class TStitch {
   int zoom_ = 100;
   int lastZoom_ = 100;
   int fit_ = 1;
+  std::unique_ptr<platform::Bitmap> buffer_;  // made by the first DrawLayout
   std::vector<int> order_;
 };
