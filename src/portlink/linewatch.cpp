@@ -39,8 +39,9 @@ void LineWatch::CheckModem(bool forced) {
 
 void LineWatch::ReportModem(TTYInfo& tty, std::uint32_t status) {
   tty.modemStatus = status;
-  Driver::PostToCaller(tty, platform::UM_MODEM_STATUS, tty.callerId, status);
+  // DTR follows DSR before the caller hears of the change.
   port_.SetDtr((status & MS_DSR_ON) != 0);
+  Driver::PostToCaller(tty, platform::UM_MODEM_STATUS, tty.callerId, status);
 }
 
 void LineWatch::ReportEvents(TTYInfo& tty, std::uint32_t events) {
