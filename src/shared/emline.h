@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/bitmap.h"
 #include "shared/shaderandom.h"
@@ -49,10 +50,11 @@ class EmLine {
   std::int64_t clip_width_;
   std::int64_t clip_height_;
   Bgr colour_{-1, -1, -1};
-  std::array<Table, kBrightnesses * kFactors> tables_{};
+  // On the heap: 50 KB is too much for the stack of a worker thread.
+  std::vector<Table> tables_ = std::vector<Table>(kBrightnesses * kFactors);
   std::array<std::uint32_t, kBrightnesses * kFactors> table_stamp_{};  // valid when == stamp_
   std::uint32_t stamp_ = 0;
-  const Table* shades_ = &tables_[0];
+  const Table* shades_ = tables_.data();
   std::uint32_t last_random_ = 0;
   TShadeRandom random_;
 };
