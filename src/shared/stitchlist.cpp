@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <utility>
 
 #include "shared/intmath.h"
@@ -28,7 +30,21 @@ std::int32_t Scale(std::int32_t v, int numerator, int denominator) {
 // of 0 or less always fits.
 int FitZoom(std::int64_t area, std::int64_t length) {
   if (length <= 0 || area >= length) return 100;
-  return static_cast<int>(area * 100 / length);
+  // Only a negative area can fall below the int range.
+  return static_cast<int>(
+      std::max<std::int64_t>(area * 100 / length, std::numeric_limits<int>::min()));
+}
+
+// Joins the designs of a merge with a run of jumps the native records can carry. Designs laid
+// absurdly far apart would need millions of jumps: they get one long jump instead, which no
+// machine frame could follow anyway.
+void JoinWithJumps(TStitchItem& out, TPoint from, TPoint to) {
+  const std::int64_t dx = std::llabs(std::int64_t{to.x} - from.x);
+  const std::int64_t dy = std::llabs(std::int64_t{to.y} - from.y);
+  if (std::max(dx, dy) / 127 > TStitchItem::kMaxInsertedJumps)
+    out.Points.push_back({sfJump, to.x, to.y});
+  else
+    out.JumpOneByOne(from, to);
 }
 
 }  // namespace
@@ -207,7 +223,7 @@ void TStitch::MergeItems(TStitchItem& out) const {
         ++changes;
       }
       const TPoint start = d.GetStartPos();
-      out.JumpOneByOne(last, {intmath::Add(start.x, shift.x), intmath::Add(start.y, shift.y)});
+      JoinWithJumps(out, last, {intmath::Add(start.x, shift.x), intmath::Add(start.y, shift.y)});
     }
     // d's block j is used from d's j-th colour change on, which here is the slot below.
     const int firstSlot = changes;

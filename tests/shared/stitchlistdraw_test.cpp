@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "shared/intmath.h"
 #include "shared/stitchlist.h"
 
 namespace {
@@ -18,8 +21,7 @@ TStitchItem Line(TPoint offset, TPoint origin = {}) {
   d.Origin = origin;
   d.Offset = offset;
   d.SetRawRect({0, 0, 254, 0});
-  d.SetViewRect({-origin.x * 96 / 254, -origin.y * 96 / 254, (254 - origin.x) * 96 / 254,
-                 -origin.y * 96 / 254});
+  d.SetViewRect(intmath::ViewOf(d.GetRawRect(), origin));
   return d;
 }
 
@@ -79,8 +81,8 @@ TEST(DesignListDrawing, LayoutMarksTheHomePointAndLandsOnTheTarget) {
   const int hx = 10 + 104, hy = 20 + 58;
   EXPECT_EQ(target.GetPixel(hx, hy - 7), kBlack);  // the cross
   EXPECT_EQ(target.GetPixel(hx + 7, hy), kBlack);
-  EXPECT_EQ(target.GetPixel(hx - 8, hy), kBlack);  // the outer ring
-  EXPECT_EQ(target.GetPixel(hx - 5, hy), kBlack);  // the inner ring
+  EXPECT_EQ(target.GetPixel(hx - 8, hy), kBlack);           // the outer ring
+  EXPECT_EQ(target.GetPixel(hx - 5, hy), kBlack);           // the inner ring
   EXPECT_EQ(target.GetPixel(hx - 6, hy - 2), kBackground);  // between the rings
   EXPECT_EQ(target.GetPixel(hx + 20, hy + 20), kBackground);
   // The design itself: its record (0, 0) lies on the home point, and it runs one inch right.
@@ -106,4 +108,33 @@ TEST(DesignListDrawing, LayoutOfNothingIsTheBackground) {
   EXPECT_EQ(target.GetPixel(0, 0), kBackground);
   EXPECT_EQ(target.GetPixel(39, 39), kBackground);
   EXPECT_EQ(target.GetPixel(40, 40), kBlack);
+}
+
+TEST(DesignListDrawing, ExtremeLayoutsStayWithinTheArithmetic) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  TStitch list;
+  list.AddItem(Line({kMax, kMin}, {kMin, kMax}));
+  list.AddItem(Line({kMin, kMax}));
+  list.AddItem(Line({0, 0}, {kMax, kMax}));
+  list.SetSelected(0);
+  platform::Bitmap bitmap(32, 32);
+  platform::Bitmap target(32, 32);
+  TStitchItem merged;
+  for (const int size : {kMin, -1, 0, 1, 64, kMax}) {
+    SCOPED_TRACE(size);
+    list.FitToArea(size, kMax);
+    list.FitToArea(kMin, size);
+    list.MoveItem(0, kMax, kMin);
+    list.MoveItem(1, kMin, kMax);
+    TRect r;
+    list.GetSelectedRect(r);
+    list.HitTest(kMin, kMax);
+    list.DrawAll(bitmap);
+    list.MergeItems(merged);
+    // Designs laid too far apart for a jump run are joined by single jumps.
+    EXPECT_LT(merged.Points.size(), 40u);
+    list.DrawLayout(merged, target.GetCanvas(), kBackground, kMin, kMax, 16, 16, nullptr);
+  }
+  EXPECT_EQ(list.GetCount(), 3);
 }
