@@ -167,7 +167,9 @@ TEST(EmLine, NeverWritesOutsideTheBitmapNorIntoRowPadding) {
     for (int row = 0; row < 5; ++row) {
       const std::size_t start = static_cast<std::size_t>(row * bmp.BytesPerRow());
       for (int x = 0; x < 5; ++x) {
-        if (bpp == 32) EXPECT_EQ(bits[start + x * 4 + 3], marks[start + x * 4 + 3]);
+        if (bpp == 32) {
+          EXPECT_EQ(bits[start + x * 4 + 3], marks[start + x * 4 + 3]);
+        }
       }
       for (std::size_t i = start + 5 * (bpp / 8); i < start + bmp.BytesPerRow(); ++i)
         EXPECT_EQ(bits[i], marks[i]) << "padding byte " << i;

@@ -239,8 +239,9 @@ TEST(StitchDraw, RingRadiiAndLineWidthsFollowTheZoom) {
     EXPECT_EQ(bmp.GetPixel(20, 40 - c.outer - 1), RGB(0, 0, 255)) << at;
     EXPECT_EQ(bmp.GetPixel(20 - c.outer - 1, 40), RGB(0, 0, 255)) << at;
     EXPECT_EQ(bmp.GetPixel(20, 40 - c.inner), platform::kBlack) << at;  // the black centre
-    if (c.outer > c.inner + 1)
+    if (c.outer > c.inner + 1) {
       EXPECT_EQ(bmp.GetPixel(20, 40 - c.inner - 1), platform::kWhite) << at;
+    }
     // The line's last point, right of the ring: as many rows as the line's width.
     const int x = 20 + U(60) * 96 / 254 * c.zoom / 100;
     int rows = 0;
