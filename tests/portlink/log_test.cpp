@@ -1,6 +1,8 @@
 #include "portlink/log.h"
 
+#include <atomic>
 #include <regex>
+#include <thread>
 
 #include "portfixture.h"
 #include "portlink/driver.h"
@@ -118,6 +120,24 @@ TEST_F(LogTest, ModemPortClosesWithoutCounters) {
   AnalizeCmd(m->payload.data(), 0);
   CloseCommPort(0);
   EXPECT_EQ(LogText().find("output"), std::string::npos);
+}
+
+TEST_F(LogTest, LinesFromAnotherThreadStayWholeWhileTheLogClosesAndReopens) {
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    while (!stop) WriteLogMessage("from a port thread", -1, 0);
+  });
+  for (int i = 0; i < 200; ++i) {
+    CloseCommPort(0);
+    SetupSYSInfo(0, &sys_);
+  }
+  stop = true;
+  writer.join();
+  const std::regex line(
+      R"(( {11}|\d{4}-\d\d-\d\d )\d\d:\d\d:\d\d:\d{3} )"
+      R"((from a port thread|com1: close|Application started\.|Application end\.))");
+  for (const std::string& l : Lines())
+    if (!l.empty()) EXPECT_TRUE(std::regex_match(l, line)) << l;
 }
 
 TEST_F(LogTest, SecondOpenerOfTheLogFileGetsNoLog) {

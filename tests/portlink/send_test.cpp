@@ -78,6 +78,7 @@ TEST_F(SendTest, ClosedPortSendsAndPostsNothing) {
 }
 
 TEST_F(SendTest, AbortEndsAStalledTransferAtOnceAndThePortStaysUsable) {
+  tty_.statusPost = 1;
   // The machine reads nothing, so the pseudo-terminal fills and the write stalls.
   const Bytes block = Pattern(256 * 1024);
   SetBlock(block);
@@ -92,6 +93,10 @@ TEST_F(SendTest, AbortEndsAStalledTransferAtOnceAndThePortStaysUsable) {
   EXPECT_STREQ(tty_.errorText, "writing data to port");
   EXPECT_EQ(tty_.lastError, 995u);
   EXPECT_TRUE(WaitFor(UM_COMM_ERROR));
+  auto warning = WaitFor(UM_COMM_WARNING);
+  ASSERT_TRUE(warning);
+  EXPECT_EQ(warning->wParam, 1u);
+  EXPECT_EQ(warning->lParam, 0);
 
   machine_.Receive(block.size(), 300ms);  // drain what got through
   const Bytes next = {0x84, 0x85};
