@@ -56,7 +56,10 @@ void TCommTcpip::OpenTcp(platform::TargetId window, const std::string& hostName,
 }
 
 bool TCommTcpip::Reconnect() {
-  if (!CanReconnect() || Online() || reader_) return false;
+  if (!CanReconnect() || Online()) return false;
+  // A reader whose connect failed has ended even if its message has not been handled yet.
+  if (reader_ && reader_->Finished()) StopReader();
+  if (reader_) return false;
   StartReader();
   return true;
 }

@@ -34,6 +34,11 @@ void TConnThread::Stop() {
 }
 
 void TConnThread::Run() {
+  RunLine();
+  finished_ = true;
+}
+
+void TConnThread::RunLine() {
   if (socket_.Connect(address_, timeouts_.connect_ms) != TcpSocket::Result::kOk) {
     if (!stopping_) outbox_.Ended(false);
     return;

@@ -43,15 +43,19 @@ class TConnThread {
 
   // Wakes the reader out of a connect or receive and waits for it to end; nothing more is posted.
   void Stop();
+  // True once the thread has nothing more to do (what it posted may still be on its way).
+  bool Finished() const { return finished_; }
 
  private:
   void Run();
+  void RunLine();
 
   TcpSocket& socket_;
   const sockaddr_in address_;
   const TcpTimeouts timeouts_;
   TcpReaderOutbox& outbox_;
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> finished_{false};
   std::thread thread_;
 };
 
