@@ -226,8 +226,10 @@ void OpenPort::WriterMain() {
     WriteBlock(data, length, abort);
     transferComplete_.Set();
     {
+      // The caller may already have started the next transfer (its UM_BLOCK_SENT follows the
+      // Set above); its pending request must survive.
       std::lock_guard lock(requestMutex_);
-      request_ = Request::kNone;
+      if (request_ == Request::kWriting) request_ = Request::kNone;
     }
     writerIdle_.notify_all();
   }
