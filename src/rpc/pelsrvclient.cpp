@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <optional>
 #include <thread>
 
 #include "platform/errorinfo.h"
@@ -24,7 +25,13 @@ HRESULT PelSrvClient::ConnectTo(const std::filesystem::path& path,
   if (!fd.valid()) return CO_E_SERVER_EXEC_FAILURE;
   // Talk only to a server of our own user, whoever put the socket there.
   if (PeerUid(fd.get()) != static_cast<int64_t>(::getuid())) return E_ACCESSDENIED;
-  *out = std::make_unique<PelSrvClient>(std::move(fd));
+  auto client = std::make_unique<PelSrvClient>(std::move(fd));
+  // A connection waiting to be accepted holds no reference yet: only the answer to the first
+  // call says that the server counts this client (and will not end under it).
+  std::vector<uint8_t> reply;
+  const HRESULT hr = client->Roundtrip(kCallAttach, {}, &reply);
+  if (FAILED(hr)) return hr == RPC_E_DISCONNECTED ? CO_E_SERVER_EXEC_FAILURE : hr;
+  *out = std::move(client);
   return S_OK;
 }
 
@@ -36,13 +43,20 @@ HRESULT PelSrvClient::Attach(std::unique_ptr<PelSrvClient>* out) {
 
 HRESULT PelSrvClient::Create(std::unique_ptr<PelSrvClient>* out,
                              std::chrono::milliseconds startTimeout) {
-  if (SUCCEEDED(Attach(out))) return S_OK;
-  const HRESULT started = StartRegisteredServer();
-  if (FAILED(started)) return started;
-  const auto deadline = std::chrono::steady_clock::now() + startTimeout;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + startTimeout;
+  std::optional<Clock::time_point> startedAt;
   for (;;) {
     if (SUCCEEDED(Attach(out))) return S_OK;
-    if (std::chrono::steady_clock::now() >= deadline) return CO_E_SERVER_EXEC_FAILURE;
+    // Start a server when none is published; start again when a server that was ending took
+    // the start's place and then went (its start was refused as "already running").
+    const bool published = ReadPublication().has_value();
+    if (!startedAt || (!published && Clock::now() - *startedAt > std::chrono::seconds(2))) {
+      const HRESULT started = StartRegisteredServer();
+      if (FAILED(started)) return started;
+      startedAt = Clock::now();
+    }
+    if (Clock::now() >= deadline) return CO_E_SERVER_EXEC_FAILURE;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }

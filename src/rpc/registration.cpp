@@ -9,6 +9,13 @@
 
 namespace rpc {
 
+QString SettingsFilePath() {
+  const QByteArray xdg = qgetenv("XDG_CONFIG_HOME");
+  const QString base = !xdg.isEmpty() ? QString::fromLocal8Bit(xdg)
+                                      : QString::fromLocal8Bit(qgetenv("HOME")) + "/.config";
+  return base + "/Orven/Pellora.ini";
+}
+
 namespace {
 
 // The settings store of both programs (organisation "Orven", application "Pellora").

@@ -3,11 +3,17 @@
 #include <optional>
 #include <string>
 
+#include <QString>
+
 #include "platform/hresult.h"
 
 // The registration of the server class "PelService.PelSrv" in the settings store: the command
 // line that starts a server for clients (the program's path and "/Automation").
 namespace rpc {
+
+// The settings store of both programs: Pellora.ini of organisation "Orven" in the user's
+// configuration folder ($XDG_CONFIG_HOME, else ~/.config), where QSettings keeps it.
+QString SettingsFilePath();
 
 // Writes the registration for the program at programPath. False when it cannot be written.
 bool RegisterServer(const std::string& programPath);

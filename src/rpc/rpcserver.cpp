@@ -96,6 +96,8 @@ void RpcServer::Core::Handle(uint64_t id, const Frame& frame) {
     hr = in.AtEnd() ? Advise(client, outs) : RPC_E_INVALID_DATA;
   } else if (frame.code == kCallUnadvise) {
     hr = Unadvise(client, in);
+  } else if (frame.code == kCallAttach) {
+    hr = in.AtEnd() ? S_OK : RPC_E_INVALID_DATA;
   } else {
     switch (InvokeMethod(*host.object(), frame.code, in, outs, &hr)) {
       case Invoked::kDone:

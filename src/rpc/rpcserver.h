@@ -17,9 +17,11 @@ namespace rpc {
 // Hands a piece of work to the server's main thread (by value; run later, in order).
 using MainThreadPost = std::function<void(std::function<void()>)>;
 
-// Calls besides the methods of IPelSrv: the connection point's advise and unadvise.
+// Calls besides the methods of IPelSrv: the connection point's advise and unadvise, and the
+// first call of every client, whose answer tells it that it holds its reference.
 inline constexpr int32_t kCallAdvise = -1;
 inline constexpr int32_t kCallUnadvise = -2;
+inline constexpr int32_t kCallAttach = -3;
 
 struct RpcServerOptions {
   // How long the main thread waits for a client's answer to an event with an out value.
