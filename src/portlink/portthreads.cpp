@@ -157,7 +157,10 @@ void OpenPort::StartTransfer(const std::uint8_t* data, std::size_t length) {
   }
   {
     std::lock_guard lock(requestMutex_);
+    ++requestSeq_;
     request_ = Request::kPending;
+    // A completion left by a write that outlived its transfer is not this transfer's.
+    transferComplete_.TryTake();
     requestData_ = data;
     requestLength_ = length;
     requestAbort_ = stop_.get();
@@ -215,21 +218,25 @@ void OpenPort::WriterMain() {
     const std::uint8_t* data;
     std::size_t length;
     Event* abort;
+    std::uint64_t seq;
     {
       std::lock_guard lock(requestMutex_);
       if (request_ != Request::kPending) continue;  // withdrawn before it was taken
       request_ = Request::kWriting;
+      seq = requestSeq_;
       data = requestData_;
       length = requestLength_;
       abort = requestAbort_;
     }
     WriteBlock(data, length, abort);
-    transferComplete_.Set();
     {
-      // The caller may already have started the next transfer (its UM_BLOCK_SENT follows the
-      // Set above); its pending request must survive.
+      // Signalled and marked idle in one step, so that the next transfer, which must take the
+      // lock to start, never sees this completion or has its own request cleared.
       std::lock_guard lock(requestMutex_);
-      if (request_ == Request::kWriting) request_ = Request::kNone;
+      if (seq == requestSeq_) {
+        transferComplete_.Set();
+        request_ = Request::kNone;
+      }
     }
     writerIdle_.notify_all();
   }

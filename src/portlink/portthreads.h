@@ -66,6 +66,7 @@ class OpenPort {
   std::mutex requestMutex_;
   std::condition_variable writerIdle_;
   Request request_ = Request::kNone;
+  std::uint64_t requestSeq_ = 0;  // one per transfer
   const std::uint8_t* requestData_ = nullptr;
   std::size_t requestLength_ = 0;
   Event* requestAbort_ = nullptr;
