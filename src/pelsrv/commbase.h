@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "pelsrv/pelservice_tlb.h"
 #include "pelsrv/replyrecord.h"
 #include "pelsrv/synccommand.h"
+#include "pelsrv/transferblocks.h"
 #include "pelsrv/transferframe.h"
 
 class TStitchItem;
@@ -65,6 +67,9 @@ enum class TTransferResult : std::int32_t {
   kMemoryFull = 3,  // 0x2F
   kRejected = 4,    // 0x1F
 };
+
+// The send folder ("SendData" in the data folder) joined with a design name.
+std::filesystem::path SendFolderPath(const std::string& name);
 
 // A 16-byte address in the layout of an IPv4 socket address.
 using TConnAddress = std::array<std::uint8_t, 16>;
@@ -171,13 +176,13 @@ class TCommBase {
   void SetTransferActivity(bool active) { transferActivity_ = active; }
   bool TransferActivity() const { return transferActivity_; }
   void SetErrorQuietly(std::int32_t id) { error_ = id; }
+  // The pause between the 'C' record and the file-name request at the end of a transfer.
+  void SetEndPause(std::chrono::microseconds pause) { endPause_ = pause; }
   void SettleState();
   void ReportSendProgress(bool forced, std::int32_t index, std::int32_t count);
   IPelSrvEvents* Owner() const { return owner_; }
 
  private:
-  struct Snapshot;
-
   // Reply steps.
   std::int32_t ParseMachineStatus(const TReplyRecord& record);
   void ParseProgress(const TReplyRecord& record);
@@ -221,10 +226,10 @@ class TCommBase {
   TMachineStatus status_;
   TMachineIdentity identity_;
   TProgress progress_;
-  // The design of the running transfer and its native record stream, fixed at its start.
-  std::shared_ptr<const TStitchItem> transferDesign_;
-  std::vector<std::uint8_t> transferStream_;
+  // The records of the running transfer, fixed at its start.
+  TTransferSource transfer_;
   TTransferFrame frame_{};
   std::string sewingFileName_;
   std::string previousFileName_;
+  std::chrono::microseconds endPause_{2000};
 };

@@ -1,0 +1,33 @@
+#include "pelsrv/transferblocks.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "pelsrv/transferframe.h"
+#include "shared/frmmarlow.h"
+#include "shared/stitch.h"
+
+TTransferSource::TTransferSource(std::shared_ptr<const TStitchItem> design,
+                                 std::uint8_t machineType)
+    : design_(std::move(design)) {
+  total_ = static_cast<std::uint32_t>(std::max(0, design_->GetStitchSize(machineType)));
+  first_ = design_->Points.size() - total_;
+}
+
+void TTransferSource::FillBlock(std::int32_t index, std::span<std::uint8_t> data) const {
+  std::fill(data.begin(), data.end(), 0);
+  const std::uint64_t streamSize = 3 * static_cast<std::uint64_t>(total_);
+  if (!design_ || index < 0) return;
+  const std::uint64_t start = static_cast<std::uint64_t>(index) * data.size();
+  if (start >= streamSize) return;
+  const std::uint64_t end = std::min<std::uint64_t>(start + data.size(), streamSize);
+  const std::uint64_t firstRecord = start / 3;
+  const std::uint64_t lastRecord = (end - 1) / 3;
+  const std::vector<std::uint8_t> records = TStitchFormatMarlow::EncodeRecords(
+      *design_, first_ + firstRecord, lastRecord - firstRecord + 1);
+  const std::uint64_t skip = start - firstRecord * 3;
+  if (skip >= records.size()) return;
+  const std::uint64_t n = std::min<std::uint64_t>(end - start, records.size() - skip);
+  std::memcpy(data.data(), records.data() + skip, n);
+}

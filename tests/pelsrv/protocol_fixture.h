@@ -1,0 +1,49 @@
+// Shared pieces of the protocol tests: a connection joined to a simulated machine, an event
+// log, and designs built record by record.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pelsrv/commbase.h"
+#include "pelsrv/syncgroup.h"
+#include "shared/colorinfo.h"
+#include "shared/stitch.h"
+#include "sim/eventlog.h"
+#include "sim/simlink.h"
+
+namespace prototest {
+
+// Design of `stitches` stitch records on a zig-zag, with a colour change every `colorEvery`
+// records (0: none) and, when `longMoves`, a jump of 1000 units every 50 records.
+std::unique_ptr<TStitchItem> MakeDesign(int stitches, int colorEvery = 0, bool longMoves = false,
+                                        bool leadingStart = false,
+                                        const std::string& name = "2609c008.10o");
+
+// The reply record `code` with `payload` as the serial line carries it.
+TReplyRecord Reply(std::uint8_t code, std::vector<std::uint8_t> payload = {});
+TReplyRecord Progress(std::uint8_t code, std::uint8_t needle, std::uint8_t second,
+                      std::uint32_t stitch);
+TReplyRecord FileName(const std::string& name, std::uint32_t memory = 1000);
+TReplyRecord Identity(std::uint8_t type, std::uint8_t needles, std::uint8_t sync = 0);
+
+// A connection and a simulated machine in one process, with an event log as the owner.
+class LinkFixture : public ::testing::Test {
+ protected:
+  void Open(sim::TSimConfig config, ISyncGroup* group = nullptr);
+  sim::TSimMachine& Machine() { return link_->Machine(); }
+  sim::TLoopComm& Comm() { return link_->Connection(); }
+  int Pump() { return link_->Pump(); }
+  // The machine offers a transfer, the client starts it with `design` and the blocks flow.
+  bool Send(std::unique_ptr<TStitchItem> design, bool reportProgress = true);
+  // Sews until the machine stops; returns the number of ticks.
+  int SewToTheEnd();
+
+  sim::TEventLog events_;
+  std::unique_ptr<sim::TSimLink> link_;
+};
+
+}  // namespace prototest
