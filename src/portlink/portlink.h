@@ -215,7 +215,8 @@ static_assert(sizeof(void*) != 4 ||
 PORTLINK_API void DLLInitialize(portlink::SYSInfo* sysInfo);
 // Binds sysInfo and its TTYInfo to the slot, applies the TTYInfo defaults, opens the log.
 PORTLINK_API void SetupSYSInfo(std::uint16_t slot, portlink::SYSInfo* sysInfo);
-// Binds another TTYInfo to the slot and applies its line settings to the open port.
+// Binds another TTYInfo to the slot and applies its line settings to the open port. The port
+// threads may still be writing the record it replaces until CloseCommPort has returned.
 PORTLINK_API void SetupTTYInfo(std::uint16_t slot, portlink::TTYInfo* ttyInfo);
 // 1 when the port at the slot's COM index exists and takes the line settings; not kept open.
 PORTLINK_API int FindCommPort(std::uint16_t slot);

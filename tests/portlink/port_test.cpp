@@ -76,6 +76,32 @@ TEST_F(PortTest, UnsupportedBaudRateOpensButReportsFailure) {
   EXPECT_EQ(CloseCommPort(0), 1);
 }
 
+TEST_F(PortTest, SetupTtyInfoAppliesNewSettingsToTheOpenPortWithoutDefaults) {
+  ASSERT_EQ(OpenCommPort(0), 1);
+  TTYInfo other = tty_;
+  other.baudRate = 38400;
+  other.eventMask = 0x08;
+  SetupTTYInfo(0, &other);
+  EXPECT_EQ(other.lastError, 0u);
+  EXPECT_EQ(other.eventMask, 0x08u);
+  termios tio{};
+  tcgetattr(machine_.SlaveFd(), &tio);
+  EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B38400));
+  // The port threads now report into the new record.
+  machine_.Send({0x84});
+  ASSERT_TRUE(WaitFor(UM_RX_COMMAND));
+  EXPECT_EQ(other.lastReadCount, 1);
+  EXPECT_EQ(CloseCommPort(0), 1);
+}
+
+TEST_F(PortTest, InitializeEndsPortsStillOpen) {
+  ASSERT_EQ(OpenCommPort(0), 1);
+  DLLInitialize(nullptr);
+  EXPECT_EQ(CloseCommPort(0), 0);  // forgotten: no records bound any more
+  SetupSYSInfo(0, &sys_);
+  EXPECT_EQ(OpenCommPort(0), 1);  // the device was let go
+}
+
 TEST_F(PortTest, ProbeReportsTheLinesAndLeavesThePortClosed) {
   tty_.statusPost = 1;
   EXPECT_EQ(FindCommPort(0), 1);
