@@ -64,7 +64,9 @@ void TCommBase::ResetProgress(bool forgetDesign) {
 }
 
 std::string TCommBase::ColorSectionName() const {
-  if (canReconnect_) return GetName();
+  // A network machine's name comes from outside: one that could break the colour-table file or
+  // meet another section is written in a safe form.
+  if (canReconnect_) return NetworkColorSection(GetName());
   return "MacColor" + std::to_string(devNo_ + 1);
 }
 
@@ -169,6 +171,7 @@ bool TCommBase::LoadTraceDesign() {
   auto design = std::make_shared<TStitchItem>();
   designLoaded_ = design->Load(SendFolderPath(sewingFileName_).string(), *machineColors_);
   if (designLoaded_) {
+    design->ColorMatch(machineColors_.get());
     progress_.nMax = design->GetStitchSize(identity_.machineType);
   }
   // A new object: a running transfer keeps the design it started with.
@@ -179,6 +182,7 @@ bool TCommBase::LoadTraceDesign() {
 bool TCommBase::LoadSecondDesign(const std::filesystem::path& path) {
   auto design = std::make_unique<TStitchItem>();
   secondLoaded_ = design->Load(path.string(), *machineColors_);
+  if (secondLoaded_) design->ColorMatch(machineColors_.get());
   secondStitchSize_ = secondLoaded_ ? design->GetStitchSize(identity_.machineType) : 0;
   secondDesign_ = std::move(design);
   return secondLoaded_;

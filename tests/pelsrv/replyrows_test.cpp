@@ -257,6 +257,10 @@ TEST_F(ReplyRows, ColourSectionIsTheHostNameOnTcpAndMacColorOnSerial) {
   sim::TSimLink tcp(config, nullptr, 5, 3);
   tcp.Connection().name = "machine-7";
   EXPECT_EQ(tcp.Connection().ColorSectionName(), "machine-7");
+  tcp.Connection().name = "SysColor";
+  EXPECT_NE(tcp.Connection().ColorSectionName(), "SysColor");
+  tcp.Connection().name = "a]\nb";
+  EXPECT_EQ(tcp.Connection().ColorSectionName().find_first_of("]\n"), std::string::npos);
 }
 
 TEST_F(ReplyRows, WithoutAnOwnerNoEventFiresButTheStateChanges) {

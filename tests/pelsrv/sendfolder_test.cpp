@@ -96,9 +96,14 @@ TEST_F(SendFolder, SecondDesignLoadsByPath) {
   sim::TSimConfig config;
   config.persona = sim::Persona::kSilent;
   Open(config);
+  ASSERT_TRUE(Comm().LoadMachineColors());
   EXPECT_TRUE(Comm().LoadSecondDesign(home_ / "SECOND.10o"));
   EXPECT_TRUE(Comm().SecondLoaded());
   EXPECT_EQ(Comm().SecondDesign().GetStitchSize(0), 77 + 2);
+  // Its blocks are matched to the machine's needles.
+  for (const TEmbColor& block : Comm().SecondDesign().Colors) {
+    EXPECT_LT(block.Index, Comm().MachineColors().GetCount());
+  }
   EXPECT_FALSE(Comm().LoadSecondDesign(home_ / "MISSING.10o"));
   EXPECT_FALSE(Comm().SecondLoaded());
 }
