@@ -4,6 +4,7 @@
 
 #include "platform/usermessages.h"
 #include "portfixture.h"
+#include "portlink/devicepath.h"
 #include "portlink/emulatedlines.h"
 #include "portlink/serialport.h"
 
@@ -131,6 +132,25 @@ TEST_F(PortTest, MissingDeviceAndRefusedIndexFail) {
   EXPECT_EQ(FindCommPort(0), 0);
   EXPECT_EQ(OpenCommPort(0), 0);
   unsetenv("PELLORA_COM17");
+}
+
+TEST(DevicePath, EnvironmentThenConfigurationThenDefault) {
+  const std::string conf = "# lines\n com3 = /dev/ttyUSB0 \n;COM2=/dev/null\nCOM17=/dev/x\n";
+  EXPECT_EQ(DevicePathFromConfig(conf, 2), "/dev/ttyUSB0");
+  EXPECT_EQ(DevicePathFromConfig(conf, 1), "");
+  EXPECT_EQ(DevicePathFromConfig(conf, 16), "/dev/x");
+  EXPECT_EQ(DevicePathFromConfig(conf, 0), "");
+
+  const auto home = std::filesystem::temp_directory_path() / "portlink-devicepath";
+  std::filesystem::create_directories(home);
+  setenv("PELLORA_HOME", home.c_str(), 1);
+  std::ofstream(home / "ports.conf") << "COM2=/dev/ttyACM0\n";
+  EXPECT_EQ(DevicePath(1), "/dev/ttyACM0");
+  EXPECT_EQ(DevicePath(4), "/dev/ttyS4");
+  setenv("PELLORA_COM2", "/dev/pts/99", 1);
+  EXPECT_EQ(DevicePath(1), "/dev/pts/99");
+  unsetenv("PELLORA_COM2");
+  std::filesystem::remove_all(home);
 }
 
 TEST_F(PortTest, SecondOpenerOfTheSameDeviceIsRefused) {
