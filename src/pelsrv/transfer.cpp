@@ -52,7 +52,9 @@ bool TCommBase::StartTransfer(bool reportProgress) {
   for (int i = 0; i < design.GetColorCount() && i < static_cast<int>(kFrameMaxColors); ++i) {
     TEmbColor color;
     design.GetColor(i, machineColors_.get(), color);
-    header.colorEntries.push_back(static_cast<std::uint8_t>(color.Index + 1));
+    // A block that no needle matched is sent as 0, not as the first needle.
+    const bool unmatched = design.Colors[static_cast<std::size_t>(i)].Index == kNoPaletteIndex;
+    header.colorEntries.push_back(unmatched ? 0 : static_cast<std::uint8_t>(color.Index + 1));
   }
   header.machineNumber = status_.machineNumber;
   header.title = design.Title;

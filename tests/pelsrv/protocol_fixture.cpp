@@ -27,7 +27,7 @@ std::unique_ptr<TStitchItem> MakeDesign(int stitches, int colorEvery, bool longM
   design->SetColorCount();
   for (int i = 0; i < design->GetColorCount(); ++i) {
     TEmbColor color;
-    color.Index = static_cast<std::uint8_t>(i % 15);
+    color.Index = i == 1 ? kNoPaletteIndex : static_cast<std::uint8_t>(i % 20);
     color.Color = RGB(static_cast<std::uint8_t>(i * 40), 0, 0);
     design->SetColor(i, color);
   }

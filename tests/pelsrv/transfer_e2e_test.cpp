@@ -44,6 +44,8 @@ TEST_P(TransferE2E, ConnectSendAndSewANormalMachine) {
   EXPECT_EQ(Machine().Header().fileName, "2609c008.10o");
   EXPECT_EQ(Machine().Header().total, 1000u);
   EXPECT_EQ(Machine().Header().colorCount, copy.GetColorCount());
+  // Needle + 1 per block; a block that no needle matched gives 0.
+  EXPECT_EQ(Machine().Header().colors, (std::vector<std::uint8_t>{1, 0, 3, 4, 5, 6, 7}));
   EXPECT_EQ(Machine().Header().machineNumber, 1);
   EXPECT_EQ(Machine().Header().title, "Test design");
   EXPECT_EQ(Machine().RebuiltStream(), ExpectedStream(copy, 0x01));
