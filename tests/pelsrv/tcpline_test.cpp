@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "loopbackpeer.h"
 #include "pelsrv/connthread.h"
 #include "pelsrv/tcpreplies.h"
 #include "pelsrv/tcpsocket.h"
@@ -91,50 +92,7 @@ TEST(ReadTcpReply, TruncatedPayloadEndsTheLineAndHandsNothingOn) {
   EXPECT_EQ(ReadTcpReply(source, reply), ReadOutcome::kEnd);
 }
 
-// A listening socket on 127.0.0.1 with an ephemeral port; the test plays the machine.
-class LoopbackPeer {
- public:
-  LoopbackPeer() {
-    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(listen_fd_, 4);
-    socklen_t len = sizeof address_;
-    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address_), &len);
-  }
-  ~LoopbackPeer() {
-    if (peer_fd_ >= 0) ::close(peer_fd_);
-    ::close(listen_fd_);
-  }
-  const sockaddr_in& Address() const { return address_; }
-  void Accept() { peer_fd_ = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC); }
-  void Send(std::vector<std::uint8_t> bytes) {
-    ASSERT_EQ(::send(peer_fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(bytes.size()));
-  }
-  std::vector<std::uint8_t> Receive(std::size_t size) {
-    std::vector<std::uint8_t> bytes(size);
-    std::size_t got = 0;
-    while (got < size) {
-      ssize_t n = ::recv(peer_fd_, bytes.data() + got, size - got, 0);
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    return bytes;
-  }
-  void Hangup() {
-    ::close(peer_fd_);
-    peer_fd_ = -1;
-  }
-
- private:
-  int listen_fd_ = -1;
-  int peer_fd_ = -1;
-  sockaddr_in address_{};
-};
+using pelsrv_test::LoopbackPeer;
 
 class RecordingOutbox : public TcpReaderOutbox {
  public:

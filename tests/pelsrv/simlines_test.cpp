@@ -1,0 +1,366 @@
+// The connection manager and its connections against the simulated machine on real lines: TCP
+// loopback (the machine's own thread behind a socket) and, for serial lines, a pseudo-terminal
+// that Portlink opens. The test thread plays the service's main loop.
+#include <gtest/gtest.h>
+
+#include "pelsrv/commserial.h"
+#include "pelsrv/commtcpip.h"
+#include "protocol_fixture.h"
+#include "servicefixture.h"
+#include "sim/simline.h"
+
+namespace pelsrv_test {
+namespace {
+
+using namespace std::chrono_literals;
+using sim::Persona;
+using sim::TSimConfig;
+using sim::TSimMachine;
+
+bool Heard(TSimMachine& m, std::uint8_t code) {
+  const auto codes = m.CommandCodes();
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+// Keep-alives well inside the tests' short silence time-out.
+constexpr sim::TLineTiming kChatty{150ms, 20ms};
+
+// Connects device `devNo` to `machine` and waits until the first exchange is done (the machine
+// answered the identity and file-name requests and was asked for its progress).
+TCommBase& Bring(ServiceHarness& service, sim::TSimLine& machine, const TConnInfo& info,
+                 TDevNo devNo = 0) {
+  const TCookie cookie = service.Connect(devNo, info);
+  EXPECT_NE(cookie, 0);
+  TCommBase* comm = service.main->FindByCookie(cookie);
+  EXPECT_TRUE(service.PumpUntil([&] {
+    return comm->IsOnline() && machine.Get<bool>([](TSimMachine& m) { return Heard(m, 0xD0); });
+  }));
+  service.PumpFor(50ms);
+  return *comm;
+}
+
+// The machine offers a transfer and the client starts it at once, as the desktop program does.
+bool Send(ServiceHarness& service, sim::TSimLine& machine, TCommBase& comm, int stitches = 1000) {
+  const std::string start = "SendStart(" + std::to_string(comm.Cookie()) + ")";
+  machine.Call([](TSimMachine& m) { m.OfferTransfer(); });
+  if (!service.PumpUntil([&] { return Has(service.events, start); })) return false;
+  return comm.StartTransfer(prototest::MakeDesign(stitches, 150), true);
+}
+
+// Waits until the machine holds the sent design, then has it sew.
+bool StartSewing(ServiceHarness& service, sim::TSimLine& machine) {
+  if (!service.PumpUntil([&] {
+        return machine.Get<bool>([](TSimMachine& m) { return !m.HeldName().empty(); });
+      })) {
+    return false;
+  }
+  machine.Call([](TSimMachine& m) { m.StartSewing(); });
+  return true;
+}
+
+class SimOverTcp : public ::testing::Test {
+ protected:
+  TCommBase& Bring(sim::TSimTcpMachine& machine, TDevNo devNo = 0) {
+    return pelsrv_test::Bring(harness, machine, machine.ConnInfo(), devNo);
+  }
+  bool Send(sim::TSimLine& machine, TCommBase& comm) {
+    return pelsrv_test::Send(harness, machine, comm);
+  }
+  bool WaitSendStop(const std::string& line, std::chrono::milliseconds timeout = 5s) {
+    return harness.PumpUntil([&] { return Has(harness.events, line); }, timeout);
+  }
+
+  ServiceHarness harness;
+};
+
+TEST_F(SimOverTcp, ConnectIdentityTransferAndSewing) {
+  sim::TSimTcpMachine machine({}, kChatty);
+  TCommBase& comm = Bring(machine);
+  EXPECT_EQ(machine.Get<std::vector<std::uint8_t>>([](TSimMachine& m) { return m.CommandCodes(); }),
+            (std::vector<std::uint8_t>{0xD1, 0xE0, 0xD0}));
+  EXPECT_TRUE(Has(harness.events, "SyncSetup(0,1,0)"));
+  EXPECT_EQ(comm.EffectiveState(), SEW_IDLE);
+
+  ASSERT_TRUE(Send(machine, comm));
+  ASSERT_TRUE(WaitSendStop("SendStop(1,0)"));
+  EXPECT_FALSE(comm.IsSending());
+  ASSERT_TRUE(StartSewing(harness, machine));
+  EXPECT_TRUE(machine.Get<bool>([](TSimMachine& m) { return m.TransferComplete(); }));
+  EXPECT_TRUE(machine.Get<bool>([](TSimMachine& m) { return m.Faults().empty(); }));
+  EXPECT_EQ(machine.Get<std::uint32_t>([](TSimMachine& m) { return m.Header().total; }), 1000u);
+  EXPECT_GE(harness.events.Only("SendProgress").size(), 5u);
+
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "Complete(1,1,1)"); }));
+  EXPECT_EQ(comm.State(), SEW_COMPLETED);
+  EXPECT_EQ(comm.Progress().nMax, 1000);
+}
+
+struct PersonaCase {
+  const char* name;
+  Persona persona;
+  const char* sendStop;  // the transfer's end as the client hears it
+  TSewingState state;    // afterwards
+  std::int32_t error;
+};
+
+TEST(SimOverTcpPersonas, TransferOutcomeOfEveryPersonaThatTakesADesign) {
+  const PersonaCase cases[] = {
+      {"normal", Persona::kNormal, "SendStop(1,0)", SEW_IDLE, 0},
+      {"busy", Persona::kBusy, "SendStop(1,2)", SEW_IDLE, 266},
+      {"memory full", Persona::kMemoryFull, "SendStop(1,1)", SEW_REJECTED, 265},
+      {"block again", Persona::kBlockAgain, "SendStop(1,0)", SEW_IDLE, 0},
+      {"ends early", Persona::kEndsEarly, "SendStop(1,3)", SEW_IDLE, 0},
+  };
+  for (const PersonaCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ServiceHarness service;
+    TSimConfig config;
+    config.persona = c.persona;
+    config.atBlock = 2;
+    sim::TSimTcpMachine machine(config, kChatty);
+    TCommBase& comm = pelsrv_test::Bring(service, machine, machine.ConnInfo());
+    ASSERT_TRUE(pelsrv_test::Send(service, machine, comm));
+    ASSERT_TRUE(service.PumpUntil([&] { return Has(service.events, c.sendStop); }));
+    EXPECT_FALSE(comm.IsSending());
+    EXPECT_EQ(comm.State(), c.state);
+    EXPECT_EQ(comm.GetError(), c.error);
+  }
+}
+
+TEST_F(SimOverTcp, RejectingMachineIsRejectedWhileIdle) {
+  TSimConfig config;
+  config.persona = Persona::kRejecting;
+  sim::TSimTcpMachine machine(config, kChatty);
+  const TCookie cookie = harness.Connect(0, machine.ConnInfo());
+  TCommBase* comm = harness.main->FindByCookie(cookie);
+  ASSERT_TRUE(harness.PumpUntil([&] { return comm->State() == SEW_REJECTED; }));
+  EXPECT_EQ(comm->GetError(), 266);
+  EXPECT_TRUE(Has(harness.events, "StatusChange(1,8)"));
+}
+
+TEST_F(SimOverTcp, AlarmWhileSewingIsReportedWithItsMessageId) {
+  TSimConfig config;
+  config.persona = Persona::kAlarm;
+  config.alarmCode = 6;
+  sim::TSimTcpMachine machine(config, kChatty);
+  TCommBase& comm = Bring(machine);
+  ASSERT_TRUE(Send(machine, comm));
+  ASSERT_TRUE(WaitSendStop("SendStop(1,0)"));
+  ASSERT_TRUE(StartSewing(harness, machine));
+  ASSERT_TRUE(harness.PumpUntil([&] { return comm.State() == SEW_ERROR; }));
+  EXPECT_EQ(comm.GetError(), 284);
+  EXPECT_TRUE(Has(harness.events, "StatusChange(1,7)"));
+}
+
+TEST_F(SimOverTcp, MachineThatStopsPullingKeepsTheTransferUntilItFallsSilent) {
+  TSimConfig config;
+  config.persona = Persona::kStopsPulling;
+  config.atBlock = 1;
+  sim::TSimTcpMachine machine(config, kChatty);
+  TCommBase& comm = Bring(machine);
+  ASSERT_TRUE(Send(machine, comm));
+  harness.PumpFor(300ms);
+  EXPECT_TRUE(comm.IsSending());
+  machine.SetTiming({0ms, 20ms});  // no more keep-alives: the line goes
+  ASSERT_TRUE(WaitSendStop("SendStop(1,3)", 3s));
+  EXPECT_FALSE(comm.IsSending());
+  EXPECT_EQ(comm.GetError(), 273);
+  EXPECT_EQ(comm.EffectiveState(), SEW_OFFLINE);
+}
+
+TEST_F(SimOverTcp, TruncatedRecordIsNeverHandedOnAndTheLineIsLost) {
+  TSimConfig config;
+  config.persona = Persona::kTruncated;
+  sim::TSimTcpMachine machine(config, {0ms, 20ms});
+  const TCookie cookie = harness.Connect(0, machine.ConnInfo());
+  TCommBase* comm = harness.main->FindByCookie(cookie);
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "StatusChange(1,1)"); }, 3s));
+  EXPECT_EQ(harness.events.Only("FilenameAck").size(), 0u);
+  EXPECT_EQ(comm->GetError(), 273);
+}
+
+TEST_F(SimOverTcp, SilentMachineGoesOfflineAndComesBackOnConnect) {
+  sim::TSimTcpMachine machine({}, kChatty);
+  TCommBase& comm = Bring(machine);
+  machine.SetTiming({0ms, 20ms});
+  ASSERT_TRUE(harness.PumpUntil([&] { return !comm.IsOnline(); }, 3s));
+  EXPECT_EQ(comm.GetError(), 273);
+  EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,1)");
+
+  machine.SetTiming(kChatty);
+  EXPECT_EQ(harness.Connect(0, machine.ConnInfo()), comm.Cookie()) << "the offline one is reused";
+  ASSERT_TRUE(harness.PumpUntil([&] { return comm.IsOnline(); }));
+  EXPECT_EQ(harness.main->Count(), 1);
+  EXPECT_EQ(comm.GetError(), 0);
+}
+
+TEST_F(SimOverTcp, MachineClosingAndRefusing) {
+  auto machine = std::make_unique<sim::TSimTcpMachine>(TSimConfig{}, kChatty);
+  const TConnInfo info = machine->ConnInfo();
+  TCommBase& comm = Bring(*machine);
+  machine->Hangup();
+  ASSERT_TRUE(harness.PumpUntil([&] { return !comm.IsOnline(); }));
+  EXPECT_EQ(comm.GetError(), 273);
+  machine.reset();  // nothing listens any more: the connect is refused
+  EXPECT_EQ(harness.Connect(0, info), comm.Cookie());
+  auto* tcp = harness.main->FindTcpByCookie(comm.Cookie());
+  ASSERT_TRUE(harness.PumpUntil([&] { return !tcp->ReaderRunning(); }));
+  EXPECT_FALSE(comm.IsOnline());
+}
+
+TEST_F(SimOverTcp, SynchronisedGroupRelaysReachTheOtherMembers) {
+  TSimConfig config;
+  config.persona = Persona::kSyncGroup;
+  config.machineType = 0x10;
+  config.syncFlag = 1;
+  std::vector<std::unique_ptr<sim::TSimTcpMachine>> machines;
+  for (int i = 0; i < 3; ++i) {
+    machines.push_back(std::make_unique<sim::TSimTcpMachine>(config, kChatty));
+    Bring(*machines.back(), i);
+  }
+  EXPECT_EQ(harness.main->SyncCapableCount(), 3);
+  EXPECT_TRUE(Has(harness.events, "SyncSetup(3,3,1)"));
+
+  auto allHeard = [&](const std::function<bool(TSimMachine&)>& pred) {
+    return harness.PumpUntil([&] {
+      for (auto& m : machines) {
+        if (!m->Get<bool>(pred)) return false;
+      }
+      return true;
+    });
+  };
+  const std::vector<std::uint8_t> setup = {2, 0, 0, 0x34, 0x12, 0x56, 0x00, 0, 0, 0, 0};
+  machines[0]->Call([&](TSimMachine& m) { m.SendReply(0x60, setup); });
+  EXPECT_TRUE(allHeard([](TSimMachine& m) {
+    for (const auto& c : m.Commands()) {
+      if (c == std::vector<std::uint8_t>{0xC0, 2, 50, 0, 0x34, 0x12, 0x56, 0x00}) return true;
+    }
+    return false;
+  }));
+  // Each acknowledges with 0x6D, which clears its last queued command.
+  EXPECT_TRUE(
+      harness.PumpUntil([&] { return harness.main->GetByPosition(1)->LastQueuedCommand() == 0; }));
+
+  machines[2]->Call([](TSimMachine& m) { m.SendReply(0x68); });
+  EXPECT_TRUE(allHeard([](TSimMachine& m) { return Heard(m, 0xC8); }));
+  harness.main->ChangeCommonSpeed(800);
+  EXPECT_TRUE(allHeard([](TSimMachine& m) {
+    for (const auto& c : m.Commands()) {
+      if (c == std::vector<std::uint8_t>{0xCA, 80}) return true;
+    }
+    return false;
+  }));
+}
+
+class SimOverPty : public ::testing::Test {
+ protected:
+  // A serial machine answers nothing until it enquires ('E'), as a real one does after power-up.
+  TCommBase& Bring(sim::TSimPtyMachine& machine, TDevNo devNo = 0) {
+    const TCookie cookie = harness.Connect(devNo, machine.ConnInfo());
+    EXPECT_NE(cookie, 0);
+    TCommBase* comm = harness.main->FindByCookie(cookie);
+    EXPECT_TRUE(machine.WaitFor([](TSimMachine& m) { return Heard(m, 0x41); }));
+    machine.Call([](TSimMachine& m) { m.Enquire(); });
+    EXPECT_TRUE(harness.PumpUntil(
+        [&] { return machine.Get<bool>([](TSimMachine& m) { return Heard(m, 0xD0); }); }));
+    harness.PumpFor(100ms);
+    return *comm;
+  }
+  TCommSerial& Serial(TCommBase& comm) { return static_cast<TCommSerial&>(comm); }
+
+  ServiceHarness harness;
+};
+
+TEST_F(SimOverPty, ConnectProbesForAModemThenIdentifiesTransfersAndSews) {
+  sim::TSimPtyMachine machine({}, 0);
+  TCommBase& comm = Bring(machine);
+  EXPECT_EQ(comm.GetName(), "COM:1");
+  EXPECT_TRUE(comm.IsOnline());
+  EXPECT_EQ(machine.Get<std::vector<std::uint8_t>>([](TSimMachine& m) { return m.CommandCodes(); }),
+            (std::vector<std::uint8_t>{0x41, 0xD1, 0xE0, 0xD0}));
+  ASSERT_TRUE(Send(harness, machine, comm));
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "SendStop(1,0)"); }));
+  ASSERT_TRUE(StartSewing(harness, machine));
+  EXPECT_TRUE(machine.Get<bool>([](TSimMachine& m) { return m.TransferComplete(); }));
+  EXPECT_TRUE(machine.Get<bool>([](TSimMachine& m) { return m.Faults().empty(); }));
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "Complete(1,1,1)"); }));
+}
+
+TEST_F(SimOverPty, ModemAnswerLeavesTheLineWithoutAMachine) {
+  TSimConfig config;
+  config.persona = Persona::kModem;
+  sim::TSimPtyMachine machine(config, 0);
+  const TCookie cookie = harness.Connect(0, machine.ConnInfo());
+  ASSERT_NE(cookie, 0);
+  TCommBase* comm = harness.main->FindByCookie(cookie);
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "StatusChange(1,0)"); }));
+  EXPECT_EQ(comm->State(), SEW_NO_PORT);
+  EXPECT_FALSE(comm->IsOnline());
+}
+
+TEST_F(SimOverPty, WatchdogEndsATransferTheMachineStoppedPullingAndTellsTheClient) {
+  TSimConfig config;
+  config.persona = Persona::kStopsPulling;
+  config.atBlock = 1;
+  sim::TSimPtyMachine machine(config, 0);
+  TCommBase& comm = Bring(machine);
+  ASSERT_TRUE(Send(harness, machine, comm));
+  harness.PumpFor(300ms);
+  ASSERT_TRUE(comm.IsSending());
+  std::uint8_t status = 0;
+  std::uint32_t stitch = 0;
+  std::int32_t error = 0;
+  comm.PollTimer(10, status, stitch, error);  // frames were built since the start: activity
+  EXPECT_TRUE(comm.IsSending());
+  comm.PollTimer(15, status, stitch, error);
+  EXPECT_TRUE(comm.IsSending()) << "only every tenth tick is checked";
+  EXPECT_EQ(comm.PollTimer(20, status, stitch, error), SEW_ERROR);
+  EXPECT_FALSE(comm.IsSending());
+  EXPECT_EQ(comm.GetError(), 268);
+  EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
+  EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,7)");
+}
+
+TEST_F(SimOverPty, LineLostDuringATransferEndsItAndTellsTheClient) {
+  TSimConfig config;
+  config.persona = Persona::kStopsPulling;
+  config.atBlock = 1;
+  auto machine = std::make_unique<sim::TSimPtyMachine>(config, 0);
+  TCommBase& comm = Bring(*machine);
+  ASSERT_TRUE(Send(harness, *machine, comm));
+  harness.PumpFor(200ms);
+  ASSERT_TRUE(comm.IsSending());
+  machine.reset();  // the far end goes: CTS and DSR drop
+  ASSERT_TRUE(harness.PumpUntil([&] { return !comm.IsSending(); }, 3s));
+  EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
+  EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,1)");
+
+  // Without CTS nothing is written: commands wait in the queue.
+  comm.SendCommand(0xC0, 1, 2, 3, 500);
+  comm.SendCommand(0xCC);
+  EXPECT_EQ(Serial(comm).QueuedCommands(), 2u);
+}
+
+TEST_F(SimOverPty, DeviceNumberMustBeAFreeSlot) {
+  sim::TSimPtyMachine machine({}, 0);
+  EXPECT_EQ(harness.Connect(6, machine.ConnInfo()), 0);
+  EXPECT_EQ(harness.Connect(-1, machine.ConnInfo()), 0);
+  const TCookie first = harness.Connect(0, machine.ConnInfo());
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(harness.Connect(0, machine.ConnInfo()), 0) << "slot 0 is in use";
+  harness.main->FindByCookie(first)->Close();
+  EXPECT_EQ(harness.Connect(0, machine.ConnInfo()), 2) << "closed: the slot is free again";
+  EXPECT_EQ(harness.main->Count(), 2);
+}
+
+TEST_F(SimOverPty, MissingPortMakesNoConnection) {
+  TConnInfo info{};
+  info.port = 9;  // COM10: nothing configured, no such device here
+  ::setenv("PELLORA_COM10", "/nonexistent/tty", 1);
+  EXPECT_EQ(harness.Connect(0, info), 0);
+  EXPECT_EQ(harness.main->Count(), 0);
+  ::unsetenv("PELLORA_COM10");
+}
+
+}  // namespace
+}  // namespace pelsrv_test
