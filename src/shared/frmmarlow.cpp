@@ -72,13 +72,16 @@ constexpr std::array<std::int8_t, 32> kFuncOfKind{sfStitch,
 class RecordEncoder {
  public:
   RecordEncoder(const std::vector<TEmbPoint>& points, std::size_t first) : points_(points) {
-    if (points.empty()) return;
-    // The last moving record before `first`, or record 0.
-    std::size_t j = std::min(first, points.size());
-    while (j > 1 && !IsMovingFunc(points[j - 1].Func)) --j;
-    const auto& ref = points[j > 0 ? j - 1 : 0];
-    refX_ = ref.X;
-    refY_ = ref.Y;
+    // The last moving record before `first`, or where the design starts.
+    TPoint ref = NativeStartPosition(points);
+    for (std::size_t j = std::min(first, points.size()); j > 0; --j) {
+      if (IsMovingFunc(points[j - 1].Func)) {
+        ref = {points[j - 1].X, points[j - 1].Y};
+        break;
+      }
+    }
+    refX_ = ref.x;
+    refY_ = ref.y;
   }
 
   std::uint8_t Encode(std::size_t i, std::uint8_t& dx, std::uint8_t& dy) {
@@ -87,20 +90,18 @@ class RecordEncoder {
     if (p.Func >= kControlOfFunc.size()) return 0;
     std::uint8_t control = kControlOfFunc[p.Func];
     if (!IsMovingFunc(p.Func)) return control;
-    if (i > 0) {
-      std::int64_t h = static_cast<std::int64_t>(p.X) - refX_;
-      std::int64_t v = static_cast<std::int64_t>(refY_) - p.Y;
-      if (h < 0) {
-        control |= kDirLeft;
-        h = -h;
-      }
-      if (v < 0) {
-        control |= kDirDown;
-        v = -v;
-      }
-      dx = static_cast<std::uint8_t>(std::min<std::int64_t>(h, kMaxMove));
-      dy = static_cast<std::uint8_t>(std::min<std::int64_t>(v, kMaxMove));
+    std::int64_t h = static_cast<std::int64_t>(p.X) - refX_;
+    std::int64_t v = static_cast<std::int64_t>(refY_) - p.Y;
+    if (h < 0) {
+      control |= kDirLeft;
+      h = -h;
     }
+    if (v < 0) {
+      control |= kDirDown;
+      v = -v;
+    }
+    dx = static_cast<std::uint8_t>(std::min<std::int64_t>(h, kMaxMove));
+    dy = static_cast<std::uint8_t>(std::min<std::int64_t>(v, kMaxMove));
     refX_ = p.X;
     refY_ = p.Y;
     return control;

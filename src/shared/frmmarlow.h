@@ -17,9 +17,11 @@ class TStitchItem;
 //
 // Record encoding (shared by the file writer and the machine transfer): each moving record
 // (stitch, jump, mode jump, native jump) carries its move from the last moving record
-// before it, or from record 0 when there is none; record 0 and every other record carry no
-// move. A reader that sums the moves therefore puts every moving record back where it was,
-// relative to record 0. Moves must fit in 127 units per axis: TStitchItem::LimitMoves
+// before it, or from NativeStartPosition (a leading start record, else (0, 0)) when there
+// is none; every other record carries no move. A reader that sums the moves from the start
+// record therefore puts every moving record back where it was, and the file agrees with
+// the records sent from the stream form, which adds a start record at (0, 0) in front of a
+// design that has none. Moves must fit in 127 units per axis: TStitchItem::LimitMoves
 // splits longer ones into jumps, and Save calls it on the design before it writes.
 class TStitchFormatMarlow final : public TStitchFormat {
  public:

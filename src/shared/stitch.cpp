@@ -159,25 +159,26 @@ void TStitchItem::Copy(const TStitchItem& source) {
   ViewRect = source.ViewRect;
 }
 
+TPoint NativeStartPosition(const std::vector<TEmbPoint>& points) {
+  if (!points.empty() && points.front().Func == sfStart) return {points[0].X, points[0].Y};
+  return {0, 0};
+}
+
 int TStitchItem::LimitMoves() {
-  if (Points.size() < 2) return 0;
   std::int64_t extra = 0;
-  TPoint ref{Points[0].X, Points[0].Y};
-  for (std::size_t i = 1; i < Points.size(); ++i) {
-    const auto& p = Points[i];
+  TPoint ref = NativeStartPosition(Points);
+  for (const auto& p : Points) {
     if (!IsMovingFunc(p.Func)) continue;
     extra += std::max<std::int64_t>(StepCount(ref, {p.X, p.Y}) - 1, 0);
-    if (extra > kMaxInsertedJumps) return -1;
+    if (static_cast<std::size_t>(extra) > kSpareJumps + Points.size()) return -1;
     ref = {p.X, p.Y};
   }
   if (extra <= 0) return 0;
 
   std::vector<TEmbPoint> out;
   out.reserve(Points.size() + static_cast<std::size_t>(extra));
-  out.push_back(Points[0]);
-  ref = {Points[0].X, Points[0].Y};
-  for (std::size_t i = 1; i < Points.size(); ++i) {
-    const auto& p = Points[i];
+  ref = NativeStartPosition(Points);
+  for (const auto& p : Points) {
     if (IsMovingFunc(p.Func)) {
       const TPoint to{p.X, p.Y};
       AppendIntermediateJumps(out, ref, to, StepCount(ref, to));

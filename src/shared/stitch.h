@@ -45,6 +45,11 @@ struct TEmbPoint {
   friend bool operator==(const TEmbPoint&, const TEmbPoint&) = default;
 };
 
+// Where native records start their moves: the position of a leading start record, else
+// (0, 0) -- where the start record that the stream form adds in front of such a design
+// lies. A written file and the records sent to a machine therefore read back the same.
+TPoint NativeStartPosition(const std::vector<TEmbPoint>& points);
+
 // One colour block: block 0 is used from the first record, block k from the k-th colour
 // change on.
 struct TEmbColor {
@@ -77,7 +82,8 @@ class TStitchItem {
   std::unique_ptr<platform::MemStream> Save() const;
   // Replaces the carried fields with the stream's. A stream that is shorter than its
   // fields announce, or holds a negative or impossible length or count, stops the read;
-  // the fields read so far stay. Returns true when the whole form was read.
+  // the fields read so far stay. Returns true when the whole form was read. Moves too long
+  // for one native record are split into jumps (LimitMoves).
   bool Load(platform::MemStream* stream);
 
   // Reads a design file chosen by its extension (".10o"/".00o", ".dst", ".dsb", ".dsz"),
@@ -116,13 +122,14 @@ class TStitchItem {
   void Copy(const TStitchItem& source);
 
   // Makes every moving record reachable in native records of at most 127 units per axis
-  // from the one it is encoded against (the last moving record before it, or record 0),
-  // by inserting jumps on the way. Readers call it while they build a design and the
-  // native writer before it writes, so files, transfer blocks and the record indexes that
+  // from the one it is encoded against (the last moving record before it, or the
+  // NativeStartPosition), by inserting jumps on the way. Readers call it while they build a design
+  // and the native writer before it writes, so files, transfer blocks and the record indexes that
   // machines report all count the same records. Returns the number of jumps inserted;
-  // -1 (design unchanged) when that would take more than kMaxInsertedJumps.
+  // -1 (design unchanged) when that would take more than kSpareJumps plus one jump per
+  // record: no real design has moves that long, and the records stay bounded.
   int LimitMoves();
-  static constexpr int kMaxInsertedJumps = 4'000'000;
+  static constexpr std::size_t kSpareJumps = 65'536;
 
   TPoint Origin;
   TPoint Offset;

@@ -168,10 +168,15 @@ bool TStitchItem::Load(platform::MemStream* stream) {
     FormReader in(*stream);
     std::size_t count = 0;
     // On a short stream or an impossible count the fields read so far stay.
-    return in.Point(Origin) && in.Point(Offset) && in.Text(FileName) &&
-           in.Count(kRecordBytes, count) && in.Records(Points, count) && in.Text(Title) &&
-           in.Count(kColorBytes, count) && in.Colors(Colors, count) && in.I32(UniqueID) &&
-           in.Rect(RawRect) && in.Rect(ViewRect) && in.I32(NeedleIndex);
+    const bool whole = in.Point(Origin) && in.Point(Offset) && in.Text(FileName) &&
+                       in.Count(kRecordBytes, count) && in.Records(Points, count) &&
+                       in.Text(Title) && in.Count(kColorBytes, count) && in.Colors(Colors, count) &&
+                       in.I32(UniqueID) && in.Rect(RawRect) && in.Rect(ViewRect) &&
+                       in.I32(NeedleIndex);
+    // The receiver sends this design in native records; a sender that did not split its
+    // long moves gets them split here, so the transfer never carries a clamped move.
+    LimitMoves();
+    return whole;
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -79,10 +79,29 @@ TEST(NativeDesignFile, EveryFunctionCodeHasItsControlByte) {
 TEST(NativeDesignFile, FileLayout) {
   TStitchItem d;
   d.Points = {{sfStitch, 50, 20}, {sfStitch, 60, 10}, {sfJump, 40, 30}, {sfCut, 0, 0}};
-  const Bytes want = {0x8A, 0,  0,    0x80, 0, 0,    0x80, 10, 10,  0x90 | 0x60,
-                      20,   20, 0x81, 0,    0, 0x87, 0,    0,  0x1A};
+  const Bytes want = {0x8A, 0,  0,    0xC0, 20, 50,   0x80, 10, 10,  0xF0,
+                      20,   20, 0x81, 0,    0,  0x87, 0,    0,  0x1A};
   EXPECT_EQ(TStitchFormatMarlow::BuildDesignFile(d), want);
   EXPECT_EQ(want.size(), 3 * d.Points.size() + 7);
+}
+
+TEST(NativeDesignFile, FirstMoveStartsAtTheStartRecordOrHome) {
+  // Without a start record the design is sewn from (0, 0), as its stream form says; a
+  // leading start record is where the moves begin.
+  TStitchItem home;
+  home.Points = {{sfStitch, 50, 20}, {sfStitch, 51, 20}};
+  EXPECT_EQ(MovingPositions(Parsed(TStitchFormatMarlow::BuildDesignFile(home))),
+            MovingPositions(home));
+  TStitchItem started;
+  started.Points = {{sfStart, 40, 20}, {sfStitch, 50, 20}};
+  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(started), (Bytes{0x8A, 0, 0, 0x80, 0, 10}));
+
+  // The file and the records sent from the stream form of the same design agree.
+  auto stream = home.Save();
+  TStitchItem sent;
+  ASSERT_TRUE(sent.Load(stream.get()));
+  const Bytes file = TStitchFormatMarlow::BuildDesignFile(home);
+  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(sent), Bytes(file.begin(), file.end() - 1));
 }
 
 TEST(NativeDesignFile, StartEndAndUnknownRecordsAreNotWrittenTwice) {
@@ -301,11 +320,10 @@ TEST_F(NativeFiles, SaveAndLoadRoundTrip) {
   EXPECT_EQ(r.Colors[0].Index, 1);
   EXPECT_EQ(r.Colors[1].Index, 0);
   EXPECT_EQ(r.Colors[1].Name, "green");
-  // Positions come back relative to the first record.
   const auto moving = MovingPositions(r);
   ASSERT_FALSE(moving.empty());
-  EXPECT_EQ(moving.front(), (TPoint{0, 0}));
-  EXPECT_EQ(moving.back(), (TPoint{251, 280}));
+  EXPECT_EQ(moving.front(), (TPoint{50, 20}));
+  EXPECT_EQ(moving.back(), (TPoint{301, 300}));
 }
 
 TEST_F(NativeFiles, SiblingIsFoundWhateverTheCaseOfItsExtension) {

@@ -211,3 +211,15 @@ TEST(StreamForm, BadStreamsStopWithoutReadingPastTheData) {
   TStitchItem r;
   EXPECT_FALSE(r.Load(nullptr));
 }
+
+TEST(StreamForm, LoadSplitsMovesTooLongForNativeRecords) {
+  TStitchItem d;
+  d.Points = {{sfStart, 0, 0}, {sfStitch, 0, 0}, {sfStitch, 200, 0}, {sfEnd, 0, 0}};
+  auto s = d.Save();
+  TStitchItem r;
+  ASSERT_TRUE(r.Load(s.get()));
+  EXPECT_EQ(
+      r.Points,
+      (std::vector<TEmbPoint>{
+          {sfStart, 0, 0}, {sfStitch, 0, 0}, {sfJump, 100, 0}, {sfStitch, 200, 0}, {sfEnd, 0, 0}}));
+}
