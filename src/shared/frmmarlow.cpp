@@ -71,17 +71,19 @@ constexpr std::array<std::int8_t, 32> kFuncOfKind{sfStitch,
 // Encodes records in order, keeping the position that the next move starts from.
 class RecordEncoder {
  public:
-  RecordEncoder(const std::vector<TEmbPoint>& points, std::size_t first) : points_(points) {
-    // The last moving record before `first`, or where the design starts.
-    TPoint ref = NativeStartPosition(points);
-    for (std::size_t j = std::min(first, points.size()); j > 0; --j) {
+  RecordEncoder(const std::vector<TEmbPoint>& points, std::size_t first)
+      : points_(points), anchor_(NativeAnchor(points)) {
+    if (anchor_ >= points.size()) return;
+    // The last moving record after the anchor and before `first`, or the anchor.
+    std::size_t ref = anchor_;
+    for (std::size_t j = std::min(first, points.size()); j > anchor_ + 1; --j) {
       if (IsMovingFunc(points[j - 1].Func)) {
-        ref = {points[j - 1].X, points[j - 1].Y};
+        ref = j - 1;
         break;
       }
     }
-    refX_ = ref.x;
-    refY_ = ref.y;
+    refX_ = points[ref].X;
+    refY_ = points[ref].Y;
   }
 
   std::uint8_t Encode(std::size_t i, std::uint8_t& dx, std::uint8_t& dy) {
@@ -89,7 +91,7 @@ class RecordEncoder {
     const auto& p = points_[i];
     if (p.Func >= kControlOfFunc.size()) return 0;
     std::uint8_t control = kControlOfFunc[p.Func];
-    if (!IsMovingFunc(p.Func)) return control;
+    if (!IsMovingFunc(p.Func) || i <= anchor_) return control;
     std::int64_t h = static_cast<std::int64_t>(p.X) - refX_;
     std::int64_t v = static_cast<std::int64_t>(refY_) - p.Y;
     if (h < 0) {
@@ -109,6 +111,7 @@ class RecordEncoder {
 
  private:
   const std::vector<TEmbPoint>& points_;
+  std::size_t anchor_;
   std::int32_t refX_ = 0;
   std::int32_t refY_ = 0;
 };

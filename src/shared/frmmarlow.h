@@ -17,12 +17,12 @@ class TStitchItem;
 //
 // Record encoding (shared by the file writer and the machine transfer): each moving record
 // (stitch, jump, mode jump, native jump) carries its move from the last moving record
-// before it, or from NativeStartPosition (a leading start record, else (0, 0)) when there
-// is none; every other record carries no move. A reader that sums the moves from the start
-// record therefore puts every moving record back where it was, and the file agrees with
-// the records sent from the stream form, which adds a start record at (0, 0) in front of a
-// design that has none. Moves must fit in 127 units per axis: TStitchItem::LimitMoves
-// splits longer ones into jumps, and Save calls it on the design before it writes.
+// before it, or from the NativeAnchor record (the first one that is not a start record);
+// the anchor and every non-moving record carry no move. A reader that sums the moves
+// therefore puts every moving record back where it was relative to the anchor, and a file
+// agrees with the records sent from the design's stream form. Moves must fit in 127 units
+// per axis: TStitchItem::LimitMoves splits longer ones into jumps, and Save calls it on the
+// design before it writes.
 class TStitchFormatMarlow final : public TStitchFormat {
  public:
   // Reads the ".10o" file at path exactly as named and appends its records to the design.

@@ -159,15 +159,20 @@ void TStitchItem::Copy(const TStitchItem& source) {
   ViewRect = source.ViewRect;
 }
 
-TPoint NativeStartPosition(const std::vector<TEmbPoint>& points) {
-  if (!points.empty() && points.front().Func == sfStart) return {points[0].X, points[0].Y};
-  return {0, 0};
+std::size_t NativeAnchor(const std::vector<TEmbPoint>& points) {
+  std::size_t i = 0;
+  while (i < points.size() && points[i].Func == sfStart) ++i;
+  return i;
 }
 
 int TStitchItem::LimitMoves() {
+  const std::size_t anchor = NativeAnchor(Points);
+  if (anchor >= Points.size()) return 0;
+  const TPoint from{Points[anchor].X, Points[anchor].Y};
   std::int64_t extra = 0;
-  TPoint ref = NativeStartPosition(Points);
-  for (const auto& p : Points) {
+  TPoint ref = from;
+  for (std::size_t i = anchor + 1; i < Points.size(); ++i) {
+    const auto& p = Points[i];
     if (!IsMovingFunc(p.Func)) continue;
     extra += std::max<std::int64_t>(StepCount(ref, {p.X, p.Y}) - 1, 0);
     if (static_cast<std::size_t>(extra) > kSpareJumps + Points.size()) return -1;
@@ -177,8 +182,10 @@ int TStitchItem::LimitMoves() {
 
   std::vector<TEmbPoint> out;
   out.reserve(Points.size() + static_cast<std::size_t>(extra));
-  ref = NativeStartPosition(Points);
-  for (const auto& p : Points) {
+  out.insert(out.end(), Points.begin(), Points.begin() + static_cast<std::ptrdiff_t>(anchor) + 1);
+  ref = from;
+  for (std::size_t i = anchor + 1; i < Points.size(); ++i) {
+    const auto& p = Points[i];
     if (IsMovingFunc(p.Func)) {
       const TPoint to{p.X, p.Y};
       AppendIntermediateJumps(out, ref, to, StepCount(ref, to));

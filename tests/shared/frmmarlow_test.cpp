@@ -38,12 +38,6 @@ std::vector<std::uint8_t> Funcs(const TStitchItem& d) {
   return f;
 }
 
-TStitchItem Parsed(const Bytes& file) {
-  TStitchItem d;
-  TStitchFormatMarlow::ParseDesignFile(file, d, true);
-  return d;
-}
-
 // Positions of the moving records, which the native records carry.
 std::vector<TPoint> MovingPositions(const TStitchItem& d) {
   std::vector<TPoint> out;
@@ -51,6 +45,22 @@ std::vector<TPoint> MovingPositions(const TStitchItem& d) {
     if (IsMovingFunc(p.Func)) out.push_back({p.X, p.Y});
   }
   return out;
+}
+
+// The same, relative to the record the native moves start from.
+std::vector<TPoint> MovingPositionsFromAnchor(const TStitchItem& d) {
+  std::vector<TPoint> out;
+  const std::size_t anchor = NativeAnchor(d.Points);
+  for (const auto& p : d.Points) {
+    if (IsMovingFunc(p.Func)) out.push_back({p.X - d.Points[anchor].X, p.Y - d.Points[anchor].Y});
+  }
+  return out;
+}
+
+TStitchItem Parsed(const Bytes& file) {
+  TStitchItem d;
+  TStitchFormatMarlow::ParseDesignFile(file, d, true);
+  return d;
 }
 
 TColorInfo Palette(std::initializer_list<COLORREF> colors) {
@@ -79,28 +89,30 @@ TEST(NativeDesignFile, EveryFunctionCodeHasItsControlByte) {
 TEST(NativeDesignFile, FileLayout) {
   TStitchItem d;
   d.Points = {{sfStitch, 50, 20}, {sfStitch, 60, 10}, {sfJump, 40, 30}, {sfCut, 0, 0}};
-  const Bytes want = {0x8A, 0,  0,    0xC0, 20, 50,   0x80, 10, 10,  0xF0,
-                      20,   20, 0x81, 0,    0,  0x87, 0,    0,  0x1A};
+  const Bytes want = {0x8A, 0,  0,    0x80, 0, 0,    0x80, 10, 10,  0xF0,
+                      20,   20, 0x81, 0,    0, 0x87, 0,    0,  0x1A};
   EXPECT_EQ(TStitchFormatMarlow::BuildDesignFile(d), want);
   EXPECT_EQ(want.size(), 3 * d.Points.size() + 7);
 }
 
-TEST(NativeDesignFile, FirstMoveStartsAtTheStartRecordOrHome) {
-  // Without a start record the design is sewn from (0, 0), as its stream form says; a
-  // leading start record is where the moves begin.
-  TStitchItem home;
-  home.Points = {{sfStitch, 50, 20}, {sfStitch, 51, 20}};
-  EXPECT_EQ(MovingPositions(Parsed(TStitchFormatMarlow::BuildDesignFile(home))),
-            MovingPositions(home));
+TEST(NativeDesignFile, MovesStartAtTheFirstRecordAfterTheStartRecords) {
+  // A first stitch at (50, 20) is written without a move and reads back at (0, 0).
+  TStitchItem first;
+  first.Points = {{sfStitch, 50, 20}, {sfStitch, 51, 20}};
+  EXPECT_EQ(
+      Parsed(TStitchFormatMarlow::BuildDesignFile(first)).Points,
+      (std::vector<TEmbPoint>{{sfStart, 0, 0}, {sfStitch, 0, 0}, {sfStitch, 1, 0}, {sfEnd, 1, 0}}));
   TStitchItem started;
-  started.Points = {{sfStart, 40, 20}, {sfStitch, 50, 20}};
-  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(started), (Bytes{0x8A, 0, 0, 0x80, 0, 10}));
+  started.Points = {{sfStart, 40, 20}, {sfStitch, 50, 20}, {sfStitch, 50, 21}};
+  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(started),
+            (Bytes{0x8A, 0, 0, 0x80, 0, 0, 0xC0, 1, 0}));
 
-  // The file and the records sent from the stream form of the same design agree.
-  auto stream = home.Save();
+  // The file and the records sent from the stream form of the same design agree, although
+  // the stream form puts a start record at (0, 0) in front.
+  auto stream = first.Save();
   TStitchItem sent;
   ASSERT_TRUE(sent.Load(stream.get()));
-  const Bytes file = TStitchFormatMarlow::BuildDesignFile(home);
+  const Bytes file = TStitchFormatMarlow::BuildDesignFile(first);
   EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(sent), Bytes(file.begin(), file.end() - 1));
 }
 
@@ -108,7 +120,7 @@ TEST(NativeDesignFile, StartEndAndUnknownRecordsAreNotWrittenTwice) {
   TStitchItem d;
   d.Points = {{sfStart, 0, 0}, {sfStitch, 1, 0}, {200, 0, 0}, {sfEnd, 0, 0}};
   EXPECT_EQ(TStitchFormatMarlow::BuildDesignFile(d),
-            (Bytes{0x8A, 0, 0, 0x80, 0, 1, 0x87, 0, 0, 0x1A}));
+            (Bytes{0x8A, 0, 0, 0x80, 0, 0, 0x87, 0, 0, 0x1A}));
 }
 
 TEST(NativeDesignFile, ReaderRules) {
@@ -167,7 +179,7 @@ TEST(NativeDesignFile, MovesAreTakenFromTheLastMovingRecord) {
               {sfStitch, 60, 60}, {sfModeJump, -60, 60}, {sfNativeJump, -60, -60}, {sfEnd, 0, 0}};
   const TStitchItem r = Parsed(TStitchFormatMarlow::BuildDesignFile(d));
   EXPECT_EQ(Funcs(r), Funcs(d));
-  EXPECT_EQ(MovingPositions(r), MovingPositions(d));
+  EXPECT_EQ(MovingPositions(r), MovingPositionsFromAnchor(d));
 }
 
 TEST(NativeDesignFile, LongMovesAreSplitBeforeWritingAndReadBackInPlace) {
@@ -181,7 +193,7 @@ TEST(NativeDesignFile, LongMovesAreSplitBeforeWritingAndReadBackInPlace) {
       << "the file and the transfer stream count the same records";
   const TStitchItem r = Parsed(file);
   EXPECT_EQ(r.Points.size(), d.Points.size());
-  EXPECT_EQ(MovingPositions(r), MovingPositions(d));
+  EXPECT_EQ(MovingPositions(r), MovingPositionsFromAnchor(d));
 }
 
 TEST(NativeDesignFile, UnsplitLongMovesAreClampedNeverWrapped) {
@@ -322,8 +334,9 @@ TEST_F(NativeFiles, SaveAndLoadRoundTrip) {
   EXPECT_EQ(r.Colors[1].Name, "green");
   const auto moving = MovingPositions(r);
   ASSERT_FALSE(moving.empty());
-  EXPECT_EQ(moving.front(), (TPoint{50, 20}));
-  EXPECT_EQ(moving.back(), (TPoint{301, 300}));
+  // Positions come back relative to the first record.
+  EXPECT_EQ(moving.front(), (TPoint{0, 0}));
+  EXPECT_EQ(moving.back(), (TPoint{251, 280}));
 }
 
 TEST_F(NativeFiles, SiblingIsFoundWhateverTheCaseOfItsExtension) {

@@ -219,11 +219,12 @@ TEST(StitchItem, LimitMovesSplitsLongMovesBetweenMovingRecords) {
   EXPECT_EQ(d.LimitMoves(), 0) << "idempotent";
 }
 
-TEST(StitchItem, LimitMovesMeasuresTheFirstMoveFromRecordZero) {
+TEST(StitchItem, LimitMovesMeasuresFromTheFirstRecordAfterTheStarts) {
   TStitchItem d;
-  d.Points = Recs({{sfStart, 1000, 0}, {sfCut, 0, 0}, {sfJump, 1128, 0}});
+  d.Points = Recs({{sfStart, 1000, 0}, {sfCut, 0, 0}, {sfColorChange, 5000, 0}, {sfJump, 128, 0}});
   EXPECT_EQ(d.LimitMoves(), 1);
-  EXPECT_EQ(d.Points[2], (TEmbPoint{sfJump, 1064, 0}));
+  EXPECT_EQ(d.Points[3], (TEmbPoint{sfJump, 64, 0}));
+  EXPECT_EQ(d.Points.size(), 5u);
 }
 
 TEST(StitchItem, LimitMovesRefusesAnAbsurdDesign) {
