@@ -175,7 +175,9 @@ int TStitchItem::LimitMoves() {
     const auto& p = Points[i];
     if (!IsMovingFunc(p.Func)) continue;
     extra += std::max<std::int64_t>(StepCount(ref, {p.X, p.Y}) - 1, 0);
-    if (static_cast<std::size_t>(extra) > kSpareJumps + Points.size()) return -1;
+    if (static_cast<std::size_t>(extra) >
+        static_cast<std::size_t>(kMaxInsertedJumps) + Points.size())
+      return -1;
     ref = {p.X, p.Y};
   }
   if (extra <= 0) return 0;

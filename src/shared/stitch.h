@@ -128,10 +128,10 @@ class TStitchItem {
   // NativeAnchor record), by inserting jumps on the way. Readers call it while they build a design
   // and the native writer before it writes, so files, transfer blocks and the record indexes that
   // machines report all count the same records. Returns the number of jumps inserted;
-  // -1 (design unchanged) when that would take more than kSpareJumps plus one jump per
+  // -1 (design unchanged) when that would take more than kMaxInsertedJumps plus one jump per
   // record: no real design has moves that long, and the records stay bounded.
   int LimitMoves();
-  static constexpr std::size_t kSpareJumps = 65'536;
+  static constexpr int kMaxInsertedJumps = 65'536;
 
   TPoint Origin;
   TPoint Offset;
