@@ -1,0 +1,37 @@
+// The service's hidden window: the target every connection and the serial driver post to. It
+// hands each message to the main thread, in order, and there to its handler.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+#include "platform/messagetarget.h"
+
+class HiddenWindow : public QObject {
+ public:
+  static constexpr std::uint32_t WM_NULL = 0x0000;
+  static constexpr std::uint32_t WM_CLOSE = 0x0010;
+
+  // handler runs on the main thread for every message but WM_NULL and WM_CLOSE; WM_CLOSE ends
+  // the event loop.
+  explicit HiddenWindow(std::function<void(const platform::Message&)> handler = {});
+  ~HiddenWindow() override;
+
+  void SetHandler(std::function<void(const platform::Message&)> handler) {
+    handler_ = std::move(handler);
+  }
+  platform::TargetId Id() const { return registration_.Id(); }
+
+  // Runs f on the main thread, after what is already posted (any thread).
+  void Invoke(std::function<void()> f);
+  // Asks the program to end (any thread).
+  void PostClose();
+
+  // The window procedure (main thread).
+  void Handle(const platform::Message& message);
+
+ private:
+  std::function<void(const platform::Message&)> handler_;
+  platform::TargetRegistration registration_;
+};
