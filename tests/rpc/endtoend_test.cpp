@@ -1,0 +1,184 @@
+// A client drives a simulated machine over TCP loopback through a server process: connect,
+// send a design, sew it, read its progress and trace, disconnect.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "jpegdecode.h"
+#include "platform/memstream.h"
+#include "recordingsink.h"
+#include "serverprocess.h"
+#include "shared/frmmarlow.h"
+#include "shared/stitch.h"
+#include "simhost.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Pumps events until pred holds or the time is up.
+template <class Pred>
+bool PumpUntil(rpc::PelSrvClient& client, Pred pred, std::chrono::milliseconds limit = 10s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end || !client.ProcessEvents(20)) return pred();
+  }
+  return true;
+}
+
+bool Has(const std::vector<std::string>& events, const std::string& prefix) {
+  return std::any_of(events.begin(), events.end(),
+                     [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
+}
+
+// A square of stitches in one red thread, named as a file of the send folder.
+TStitchItem RedDesign(int stitches) {
+  TStitchItem design;
+  design.Title = "Red";
+  design.FileName = "2612a001.10o";
+  for (int i = 0; i < stitches; ++i) {
+    const int side = i / 25 % 4, step = i % 25 * 20;
+    const int x = side == 0 ? step : side == 1 ? 500 : side == 2 ? 500 - step : 0;
+    const int y = side == 0 ? 0 : side == 1 ? step : side == 2 ? 500 : 500 - step;
+    design.Points.push_back({sfStitch, x, y});
+  }
+  design.SetRawRect(TRect{0, 0, 500, 500});
+  design.SetViewRect(TRect{0, 0, 500, 500});
+  TEmbColor red;
+  red.Index = 0xFF;
+  red.Color = RGB(255, 0, 0);
+  design.Colors.push_back(red);
+  return design;
+}
+
+TEST(EndToEnd, ClientDrivesASimulatedMachineThroughTheServer) {
+  ServerWorld world;
+  world.Start({});
+  auto client = world.Attach();
+  ASSERT_NE(client, nullptr) << world.Stderr(1);
+  RecordingSink sink;
+  sink.totalToGive = 0;
+  uint32_t adviseCookie = 0;
+  ASSERT_EQ(client->Advise(&sink, &adviseCookie), S_OK);
+  ASSERT_EQ(client->DisconnectAll(), S_OK);
+
+  SimHost machine(sim::TSimConfig{});
+  int32_t cookie = 0;
+  ASSERT_EQ(client->Connect(0, "sim", machine.ConnInfo(), &cookie), S_OK);
+  EXPECT_EQ(cookie, 1);
+  ASSERT_TRUE(PumpUntil(*client, [&] { return Has(sink.events, "status 1 2"); }))
+      << ::testing::PrintToString(sink.events);
+  TSewingState state{};
+  EXPECT_EQ(client->GetState(cookie, &state), S_OK);
+  EXPECT_EQ(state, SEW_IDLE);
+  std::string addr;
+  uint8_t st = 0;
+  int32_t err = -1;
+  EXPECT_EQ(client->GetMachineState(cookie, &addr, &st, &err), S_OK);
+  EXPECT_EQ(addr, "sim");
+  EXPECT_EQ(err, 0);
+
+  // The machine asks for a design; the client answers with one in its stream form.
+  // As the desktop program does, the design is also written to the send folder, where the
+  // server finds it again by the name the machine acknowledges.
+  sink.events.clear();
+  TStitchItem red = RedDesign(400);
+  std::filesystem::create_directories(world.root() / "home" / "SendData");
+  ASSERT_TRUE(TStitchFormatMarlow::Save(
+      (world.root() / "home" / "SendData" / red.FileName).string(), red, nullptr));
+  const auto design = red.Save()->TakeBytes();
+  sink.onSendStart = [&] { EXPECT_EQ(client->SendStartStream(cookie, &design), S_OK); };
+  ASSERT_TRUE(machine.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+  ASSERT_TRUE(PumpUntil(*client, [&] { return Has(sink.events, "sendstop"); }))
+      << ::testing::PrintToString(sink.events);
+  // In order: the offer, the progress of the blocks, the normal end, the name acknowledged.
+  const auto at = [&](const std::string& prefix) {
+    return std::find_if(sink.events.begin(), sink.events.end(),
+                        [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }) -
+           sink.events.begin();
+  };
+  ASSERT_TRUE(PumpUntil(*client, [&] { return Has(sink.events, "filename 1 2612a001.10o"); }))
+      << ::testing::PrintToString(sink.events);
+  EXPECT_LT(at("sendstart 1"), at("sendprogress 1 0"));
+  EXPECT_LT(at("sendprogress 1 0"), at("sendstop 1 0"));
+  EXPECT_LT(at("sendstop 1 0"), at("filename 1 2612a001.10o"));
+
+  // Sewing: progress replies in order, then the completion.
+  sink.events.clear();
+  machine.Do([](sim::TSimMachine& m) {
+    m.StartSewing();
+    while (m.Tick()) {
+    }
+  });
+  ASSERT_TRUE(PumpUntil(*client, [&] { return Has(sink.events, "complete 1 "); }))
+      << ::testing::PrintToString(sink.events);
+  std::vector<int> positions;
+  for (const auto& e : sink.events)
+    if (e.rfind("progress 1 17 ", 0) == 0) positions.push_back(std::stoi(e.substr(14)));
+  EXPECT_FALSE(positions.empty());
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+
+  uint8_t code = 0, needle = 0;
+  int32_t pos = 0, max = 0, error = 0, remain = 0;
+  uint16_t rot = 0;
+  EXPECT_EQ(client->GetProgress(cookie, &code, &pos, &max, &error, &rot, &needle, &remain), S_OK);
+  EXPECT_EQ(code, 0x13);
+  EXPECT_GE(max, 400);  // with the start and end records the stream form adds
+  EXPECT_EQ(pos, max);
+  EXPECT_EQ(error, 0);
+
+  // The trace of the sewn design: 128 x 128, white around a square in the machine's red.
+  std::vector<uint8_t> jpeg;
+  uint32_t size = 0;
+  ASSERT_EQ(client->GetTraceImage(cookie, 0, 0, &jpeg, &size), S_OK);
+  EXPECT_EQ(size, jpeg.size());
+  DecodedJpeg image = DecodeJpeg(jpeg);
+  ASSERT_EQ(image.width, 128);
+  ASSERT_EQ(image.height, 128);
+  int reddish = 0, white = 0;
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) {
+      const Rgb p = image.At(x, y);
+      reddish += p.r > p.g + 60 && p.r > p.b + 60;
+      white += p.r > 230 && p.g > 230 && p.b > 230;
+    }
+  EXPECT_GT(reddish, 50);
+  EXPECT_GT(white, 128 * 128 / 2);
+
+  // The folder listing and the preview of the same design file, drawn red.
+  ASSERT_EQ(client->SetDirectory((world.root() / "home" / "SendData").string()), S_OK);
+  int32_t files = 0;
+  EXPECT_EQ(client->ImageFileCount(&files), S_OK);
+  EXPECT_EQ(files, 1);
+  std::string name;
+  EXPECT_EQ(client->GetImageFile(0, &name), S_OK);
+  EXPECT_EQ(name, "2612a001.10o");
+  ASSERT_EQ(client->GetImage(name, &jpeg, &size), S_OK);
+  image = DecodeJpeg(jpeg);
+  ASSERT_EQ(image.width, 64);
+  reddish = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const Rgb p = image.At(x, y);
+      reddish += p.r > p.g + 60 && p.r > p.b + 60;
+    }
+  EXPECT_GT(reddish, 20);
+  EXPECT_EQ(client->GetImage("../../etc/passwd", &jpeg, &size), S_FALSE);
+  EXPECT_EQ(size, 0u);
+
+  // Disconnect keeps the connection in the list; DisconnectAll empties it.
+  EXPECT_EQ(client->Disconnect(cookie), S_OK);
+  ASSERT_TRUE(PumpUntil(*client, [&] {
+    client->GetState(cookie, &state);
+    return state == SEW_OFFLINE;
+  }));
+  int32_t count = 0;
+  EXPECT_EQ(client->MachineCount(&count), S_OK);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(client->DisconnectAll(), S_OK);
+  EXPECT_EQ(client->MachineCount(&count), S_OK);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(client->Exit(), S_OK);
+}
+
+}  // namespace
