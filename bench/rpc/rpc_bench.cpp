@@ -63,15 +63,19 @@ void BM_GetStateRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_GetStateRoundTrip)->Iterations(20000)->UseRealTime();
 
-std::vector<uint8_t> DesignStream(int stitches) {
+std::unique_ptr<platform::MemStream> DesignStream(int stitches) {
   TStitchItem design;
   design.Title = "Big";
   design.Points.reserve(static_cast<size_t>(stitches));
-  for (int i = 0; i < stitches; ++i) design.Points.push_back({sfStitch, i % 1000, i / 1000 % 1000});
+  // Rows of short stitches, back and forth, as a fill looks.
+  for (int i = 0; i < stitches; ++i) {
+    const int row = i / 1000, col = i % 1000;
+    design.Points.push_back({sfStitch, row % 2 ? 999 - col : col, row});
+  }
   TEmbColor c;
   c.Index = 0xFF;
   design.Colors.push_back(c);
-  return design.Save()->TakeBytes();
+  return design.Save();
 }
 
 void WaitIdle(rpc::PelSrvClient& client, int32_t cookie) {
@@ -95,13 +99,13 @@ void BM_SendStartStream1M(benchmark::State& state) {
     client.Connect(0, "bench", machine.ConnInfo(), &cookie);
     WaitIdle(client, cookie);
     state.ResumeTiming();
-    last = client.SendStartStream(cookie, &stream);
+    last = client.SendStartStream(cookie, stream.get());
     state.PauseTiming();
     client.DisconnectAll();
     state.ResumeTiming();
   }
   state.counters["hresult_ok"] = last == S_OK ? 1 : 0;
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stream.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stream->size()));
 }
 BENCHMARK(BM_SendStartStream1M)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -132,7 +136,9 @@ void BM_EventDelay16Machines(benchmark::State& state) {
     for (int i = 0; i < kMachines; ++i) {
       machines.push_back(std::make_unique<SimHost>(sim::TSimConfig{}));
       int32_t cookie = 0;
-      client.Connect(i, "m" + std::to_string(i), machines.back()->ConnInfo(), &cookie);
+      std::string name = "m";
+      name += std::to_string(i);
+      client.Connect(i, name, machines.back()->ConnInfo(), &cookie);
       cookies.push_back(cookie);
       sent[cookie].resize(kRepliesEach);
     }

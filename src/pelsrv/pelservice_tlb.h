@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/hresult.h"
+#include "platform/memstream.h"
 
 // Identity of the type library and its members. The identifiers are fixed once; server and
 // clients use the same values.
@@ -186,8 +187,9 @@ class IPelSrv {
                               std::int32_t toIndex) = 0;
   virtual HRESULT MachineColor(std::int32_t dwCookie, std::int32_t index, std::int32_t* Value) = 0;
   virtual HRESULT StitchColor(std::int32_t dwCookie, std::int32_t index, std::int32_t* Value) = 0;
-  // strm: the design's stream form; null stands for an object without a stream.
-  virtual HRESULT SendStartStream(std::int32_t dwCookie, const std::vector<std::uint8_t>* strm) = 0;
+  // strm: a stream holding the design's stream form (read from its start); null stands for an
+  // object without a stream. The caller keeps the stream.
+  virtual HRESULT SendStartStream(std::int32_t dwCookie, platform::MemStream* strm) = 0;
   virtual HRESULT ErrMessage(std::int32_t code, std::string* Value) = 0;
   virtual HRESULT DisconnectAll() = 0;
   virtual HRESULT SyncChangeSpeed(std::int32_t nSpeed) = 0;

@@ -246,13 +246,12 @@ HRESULT TPelSrvImpl::StitchColor(std::int32_t dwCookie, std::int32_t index, std:
   return S_OK;
 }
 
-HRESULT TPelSrvImpl::SendStartStream(std::int32_t dwCookie, const std::vector<std::uint8_t>* strm) {
+HRESULT TPelSrvImpl::SendStartStream(std::int32_t dwCookie, platform::MemStream* strm) {
   if (!strm) return E_NOINTERFACE;
   TCommBase* c = Find(dwCookie);
   if (!c) return S_OK;
-  platform::MemStream stream(*strm);
   auto design = std::make_unique<TStitchItem>();
-  if (!design->Load(&stream)) return E_INVALIDARG;  // starts nothing
+  if (!design->Load(strm)) return E_INVALIDARG;  // starts nothing
   return c->StartTransfer(std::move(design), true) ? S_OK : RPC_E_SERVERCALL_RETRYLATER;
 }
 

@@ -52,7 +52,7 @@ class TPelSrvImpl : public IPelSrvObject {
   HRESULT ChangeColor(std::int32_t dwCookie, std::int32_t fromIndex, std::int32_t toIndex) override;
   HRESULT MachineColor(std::int32_t dwCookie, std::int32_t index, std::int32_t* Value) override;
   HRESULT StitchColor(std::int32_t dwCookie, std::int32_t index, std::int32_t* Value) override;
-  HRESULT SendStartStream(std::int32_t dwCookie, const std::vector<std::uint8_t>* strm) override;
+  HRESULT SendStartStream(std::int32_t dwCookie, platform::MemStream* strm) override;
   HRESULT ErrMessage(std::int32_t code, std::string* Value) override;
   HRESULT DisconnectAll() override;
   HRESULT SyncChangeSpeed(std::int32_t nSpeed) override;

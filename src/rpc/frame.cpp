@@ -1,5 +1,6 @@
 #include "rpc/frame.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace rpc {
@@ -96,6 +97,17 @@ void FrameDecoder::Feed(std::span<const uint8_t> bytes) {
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
     start_ = 0;
   }
+  // Once a frame's length is known, make room for all of it at once: a design of megabytes
+  // then arrives without the buffer being moved again and again.
+  if (buffer_.size() < kFrameHeaderSize && buffer_.size() + bytes.size() >= kFrameHeaderSize) {
+    uint8_t header[kFrameHeaderSize];
+    const size_t have = buffer_.size();
+    std::copy(buffer_.begin(), buffer_.end(), header);
+    std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kFrameHeaderSize - have),
+              header + have);
+    const size_t body = FrameReader(header).U32();
+    if (body <= kMaxFrameBody) buffer_.reserve(kFrameHeaderSize + body);
+  }
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
@@ -122,9 +134,18 @@ std::optional<Frame> FrameDecoder::Next() {
   f.kind = static_cast<FrameKind>(kind);
   f.seq = r.U32();
   f.code = r.I32();
+  const size_t end = start_ + kFrameHeaderSize + body;
+  if (start_ == 0 && end == buffer_.size()) {
+    // The buffer holds just this frame: hand it over instead of copying a large payload.
+    f.payload = std::move(buffer_);
+    f.payload.erase(f.payload.begin(), f.payload.begin() + kFrameHeaderSize + kBodyHeaderSize);
+    buffer_.clear();
+    start_ = 0;
+    return f;
+  }
   auto payload = rest.subspan(kFrameHeaderSize + kBodyHeaderSize, body - kBodyHeaderSize);
   f.payload.assign(payload.begin(), payload.end());
-  start_ += kFrameHeaderSize + body;
+  start_ = end;
   return f;
 }
 

@@ -84,6 +84,25 @@ struct Param<const T*> {
   }
 };
 
+// A design stream goes by its bytes and arrives as a stream of its own.
+template <>
+struct Param<platform::MemStream*> {
+  using Value = Optional<platform::MemStream>;
+  static constexpr bool kIn = true;
+  static constexpr bool kOut = false;
+  static platform::MemStream* Pass(Value& v) { return v.present ? &v.value : nullptr; }
+  static void Write(FrameWriter& w, platform::MemStream* p) {
+    w.U8(p ? 1 : 0);
+    if (p) w.Blob(p->Bytes());
+  }
+  static void Read(FrameReader& r, Value& v) {
+    const std::uint8_t flag = r.U8();
+    if (flag > 1) r.Fail();
+    v.present = flag == 1;
+    if (v.present) v.value = platform::MemStream(r.Blob());
+  }
+};
+
 template <class T>
 struct Param<T&> {
   using Value = T;

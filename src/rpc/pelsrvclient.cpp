@@ -131,7 +131,13 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
   if (!fd_.valid()) return RPC_E_DISCONNECTED;
   if (ins.size() > kMaxFrameBody - kBodyHeaderSize) return E_INVALIDARG;
   const uint32_t seq = ++seq_;
-  if (!SendAll(fd_.get(), EncodeFrame(FrameKind::kCall, seq, code, ins))) {
+  // The header goes on its own, so a design of megabytes is not copied once more.
+  const auto header = EncodeFrame(FrameKind::kCall, seq, code, {});
+  FrameWriter length;
+  length.U32(static_cast<uint32_t>(kBodyHeaderSize + ins.size()));
+  std::vector<uint8_t> head = length.Take();
+  head.insert(head.end(), header.begin() + kFrameHeaderSize, header.end());
+  if (!SendAll(fd_.get(), head) || !SendAll(fd_.get(), ins)) {
     Drop();
     return RPC_E_DISCONNECTED;
   }
@@ -288,7 +294,7 @@ HRESULT PelSrvClient::MachineColor(int32_t dwCookie, int32_t index, int32_t* Val
 HRESULT PelSrvClient::StitchColor(int32_t dwCookie, int32_t index, int32_t* Value) {
   return Remote(DISPID_StitchColor, &IPelSrv::StitchColor, dwCookie, index, Value);
 }
-HRESULT PelSrvClient::SendStartStream(int32_t dwCookie, const std::vector<uint8_t>* strm) {
+HRESULT PelSrvClient::SendStartStream(int32_t dwCookie, platform::MemStream* strm) {
   if (strm && strm->size() > kMaxBlob) return E_INVALIDARG;
   return Remote(DISPID_SendStartStream, &IPelSrv::SendStartStream, dwCookie, strm);
 }

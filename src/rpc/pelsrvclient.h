@@ -73,7 +73,7 @@ class PelSrvClient : public IPelSrvObject {
   HRESULT ChangeColor(int32_t dwCookie, int32_t fromIndex, int32_t toIndex) override;
   HRESULT MachineColor(int32_t dwCookie, int32_t index, int32_t* Value) override;
   HRESULT StitchColor(int32_t dwCookie, int32_t index, int32_t* Value) override;
-  HRESULT SendStartStream(int32_t dwCookie, const std::vector<uint8_t>* strm) override;
+  HRESULT SendStartStream(int32_t dwCookie, platform::MemStream* strm) override;
   HRESULT ErrMessage(int32_t code, std::string* Value) override;
   HRESULT DisconnectAll() override;
   HRESULT SyncChangeSpeed(int32_t nSpeed) override;

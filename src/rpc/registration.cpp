@@ -50,6 +50,7 @@ bool UnregisterServer() {
 
 std::optional<std::string> RegisteredCommandLine() {
   QSettings s = Store();
+  s.sync();  // another process may have written the file since this one last read it
   const QVariant v = s.value(ClassKey());
   if (v.typeId() != QMetaType::QString) return std::nullopt;
   const QString line = v.toString();

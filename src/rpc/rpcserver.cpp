@@ -168,6 +168,7 @@ void RpcServer::AcceptLoop() {
     if (!fd.valid()) continue;
     // The socket's mode keeps others out already; the peer's credentials make sure of it.
     if (PeerUid(fd.get()) != static_cast<int64_t>(::getuid())) continue;
+    PrepareAccepted(fd.get());
     auto session = std::make_shared<Session>(std::move(fd), nextId++);
     const uint64_t id = session->id();
     post([weak, session] {

@@ -44,6 +44,9 @@ UniqueFd ListenUnix(const std::filesystem::path& path);
 // Connects to a listening socket. Invalid fd on failure.
 UniqueFd ConnectUnix(const std::filesystem::path& path);
 
+// Sets up a connection the server accepted (socket buffers).
+void PrepareAccepted(int fd);
+
 // The user id of the process at the other end; -1 when it cannot be told.
 int64_t PeerUid(int fd);
 

@@ -86,8 +86,8 @@ TEST(EndToEnd, ClientDrivesASimulatedMachineThroughTheServer) {
   std::filesystem::create_directories(world.root() / "home" / "SendData");
   ASSERT_TRUE(TStitchFormatMarlow::Save(
       (world.root() / "home" / "SendData" / red.FileName).string(), red, nullptr));
-  const auto design = red.Save()->TakeBytes();
-  sink.onSendStart = [&] { EXPECT_EQ(client->SendStartStream(cookie, &design), S_OK); };
+  const auto design = red.Save();
+  sink.onSendStart = [&] { EXPECT_EQ(client->SendStartStream(cookie, design.get()), S_OK); };
   ASSERT_TRUE(machine.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
   ASSERT_TRUE(PumpUntil(*client, [&] { return Has(sink.events, "sendstop"); }))
       << ::testing::PrintToString(sink.events);

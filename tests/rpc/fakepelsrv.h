@@ -135,9 +135,9 @@ class FakePelSrv : public IPelSrvObject {
   HRESULT StitchColor(int32_t c, int32_t i, int32_t* v) override {
     return Set("StitchColor", W(int64_t{c} * 100 + i), v, W(0x0000FF00 + int64_t{i}));
   }
-  HRESULT SendStartStream(int32_t c, const std::vector<uint8_t>* strm) override {
+  HRESULT SendStartStream(int32_t c, platform::MemStream* strm) override {
     Log("SendStartStream", c, strm ? static_cast<long>(strm->size()) : -1L,
-        strm && !strm->empty() ? int(strm->back()) : -1);
+        strm && strm->size() ? int(strm->Bytes().back()) : -1);
     return strm ? S_OK : E_NOINTERFACE;
   }
   HRESULT ErrMessage(int32_t code, std::string* v) override {

@@ -207,8 +207,9 @@ const std::vector<MethodCase>& MethodCases() {
        }},
       {"SendStartStream",
        [](IPelSrv& s) {
-         std::vector<uint8_t> design(1000, 0x5A);
-         design.back() = 0x77;
+         std::vector<uint8_t> bytes(1000, 0x5A);
+         bytes.back() = 0x77;
+         platform::MemStream design(bytes);
          return Summary(s.SendStartStream(2, &design)) + Summary(s.SendStartStream(2, nullptr));
        }},
       {"ErrMessage",
@@ -509,12 +510,13 @@ TEST_F(LoopbackTest, CallsFailCleanlyOnceTheServerHasGone) {
 
 TEST_F(LoopbackTest, ALargeDesignStreamCrosses) {
   auto client = NewClient();
-  std::vector<uint8_t> design(12'000'000);
-  for (size_t i = 0; i < design.size(); ++i) design[i] = static_cast<uint8_t>(i * 7);
+  std::vector<uint8_t> bytes(12'000'000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+  platform::MemStream design(bytes);
   EXPECT_EQ(client->SendStartStream(1, &design), S_OK);
   const auto log = OnLoop([&] { return Fake()->log; });
   ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back(), "SendStartStream 1 12000000 " + std::to_string(int(design.back())));
+  EXPECT_EQ(log.back(), "SendStartStream 1 12000000 " + std::to_string(int(bytes.back())));
 }
 
 }  // namespace

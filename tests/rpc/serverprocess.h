@@ -24,16 +24,25 @@ extern char** environ;
 class ServerWorld {
  public:
   ServerWorld() {
-    char tmpl[] = "/tmp/pellora-world-XXXXXX";
-    root_ = ::mkdtemp(tmpl);
+    static int worlds = 0;
+    ++worlds;
+    // A name never used before in this process: Qt keeps settings files it has read.
+    std::string tmpl = "/tmp/pellora-world-";
+    tmpl += std::to_string(::getpid());
+    tmpl += '-';
+    tmpl += std::to_string(worlds);
+    tmpl += "-XXXXXX";
+    root_ = ::mkdtemp(tmpl.data());
     for (const char* sub : {"home", "run", "config"})
       std::filesystem::create_directory(root_ / sub);
     ::chmod((root_ / "run").c_str(), 0700);
     ::setenv("PELLORA_HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-    static int worlds = 0;
-    const std::string instance = "t" + std::to_string(::getpid()) + "w" + std::to_string(++worlds);
+    std::string instance = "t";
+    instance += std::to_string(::getpid());
+    instance += 'w';
+    instance += std::to_string(worlds);
     ::setenv("PELLORA_INSTANCE", instance.c_str(), 1);
   }
   ~ServerWorld() {
