@@ -179,6 +179,19 @@ TEST_F(SimOverTcp, TruncatedRecordIsNeverHandedOnAndTheLineIsLost) {
   EXPECT_EQ(comm->GetError(), 273);
 }
 
+TEST_F(SimOverTcp, SilentPersonaOnlyHearsTheIdentityRequestAndIsLost) {
+  TSimConfig config;
+  config.persona = Persona::kSilent;
+  sim::TSimTcpMachine machine(config, {0ms, 20ms});
+  const TCookie cookie = harness.Connect(0, machine.ConnInfo());
+  TCommBase* comm = harness.main->FindByCookie(cookie);
+  ASSERT_TRUE(harness.PumpUntil([&] { return comm->IsOnline(); }));
+  ASSERT_TRUE(harness.PumpUntil([&] { return !comm->IsOnline(); }, 3s));
+  EXPECT_EQ(machine.Get<std::vector<std::uint8_t>>([](TSimMachine& m) { return m.CommandCodes(); }),
+            std::vector<std::uint8_t>{0xD1});
+  EXPECT_EQ(comm->GetError(), 273);
+}
+
 TEST_F(SimOverTcp, SilentMachineGoesOfflineAndComesBackOnConnect) {
   sim::TSimTcpMachine machine({}, kChatty);
   TCommBase& comm = Bring(machine);
@@ -339,6 +352,23 @@ TEST_F(SimOverPty, LineLostDuringATransferEndsItAndTellsTheClient) {
   comm.SendCommand(0xC0, 1, 2, 3, 500);
   comm.SendCommand(0xCC);
   EXPECT_EQ(Serial(comm).QueuedCommands(), 2u);
+}
+
+TEST_F(SimOverPty, DisconnectDuringATransferEndsItAndFreesThePort) {
+  TSimConfig config;
+  config.persona = Persona::kStopsPulling;
+  config.atBlock = 1;
+  sim::TSimPtyMachine machine(config, 0);
+  TCommBase& comm = Bring(machine);
+  ASSERT_TRUE(Send(harness, machine, comm));
+  harness.PumpFor(200ms);
+  ASSERT_TRUE(comm.IsSending());
+  comm.Close();
+  EXPECT_FALSE(comm.IsSending());
+  EXPECT_FALSE(Serial(comm).PortOpen());
+  EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
+  EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,1)");
+  EXPECT_EQ(harness.main->Count(), 1);
 }
 
 TEST_F(SimOverPty, DeviceNumberMustBeAFreeSlot) {
