@@ -78,6 +78,22 @@ TEST(EndToEnd, ClientDrivesASimulatedMachineThroughTheServer) {
   EXPECT_EQ(addr, "sim");
   EXPECT_EQ(err, 0);
 
+  // Before any design: an 8 x 8 trace, and no trace for a cookie never handed out.
+  std::vector<uint8_t> jpeg;
+  uint32_t size = 0;
+  ASSERT_EQ(client->GetTraceImage(cookie, 1, 0, &jpeg, &size), S_OK);
+  EXPECT_EQ(DecodeJpeg(jpeg).width, 8);
+  EXPECT_EQ(client->GetTraceImage(99, 0, 0, &jpeg, &size), S_FALSE);
+  EXPECT_EQ(size, 0u);
+
+  // A design stream that is not one is refused and starts nothing.
+  platform::MemStream garbage(std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7});
+  EXPECT_EQ(client->SendStartStream(cookie, &garbage), E_INVALIDARG);
+  int32_t sending = -1;
+  EXPECT_EQ(client->IsSending(cookie, &sending), S_OK);
+  EXPECT_EQ(sending, 0);
+  EXPECT_EQ(client->SendStartStream(cookie, nullptr), E_NOINTERFACE);
+
   // The machine asks for a design; the client answers with one in its stream form.
   // As the desktop program does, the design is also written to the send folder, where the
   // server finds it again by the name the machine acknowledges.
@@ -128,8 +144,6 @@ TEST(EndToEnd, ClientDrivesASimulatedMachineThroughTheServer) {
   EXPECT_EQ(error, 0);
 
   // The trace of the sewn design: 128 x 128, white around a square in the machine's red.
-  std::vector<uint8_t> jpeg;
-  uint32_t size = 0;
   ASSERT_EQ(client->GetTraceImage(cookie, 0, 0, &jpeg, &size), S_OK);
   EXPECT_EQ(size, jpeg.size());
   DecodedJpeg image = DecodeJpeg(jpeg);
@@ -165,6 +179,28 @@ TEST(EndToEnd, ClientDrivesASimulatedMachineThroughTheServer) {
   EXPECT_GT(reddish, 20);
   EXPECT_EQ(client->GetImage("../../etc/passwd", &jpeg, &size), S_FALSE);
   EXPECT_EQ(size, 0u);
+
+  // Colours: indexes are checked against the palette and the loaded design.
+  int32_t colors = 0, value = -1;
+  EXPECT_EQ(client->MachineColorCount(cookie, &colors), S_OK);
+  EXPECT_EQ(colors, 15);
+  EXPECT_EQ(client->MachineColor(cookie, 0, &value), S_OK);
+  for (int32_t bad : {-1, 15, 1 << 30}) {
+    EXPECT_EQ(client->MachineColor(cookie, bad, &value), E_INVALIDARG) << bad;
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(client->StitchColor(cookie, bad, &value), E_INVALIDARG) << bad;
+    EXPECT_EQ(client->ChangeColor(cookie, bad, 0), E_INVALIDARG) << bad;
+  }
+  EXPECT_EQ(client->LoadStitch(cookie, "../SendData/x.10o"), E_INVALIDARG);
+  EXPECT_EQ(client->LoadStitch(cookie, name), S_OK);
+  EXPECT_EQ(client->StitchColorCount(cookie, &colors), S_OK);
+  ASSERT_EQ(colors, 1);
+  EXPECT_EQ(client->ChangeColor(cookie, 3, 0), S_OK);
+  EXPECT_EQ(client->ChangeColor(cookie, 3, 1), E_INVALIDARG);
+  int32_t machine3 = 0;
+  EXPECT_EQ(client->MachineColor(cookie, 3, &machine3), S_OK);
+  EXPECT_EQ(client->StitchColor(cookie, 0, &value), S_OK);
+  EXPECT_EQ(value, machine3);
 
   // Disconnect keeps the connection in the list; DisconnectAll empties it.
   EXPECT_EQ(client->Disconnect(cookie), S_OK);

@@ -2,6 +2,8 @@
 // thread played by a TestLoop, and clients calling through the proxy.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -346,6 +348,28 @@ TEST_F(LoopbackTest, MalformedCallsGetAFailureAndLeaveTheServerWorking) {
   int32_t n = 0;
   EXPECT_EQ(client->MachineCount(&n), S_OK);
   EXPECT_EQ(n, 3);
+}
+
+TEST_F(LoopbackTest, AnotherUserIsTurnedAwayEvenWhenTheSocketLetsItIn) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  ::chmod(dir_.c_str(), 0755);
+  ::chmod(path_.c_str(), 0666);  // only the peer check stands in the way now
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    UniqueFd fd = ConnectUnix(path_);
+    if (!fd.valid()) ::_exit(3);
+    const auto call = EncodeFrame(FrameKind::kCall, 1, kCallAttach, {});
+    SendAll(fd.get(), call);
+    uint8_t buf[64];
+    ::_exit(ReadSome(fd.get(), buf) <= 0 ? 0 : 1);  // hung up on, never answered
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(OnLoop([&] { return host_.references(); }), 0);
 }
 
 TEST_F(LoopbackTest, BrokenFramingEndsOnlyThatConnection) {
