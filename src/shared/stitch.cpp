@@ -13,6 +13,7 @@ namespace {
 std::int64_t StepCount(TPoint from, TPoint to) {
   const std::int64_t ax = std::llabs(static_cast<std::int64_t>(to.x) - from.x);
   const std::int64_t ay = std::llabs(static_cast<std::int64_t>(to.y) - from.y);
+  if (ax <= 127 && ay <= 127) return ax > 0 || ay > 0 ? 1 : 0;  // the usual stitch
   return std::max((ax + 126) / 127, (ay + 126) / 127);
 }
 
