@@ -15,13 +15,13 @@ class TCommTcpip::Outbox : public pelsrv::TcpReaderOutbox {
   void Ended(bool was_connected) override {
     PostLine(was_connected ? pelsrv::TcpLineEvent::kLost : pelsrv::TcpLineEvent::kConnectFailed);
   }
+  // A bare code travels as a one-byte record; lParam carries the reader's generation so that
+  // replies of a reader stopped meanwhile are recognised and dropped.
   void Reply(const pelsrv::TcpReply& reply) override {
-    if (reply.length == 0) {
-      platform::Post(window_, platform::UM_RX_COMMAND, cookie_, reply.Code());
-    } else {
-      platform::Post(window_, platform::UM_RX_COMMAND, cookie_, 0,
-                     std::span<const std::uint8_t>(reply.bytes.data(), reply.length));
-    }
+    const std::size_t length = reply.length == 0 ? 1 : reply.length;
+    platform::Post(window_, platform::UM_RX_COMMAND, cookie_,
+                   static_cast<std::intptr_t>(generation_),
+                   std::span<const std::uint8_t>(reply.bytes.data(), length));
   }
 
  private:

@@ -28,6 +28,10 @@ class TCommTcpip : public TCommBase {
   // A line message of the reader, on the main thread (UM_TCP_LINE).
   void ReaderMessage(pelsrv::TcpLineMessage message);
   bool ReaderRunning() const { return reader_ != nullptr; }
+  // Whether a reply posted with this generation (its lParam) comes from the current reader.
+  bool FromCurrentReader(std::intptr_t generation) const {
+    return reader_ != nullptr && generation == static_cast<std::intptr_t>(generation_);
+  }
 
   void Close() override;
   std::string GetName() const override;

@@ -26,6 +26,9 @@ bool TPelDispatch::Dispatch(const platform::Message& message) {
   switch (message.msg) {
     case platform::UM_RX_COMMAND: {
       TCommBase* comm = main_.FindByCookie(cookie);
+      if (TCommTcpip* tcp = main_.FindTcpByCookie(cookie)) {
+        if (!tcp->FromCurrentReader(message.lParam)) return true;  // the line it came from is gone
+      }
       TReplyRecord record;
       if (comm != nullptr && ReplyOf(message, record)) {
         comm->PreviewReply(record);

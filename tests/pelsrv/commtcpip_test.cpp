@@ -53,6 +53,19 @@ TEST_F(TcpConnection, RepliesReachTheHandlerInOrder) {
   EXPECT_EQ(comm.EffectiveState(), SEW_SEWING);
 }
 
+TEST_F(TcpConnection, RepliesOfALineClosedMeanwhileAreDropped) {
+  TCommBase& comm = ConnectOnline();
+  peer.Send({0x82, 0, 0x34, 0x12});
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (harness.queue->Size() == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+  }
+  ASSERT_EQ(harness.queue->Size(), 1u) << "the reply is posted, not yet handled";
+  comm.Close();
+  harness.PumpFor(100ms);
+  EXPECT_FALSE(Has(harness.events, "SendStart(1)"));
+}
+
 TEST_F(TcpConnection, PeerClosingTakesTheLineOfflineWithError273) {
   TCommBase& comm = ConnectOnline();
   peer.Hangup();

@@ -78,34 +78,6 @@ TEST(PelMain, MessagesForACookieThatNamesNothingAreDropped) {
   EXPECT_TRUE(harness.events.Events().empty());
 }
 
-TEST(PelDispatch, RepliesComeAsRecordsInThePayloadOrAsBareCodes) {
-  ServiceHarness harness;
-  LoopbackPeer peer;
-  const TCookie cookie = harness.Connect(0, peer.ConnInfo());
-  ASSERT_TRUE(peer.Accept());
-  TCommBase* comm = harness.main->FindByCookie(cookie);
-  ASSERT_TRUE(harness.PumpUntil([&] { return comm->IsOnline(); }));
-  ASSERT_EQ(peer.Receive(1), Bytes{0xD1});
-
-  auto post = [&](std::intptr_t lParam, const Bytes& payload) {
-    return harness.dispatch->Dispatch(
-        MakeMessage(platform::UM_RX_COMMAND, static_cast<std::uintptr_t>(cookie), lParam, payload));
-  };
-  // 0x84 as a bare code in lParam: a data frame goes out without any payload being read.
-  EXPECT_TRUE(post(0x84, {}));
-  const Bytes frame = peer.Receive(521);
-  ASSERT_EQ(frame.size(), 521u);
-  EXPECT_EQ(frame[0], 'D');
-  // A record in the payload.
-  EXPECT_TRUE(post(0, {0x12, 4, 0, 0, 0xF4, 0x01, 0, 0}));
-  EXPECT_EQ(comm->Status().currentStitch, 500u);
-  EXPECT_EQ(comm->EffectiveState(), SEW_PAUSED);
-  // Neither a code nor a record: nothing happens.
-  const std::size_t events = harness.events.Events().size();
-  EXPECT_TRUE(post(0x1234, {}));
-  EXPECT_EQ(harness.events.Events().size(), events);
-}
-
 TEST(PelMain, OfflineTcpConnectionWithTheSameAddressIsReused) {
   ServiceHarness harness;
   LoopbackPeer peer;

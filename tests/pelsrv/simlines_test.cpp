@@ -371,6 +371,32 @@ TEST_F(SimOverPty, DisconnectDuringATransferEndsItAndFreesThePort) {
   EXPECT_EQ(harness.main->Count(), 1);
 }
 
+TEST_F(SimOverPty, RepliesComeAsRecordsInThePayloadOrAsBareCodes) {
+  sim::TSimPtyMachine machine({}, 0);
+  TCommBase& comm = Bring(machine);
+  auto post = [&](std::intptr_t lParam, const std::vector<std::uint8_t>& payload) {
+    platform::Message m;
+    m.msg = platform::UM_RX_COMMAND;
+    m.wParam = static_cast<std::uintptr_t>(comm.Cookie());
+    m.lParam = lParam;
+    std::copy(payload.begin(), payload.end(), m.payload.begin());
+    m.payloadSize = static_cast<std::uint8_t>(payload.size());
+    return harness.dispatch->Dispatch(m);
+  };
+  // 0x84 as a bare code in lParam: a data frame goes out without any payload being read.
+  EXPECT_TRUE(post(0x84, {}));
+  EXPECT_TRUE(harness.PumpUntil(
+      [&] { return machine.Get<bool>([](TSimMachine& m) { return Heard(m, 'D'); }); }));
+  // A record in the payload.
+  EXPECT_TRUE(post(0, {0x12, 4, 0, 0, 0xF4, 0x01, 0, 0}));
+  EXPECT_EQ(comm.Status().currentStitch, 500u);
+  EXPECT_EQ(comm.EffectiveState(), SEW_PAUSED);
+  // Neither a code nor a record: nothing happens.
+  const std::size_t events = harness.events.Events().size();
+  EXPECT_TRUE(post(0x1234, {}));
+  EXPECT_EQ(harness.events.Events().size(), events);
+}
+
 TEST_F(SimOverPty, DeviceNumberMustBeAFreeSlot) {
   sim::TSimPtyMachine machine({}, 0);
   EXPECT_EQ(harness.Connect(6, machine.ConnInfo()), 0);
