@@ -5,6 +5,10 @@
 
 namespace rpc {
 
+namespace {
+constexpr size_t kReserveAfter = 1u << 20;
+}  // namespace
+
 void FrameWriter::U16(uint16_t v) {
   U8(static_cast<uint8_t>(v));
   U8(static_cast<uint8_t>(v >> 8));
@@ -97,15 +101,10 @@ void FrameDecoder::Feed(std::span<const uint8_t> bytes) {
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
     start_ = 0;
   }
-  // Once a frame's length is known, make room for all of it at once: a design of megabytes
-  // then arrives without the buffer being moved again and again.
-  if (buffer_.size() < kFrameHeaderSize && buffer_.size() + bytes.size() >= kFrameHeaderSize) {
-    uint8_t header[kFrameHeaderSize];
-    const size_t have = buffer_.size();
-    std::copy(buffer_.begin(), buffer_.end(), header);
-    std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kFrameHeaderSize - have),
-              header + have);
-    const size_t body = FrameReader(header).U32();
+  // A large frame that is really coming gets room for all of it at once, so a design of
+  // megabytes is not moved again and again; an announcement alone reserves nothing.
+  if (buffer_.size() >= kReserveAfter) {
+    const size_t body = FrameReader(std::span(buffer_).first(kFrameHeaderSize)).U32();
     if (body <= kMaxFrameBody) buffer_.reserve(kFrameHeaderSize + body);
   }
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
