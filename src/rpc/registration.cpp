@@ -18,10 +18,10 @@ QString SettingsFilePath() {
 
 namespace {
 
-// The settings store of both programs (organisation "Orven", application "Pellora").
-QSettings Store() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, "Orven", "Pellora");
-}
+// The settings store of both programs (organisation "Orven", application "Pellora"). The
+// file is named afresh on every use: QSettings settles its user-scope folder once per process,
+// and would then miss a store that another process wrote after the environment changed.
+QSettings Store() { return QSettings(SettingsFilePath(), QSettings::IniFormat); }
 
 QString ClassKey() { return QString("Classes/%1/LocalServer").arg(kPelSrvProgId); }
 
