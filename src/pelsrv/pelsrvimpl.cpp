@@ -1,5 +1,6 @@
 #include "pelsrv/pelsrvimpl.h"
 
+#include <filesystem>
 #include <memory>
 #include <system_error>
 
@@ -30,6 +31,11 @@ std::int32_t SwapRedBlue(COLORREF c) {
 void SetMessageError(std::int32_t id) {
   platform::SetErrorInfo(
       platform::ErrorInfo{ServiceMessageText(id).substr(0, kMaxErrMessage), "", kIidIPelSrv});
+}
+
+HRESULT RefuseTransfer() {
+  SetMessageError(kMsgTryLater);
+  return RPC_E_SERVERCALL_RETRYLATER;
 }
 
 HRESULT ImageResult(const platform::Bitmap& bitmap, std::vector<std::uint8_t>* strm,
@@ -152,6 +158,8 @@ HRESULT TPelSrvImpl::IsSending(std::int32_t dwCookie, std::int32_t* retVal) {
 HRESULT TPelSrvImpl::SendStart(std::int32_t dwCookie) {
   TCommBase* c = Find(dwCookie);
   if (!c) return E_FAIL;
+  // Asked first, so that a busy answer (which the client retries) leaves no file behind.
+  if (!c->CanStartTransfer()) return RefuseTransfer();
   std::string folder, name;
   if (!MakeSerialName(".10o", folder, name)) {
     SetMessageError(kMsgNoRecentDirectory);
@@ -160,12 +168,16 @@ HRESULT TPelSrvImpl::SendStart(std::int32_t dwCookie) {
   auto design = std::make_unique<TStitchItem>(c->SecondDesign());
   design->Title = name;
   design->FileName = name;
-  if (!TStitchFormatMarlow::Save(folder + name, *design, &c->MachineColors())) return E_FAIL;
-  // A running transfer keeps its design: the new one is taken only when the transfer starts.
-  if (!c->StartTransfer(std::move(design), false)) {
-    SetMessageError(kMsgTryLater);
-    return RPC_E_SERVERCALL_RETRYLATER;
+  if (!TStitchFormatMarlow::Save(folder + name, *design, &c->MachineColors())) {
+    // Neither the claimed name nor what was written of the pair stays behind.
+    std::filesystem::path path(folder + name);
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    std::filesystem::remove(path.replace_extension(".00o"), ec);
+    return E_FAIL;
   }
+  // A running transfer keeps its design: the new one is taken only when the transfer starts.
+  if (!c->StartTransfer(std::move(design), false)) return RefuseTransfer();
   return S_OK;
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "jpegdecode.h"
+#include "platform/errorinfo.h"
 #include "platform/memstream.h"
 #include "recordingsink.h"
 #include "serverprocess.h"
@@ -215,6 +217,156 @@ TEST(EndToEnd, ClientDrivesASimulatedMachineThroughTheServer) {
   EXPECT_EQ(client->MachineCount(&count), S_OK);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(client->Exit(), S_OK);
+}
+
+// A server with a client attached and a simulated machine connected to it.
+class SendStartTest : public ::testing::Test {
+ protected:
+  explicit SendStartTest(sim::TSimConfig config = {}) : machine_(config) {}
+  void SetUp() override {
+    world_.Start({});
+    client_ = world_.Attach();
+    ASSERT_NE(client_, nullptr) << world_.Stderr(1);
+    uint32_t adviseCookie = 0;
+    ASSERT_EQ(client_->Advise(&sink_, &adviseCookie), S_OK);
+    ASSERT_EQ(client_->Connect(0, "sim", machine_.ConnInfo(), &cookie_), S_OK);
+    // The machine's answers to the connection: its state, its design (none) and its progress.
+    ASSERT_TRUE(PumpUntil(*client_, [&] { return Has(sink_.events, "progress 1 "); }))
+        << ::testing::PrintToString(sink_.events);
+    sink_.events.clear();
+    designs_ = world_.root() / "designs";
+    std::filesystem::create_directories(designs_);
+    ASSERT_EQ(client_->SetDirectory(designs_.string()), S_OK);
+  }
+  void TearDown() override {
+    if (client_) client_->Exit();
+  }
+
+  // Writes a design file of the folder and loads it as the connection's second design.
+  void LoadDesign(const std::string& name, int stitches) {
+    TStitchItem design = RedDesign(stitches);
+    design.FileName = name;
+    ASSERT_TRUE(TStitchFormatMarlow::Save((designs_ / name).string(), design, nullptr));
+    ASSERT_EQ(client_->LoadStitch(cookie_, name), S_OK);
+  }
+  std::string SewingName() {
+    std::string name;
+    EXPECT_EQ(client_->SewingFilename(cookie_, &name), S_OK);
+    return name;
+  }
+  bool Pump(const std::string& prefix) {
+    return PumpUntil(*client_, [&] { return Has(sink_.events, prefix); });
+  }
+
+  ServerWorld world_;
+  SimHost machine_;
+  std::unique_ptr<rpc::PelSrvClient> client_;
+  RecordingSink sink_;
+  int32_t cookie_ = 0;
+  std::filesystem::path designs_;
+};
+
+TEST_F(SendStartTest, SendsTheLoadedDesignUnderANewNameWithoutProgressEvents) {
+  LoadDesign("red.10o", 400);
+  sink_.onSendStart = [&] { EXPECT_EQ(client_->SendStart(cookie_), S_OK); };
+  ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+  ASSERT_TRUE(Pump("sendstop 1 ")) << ::testing::PrintToString(sink_.events);
+  EXPECT_TRUE(Has(sink_.events, "sendstop 1 0")) << ::testing::PrintToString(sink_.events);
+  ASSERT_TRUE(Pump("filename 1 ")) << ::testing::PrintToString(sink_.events);
+  EXPECT_FALSE(Has(sink_.events, "sendprogress")) << ::testing::PrintToString(sink_.events);
+
+  // The machine holds the design under the name made in the send folder, where it is saved.
+  const std::string name = SewingName();
+  EXPECT_EQ(name.size(), 12u) << name;
+  EXPECT_EQ(name.substr(name.size() - 4), ".10o");
+  EXPECT_TRUE(Has(sink_.events, "filename 1 " + name)) << ::testing::PrintToString(sink_.events);
+  EXPECT_TRUE(std::filesystem::is_regular_file(world_.root() / "home" / "SendData" / name));
+  machine_.Do([&](sim::TSimMachine& m) {
+    EXPECT_TRUE(m.TransferComplete());
+    EXPECT_TRUE(m.Faults().empty()) << ::testing::PrintToString(m.Faults());
+    EXPECT_EQ(m.Header().fileName, name);
+    EXPECT_EQ(m.Header().title, name);
+    EXPECT_GE(m.Header().total, 400u);
+    EXPECT_EQ(m.HeldName(), name);
+  });
+  int32_t sending = -1;
+  EXPECT_EQ(client_->IsSending(cookie_, &sending), S_OK);
+  EXPECT_EQ(sending, 0);
+
+  // A second send gets a name of its own.
+  sink_.events.clear();
+  ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+  ASSERT_TRUE(Pump("sendstop 1 ")) << ::testing::PrintToString(sink_.events);
+  ASSERT_TRUE(Pump("filename 1 ")) << ::testing::PrintToString(sink_.events);
+  EXPECT_NE(SewingName(), name);
+}
+
+// A machine that stops pulling after the second block, so that a transfer stays running.
+class SendStartWhileSendingTest : public SendStartTest {
+ protected:
+  SendStartWhileSendingTest() : SendStartTest(StallingConfig()) {}
+  static sim::TSimConfig StallingConfig() {
+    sim::TSimConfig config;
+    config.persona = sim::Persona::kStopsPulling;
+    config.atBlock = 1;
+    return config;
+  }
+};
+
+TEST_F(SendStartWhileSendingTest, ARefusedSendLeavesTheRunningTransferAlone) {
+  LoadDesign("big.10o", 2000);
+  sink_.onSendStart = [&] { EXPECT_EQ(client_->SendStart(cookie_), S_OK); };
+  ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+  std::uint32_t total = 0;
+  ASSERT_TRUE(PumpUntil(*client_, [&] {
+    machine_.Do([&](sim::TSimMachine& m) {
+      if (m.FramesReceived() >= 3) total = m.Header().total;
+    });
+    return total != 0;
+  }));
+  const std::string first = SewingName();
+  int32_t sending = 0;
+  EXPECT_EQ(client_->IsSending(cookie_, &sending), S_OK);
+  ASSERT_EQ(sending, 1);
+
+  // Another design, sent twice over while the first is on its way: busy, and nothing changes.
+  LoadDesign("small.10o", 100);
+  platform::TakeErrorInfo();
+  EXPECT_EQ(client_->SendStart(cookie_), RPC_E_SERVERCALL_RETRYLATER);
+  auto info = platform::TakeErrorInfo();
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->description, "Try later again");
+  const auto small = RedDesign(100).Save();
+  EXPECT_EQ(client_->SendStartStream(cookie_, small.get()), RPC_E_SERVERCALL_RETRYLATER);
+  EXPECT_EQ(client_->IsSending(cookie_, &sending), S_OK);
+  EXPECT_EQ(sending, 1);
+  EXPECT_EQ(SewingName(), first);
+  uint8_t code = 0, needle = 0;
+  int32_t pos = 0, max = 0, error = 0, remain = 0;
+  uint16_t rot = 0;
+  EXPECT_EQ(client_->GetProgress(cookie_, &code, &pos, &max, &error, &rot, &needle, &remain), S_OK);
+  EXPECT_EQ(static_cast<std::uint32_t>(max), total);
+  // A refused send leaves no file behind in the send folder: only the pair of the first.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(world_.root() / "home" / "SendData"))
+    files.push_back(entry.path().filename().string());
+  std::sort(files.begin(), files.end());
+  const std::string stem = first.substr(0, first.size() - 4);
+  EXPECT_EQ(files, (std::vector<std::string>{stem + ".00o", stem + ".10o"}));
+
+  // The machine pulls again: the first design arrives whole.
+  ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.SendReply(0x84); }));
+  ASSERT_TRUE(Pump("sendstop 1 ")) << ::testing::PrintToString(sink_.events);
+  EXPECT_TRUE(Has(sink_.events, "sendstop 1 0")) << ::testing::PrintToString(sink_.events);
+  ASSERT_TRUE(Pump("filename 1 ")) << ::testing::PrintToString(sink_.events);
+  EXPECT_TRUE(Has(sink_.events, "filename 1 " + first));
+  machine_.Do([&](sim::TSimMachine& m) {
+    EXPECT_TRUE(m.TransferComplete());
+    EXPECT_TRUE(m.Faults().empty()) << ::testing::PrintToString(m.Faults());
+    EXPECT_EQ(m.Header().fileName, first);
+    EXPECT_EQ(m.Header().total, total);
+    EXPECT_EQ(m.RebuiltStream().size(), 3u * total);
+  });
 }
 
 }  // namespace
