@@ -1,6 +1,7 @@
 // pelservice: the machine server. "/RegServer" and "/UnregServer" register and remove the
 // server class and end; "/Automation" (as the first argument) starts it for a client, which
-// then ends with its last client; without it the program runs until IPelSrv::Exit.
+// then ends with its last client (or after a grace period when none attaches); without it the
+// program runs until IPelSrv::Exit.
 #include <QCoreApplication>
 #include <QString>
 #include <iostream>
@@ -45,5 +46,6 @@ int main(int argc, char** argv) {
   ServiceOptions options;
   options.automation =
       !args.isEmpty() && args.first().compare("/Automation", Qt::CaseInsensitive) == 0;
+  options.automationGrace = AutomationGraceFromEnvironment(options.automationGrace);
   return RunService(options);
 }

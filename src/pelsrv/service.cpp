@@ -8,6 +8,8 @@
 #include <QLoggingCategory>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -73,6 +75,19 @@ class SignalWatch {
 
 }  // namespace
 
+std::chrono::milliseconds AutomationGraceFromEnvironment(std::chrono::milliseconds fallback) {
+  constexpr long long kMaxGraceMs = 3600LL * 1000;
+  const char* text = std::getenv("PELLORA_AUTOMATION_GRACE_MS");
+  if (!text || !*text) return fallback;
+  long long value = 0;
+  for (const char* p = text; *p; ++p) {
+    if (*p < '0' || *p > '9') return fallback;
+    value = value * 10 + (*p - '0');
+    if (value > kMaxGraceMs) return fallback;
+  }
+  return std::chrono::milliseconds(value);
+}
+
 int RunService(const ServiceOptions& options) {
   ::signal(SIGPIPE, SIG_IGN);
   SignalWatch signalWatch;
@@ -117,6 +132,18 @@ int RunService(const ServiceOptions& options) {
   }
   // Started by hand, the program holds a reference of its own and ends only through Exit.
   if (!options.automation) host.AddRef();
+  // Started for a client that never attaches: no reference after the grace period. (Once a
+  // client has attached and gone, its last release has already ended the program.)
+  QTimer grace;
+  if (options.automation) {
+    grace.setSingleShot(true);
+    QObject::connect(&grace, &QTimer::timeout, [&host, &window] {
+      if (host.references() != 0) return;
+      qCInfo(lcService) << "No client attached in time";
+      window.PostClose();
+    });
+    grace.start(options.automationGrace);
+  }
   qCInfo(lcService) << "PelService listening on" << socketPath.c_str()
                     << (options.automation ? "for clients" : "");
 

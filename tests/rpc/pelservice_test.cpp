@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "pelsrv/service.h"
 #include "rpc/publication.h"
 #include "rpc/registration.h"
 #include "serverprocess.h"
@@ -81,6 +82,76 @@ TEST(PelService, AutomationSwitchInAnyCaseMakesNoObjectOfItsOwn) {
   ASSERT_NE(client, nullptr) << world.Stderr(1);
   client.reset();  // the last client: the server ends
   EXPECT_EQ(world.WaitExit(pid), 0);
+}
+
+// A short grace period for servers started for clients, for the length of one case.
+class ShortGrace {
+ public:
+  ShortGrace() { ::setenv("PELLORA_AUTOMATION_GRACE_MS", "300", 1); }
+  ~ShortGrace() { ::unsetenv("PELLORA_AUTOMATION_GRACE_MS"); }
+  ShortGrace(const ShortGrace&) = delete;
+  ShortGrace& operator=(const ShortGrace&) = delete;
+};
+
+TEST(PelService, GracePeriodFromTheEnvironmentOnlyWhenItIsAPlainNumber) {
+  struct Case {
+    const char* value;  // null: unset
+    long long ms;
+  };
+  const Case cases[] = {{nullptr, 30000},
+                        {"", 30000},
+                        {"250", 250},
+                        {"0", 0},
+                        {"-5", 30000},
+                        {"12ms", 30000},
+                        {"3600000", 3600000},
+                        {"3600001", 30000},
+                        {"99999999999999999999999", 30000}};
+  for (const Case& c : cases) {
+    if (c.value)
+      ::setenv("PELLORA_AUTOMATION_GRACE_MS", c.value, 1);
+    else
+      ::unsetenv("PELLORA_AUTOMATION_GRACE_MS");
+    EXPECT_EQ(AutomationGraceFromEnvironment(30s).count(), c.ms) << (c.value ? c.value : "unset");
+  }
+  ::unsetenv("PELLORA_AUTOMATION_GRACE_MS");
+}
+
+TEST(PelService, StartedForAClientThatNeverAttachesEndsAfterTheGracePeriod) {
+  ServerWorld world;
+  ShortGrace grace;
+  const pid_t pid = world.Start({"/Automation"});
+  EXPECT_EQ(world.WaitExit(pid), 0) << world.Stderr(1);
+  EXPECT_FALSE(rpc::ReadPublication().has_value());
+  // Nothing is left to block a server started by hand.
+  const pid_t byHand = world.Start({});
+  auto client = world.Attach();
+  ASSERT_NE(client, nullptr) << world.Stderr(2);
+  EXPECT_EQ(rpc::ReadPublication()->pid, byHand);
+  EXPECT_EQ(client->Exit(), S_OK);
+  EXPECT_EQ(world.WaitExit(byHand), 0);
+}
+
+TEST(PelService, TheGracePeriodEndsNeitherAnAttachedServerNorOneStartedByHand) {
+  ServerWorld world;
+  ShortGrace grace;
+  const pid_t forClients = world.Start({"/Automation"});
+  auto client = world.Attach();
+  ASSERT_NE(client, nullptr) << world.Stderr(1);
+  std::this_thread::sleep_for(800ms);
+  int32_t count = -1;
+  EXPECT_EQ(client->MachineCount(&count), S_OK);
+  client.reset();
+  EXPECT_EQ(world.WaitExit(forClients), 0);
+
+  const pid_t byHand = world.Start({});
+  ASSERT_NE(world.Attach(), nullptr) << world.Stderr(2);  // attaches and goes at once
+  std::this_thread::sleep_for(800ms);
+  client = world.Attach(2s);
+  ASSERT_NE(client, nullptr);
+  EXPECT_EQ(rpc::ReadPublication()->pid, byHand);
+  EXPECT_EQ(client->Exit(), S_OK);
+  EXPECT_EQ(world.WaitExit(byHand), 0);
 }
 
 TEST(PelService, UnregisteredClassCannotBeStarted) {
