@@ -233,7 +233,9 @@ void TStitch::MergeItems(TStitchItem& out) const {
       out.Points.push_back({p.Func, last.x, last.y});
       if (p.Func == sfColorChange) ++changes;
     }
-    out.SetColorCount();
+    // One block per colour change so far and one before the first: the count kept above,
+    // rather than a pass over every merged record for each design.
+    out.Colors.resize(static_cast<std::size_t>(changes) + 1);
     // A design with more blocks than colour changes brings blocks nothing uses: they are
     // left out rather than written past the merged design's blocks.
     for (std::size_t j = continuesBlock ? 1 : 0; j < d.Colors.size(); ++j) {
