@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "pelsrv/transferframe.h"
+
 TReplyRecord TReplyRecord::BareCode(std::uint8_t code) {
   TReplyRecord record;
   record.bytes[0] = code;
@@ -16,13 +18,9 @@ TReplyRecord TReplyRecord::FromBytes(std::span<const std::uint8_t> record) {
   return result;
 }
 
-std::uint16_t TReplyRecord::U16(std::size_t at) const {
-  return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
+std::uint16_t TReplyRecord::U16(std::size_t at) const { return GetU16(bytes, at); }
 
-std::uint32_t TReplyRecord::U32(std::size_t at) const {
-  return U16(at) | (static_cast<std::uint32_t>(U16(at + 2)) << 16);
-}
+std::uint32_t TReplyRecord::U32(std::size_t at) const { return GetU32(bytes, at); }
 
 namespace {
 

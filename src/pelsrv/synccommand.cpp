@@ -1,5 +1,7 @@
 #include "pelsrv/synccommand.h"
 
+#include "pelsrv/transferframe.h"
+
 TSyncCommand MakeCommand(std::uint8_t code) {
   TSyncCommand command;
   command.bytes[0] = code;
@@ -18,18 +20,15 @@ TSyncCommand MakeCommand(std::uint8_t code, std::uint8_t value, std::uint16_t wo
                          std::uint16_t word2, std::int32_t speed) {
   TSyncCommand command = MakeCommand(code, value);
   command.bytes[2] = static_cast<std::uint8_t>(speed / 10);
-  command.bytes[4] = static_cast<std::uint8_t>(word1);
-  command.bytes[5] = static_cast<std::uint8_t>(word1 >> 8);
-  command.bytes[6] = static_cast<std::uint8_t>(word2);
-  command.bytes[7] = static_cast<std::uint8_t>(word2 >> 8);
+  PutU16(command.bytes, 4, word1);
+  PutU16(command.bytes, 6, word2);
   command.length = 8;
   return command;
 }
 
 TSyncCommand MakeTransferEnd(std::uint16_t transferWord) {
   TSyncCommand command = MakeCommand(kCmdTransferEnd, 0);
-  command.bytes[2] = static_cast<std::uint8_t>(transferWord);
-  command.bytes[3] = static_cast<std::uint8_t>(transferWord >> 8);
+  PutU16(command.bytes, 2, transferWord);
   command.length = 4;
   return command;
 }
