@@ -89,6 +89,7 @@ bool TCommSerial::CtsOn() const { return (tty_.modemStatus & portlink::MS_CTS_ON
 
 void TCommSerial::PutCommand(const TSyncCommand& command) {
   NoteQueuedCommand(command.Code());
+  if (queue_.size() >= kMaxQueuedCommands) queue_.erase(queue_.begin());
   queue_.push_back(command);
   Drain();
 }

@@ -15,6 +15,9 @@ class TCommSerial : public TCommBase {
  public:
   // Portlink drives slots 0..5; the device number is the slot.
   static constexpr TDevNo kSlotCount = portlink::kSlotCount;
+  // Commands that wait for the line are kept up to this many; a further one pushes out the
+  // oldest, so that a machine that keeps asking while CTS is off cannot grow the queue forever.
+  static constexpr std::size_t kMaxQueuedCommands = 64;
 
   TCommSerial(IPelSrvEvents* owner, TDevNo devNo, TCookie cookie, ISyncGroup* group);
   // Closes the port without firing events.

@@ -354,6 +354,17 @@ TEST_F(SimOverPty, LineLostDuringATransferEndsItAndTellsTheClient) {
   EXPECT_EQ(Serial(comm).QueuedCommands(), 2u);
 }
 
+TEST_F(SimOverPty, CommandsWaitingForCtsAreBoundedAndTheNewestKept) {
+  auto machine = std::make_unique<sim::TSimPtyMachine>(TSimConfig{}, 0);
+  TCommBase& comm = Bring(*machine);
+  machine.reset();  // CTS drops: nothing more is written
+  ASSERT_TRUE(harness.PumpUntil([&] { return !comm.IsOnline(); }, 3s));
+  for (int i = 0; i < 1000; ++i) comm.SendCommand(0xD1);
+  comm.SendCommand(0xCC);
+  EXPECT_EQ(Serial(comm).QueuedCommands(), TCommSerial::kMaxQueuedCommands);
+  EXPECT_EQ(comm.LastQueuedCommand(), 0xCC);
+}
+
 TEST_F(SimOverPty, DisconnectDuringATransferEndsItAndFreesThePort) {
   TSimConfig config;
   config.persona = Persona::kStopsPulling;
