@@ -24,6 +24,7 @@ inline void Put(FrameWriter& w, std::uint8_t v) { w.U8(v); }
 inline void Put(FrameWriter& w, TSewingState v) { w.I32(v); }
 inline void Put(FrameWriter& w, const std::string& v) { w.String(v); }
 inline void Put(FrameWriter& w, const std::vector<std::uint8_t>& v) { w.Blob(v); }
+inline void Put(FrameWriter& w, const platform::MemStream& v) { w.Blob(v.Bytes()); }
 inline void Put(FrameWriter& w, const TConnInfo& v) {
   w.Bytes(std::span(reinterpret_cast<const std::uint8_t*>(&v), sizeof v));
 }
@@ -35,6 +36,7 @@ inline void Get(FrameReader& r, std::uint8_t& v) { v = r.U8(); }
 inline void Get(FrameReader& r, TSewingState& v) { v = static_cast<TSewingState>(r.I32()); }
 inline void Get(FrameReader& r, std::string& v) { v = r.String(); }
 inline void Get(FrameReader& r, std::vector<std::uint8_t>& v) { v = r.Blob(); }
+inline void Get(FrameReader& r, platform::MemStream& v) { v = platform::MemStream(r.Blob()); }
 inline void Get(FrameReader& r, TConnInfo& v) {
   std::uint8_t raw[sizeof(TConnInfo)] = {};
   r.Bytes(raw);
@@ -84,23 +86,11 @@ struct Param<const T*> {
   }
 };
 
-// A design stream goes by its bytes and arrives as a stream of its own.
+// A design stream goes by its bytes and arrives as a stream of its own; it is an in value
+// that may be absent, though the interface passes it without const.
 template <>
-struct Param<platform::MemStream*> {
-  using Value = Optional<platform::MemStream>;
-  static constexpr bool kIn = true;
-  static constexpr bool kOut = false;
+struct Param<platform::MemStream*> : Param<const platform::MemStream*> {
   static platform::MemStream* Pass(Value& v) { return v.present ? &v.value : nullptr; }
-  static void Write(FrameWriter& w, platform::MemStream* p) {
-    w.U8(p ? 1 : 0);
-    if (p) w.Blob(p->Bytes());
-  }
-  static void Read(FrameReader& r, Value& v) {
-    const std::uint8_t flag = r.U8();
-    if (flag > 1) r.Fail();
-    v.present = flag == 1;
-    if (v.present) v.value = platform::MemStream(r.Blob());
-  }
 };
 
 template <class T>
