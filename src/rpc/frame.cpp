@@ -82,16 +82,22 @@ std::vector<uint8_t> FrameReader::Blob() {
   return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
 }
 
-std::vector<uint8_t> EncodeFrame(FrameKind kind, uint32_t seq, int32_t code,
-                                 std::span<const uint8_t> payload) {
+std::vector<uint8_t> EncodeFrameHeader(FrameKind kind, uint32_t seq, int32_t code,
+                                       size_t payloadSize) {
   FrameWriter w;
-  w.bytes().reserve(kFrameHeaderSize + kBodyHeaderSize + payload.size());
-  w.U32(static_cast<uint32_t>(kBodyHeaderSize + payload.size()));
+  w.U32(static_cast<uint32_t>(kBodyHeaderSize + payloadSize));
   w.U8(static_cast<uint8_t>(kind));
   w.U32(seq);
   w.I32(code);
-  w.Bytes(payload);
   return w.Take();
+}
+
+std::vector<uint8_t> EncodeFrame(FrameKind kind, uint32_t seq, int32_t code,
+                                 std::span<const uint8_t> payload) {
+  std::vector<uint8_t> frame = EncodeFrameHeader(kind, seq, code, payload.size());
+  frame.reserve(frame.size() + payload.size());
+  frame.insert(frame.end(), payload.begin(), payload.end());
+  return frame;
 }
 
 void FrameDecoder::Feed(std::span<const uint8_t> bytes) {

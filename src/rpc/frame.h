@@ -81,6 +81,11 @@ class FrameReader {
   bool ok_ = true;
 };
 
+// The frame and body headers of a frame whose values take payloadSize bytes; the values
+// follow them on the socket.
+std::vector<uint8_t> EncodeFrameHeader(FrameKind kind, uint32_t seq, int32_t code,
+                                       size_t payloadSize);
+
 // The whole frame, header included, ready to be written to a socket.
 std::vector<uint8_t> EncodeFrame(FrameKind kind, uint32_t seq, int32_t code,
                                  std::span<const uint8_t> payload);

@@ -132,11 +132,7 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
   if (ins.size() > kMaxFrameBody - kBodyHeaderSize) return E_INVALIDARG;
   const uint32_t seq = ++seq_;
   // The header goes on its own, so a design of megabytes is not copied once more.
-  const auto header = EncodeFrame(FrameKind::kCall, seq, code, {});
-  FrameWriter length;
-  length.U32(static_cast<uint32_t>(kBodyHeaderSize + ins.size()));
-  std::vector<uint8_t> head = length.Take();
-  head.insert(head.end(), header.begin() + kFrameHeaderSize, header.end());
+  const auto head = EncodeFrameHeader(FrameKind::kCall, seq, code, ins.size());
   if (!SendAll(fd_.get(), head) || !SendAll(fd_.get(), ins)) {
     Drop();
     return RPC_E_DISCONNECTED;
