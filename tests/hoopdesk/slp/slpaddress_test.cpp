@@ -2,36 +2,11 @@
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <optional>
 #include <string>
 
+#include "scopedenv.h"
+
 namespace {
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 std::string Text(const sockaddr_in& address) {
   char text[INET_ADDRSTRLEN] = {};
