@@ -2,6 +2,7 @@
 // PELLORA_SLP_ADDRESS at an agent on 127.0.0.1, so nothing is multicast.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <chrono>
 #include <memory>
@@ -26,13 +27,14 @@ std::string Url(std::uint16_t port, const char* name) {
   return sim::MachineUrl("127.0.0.1", port, name, "02:00:00:00:00:01");
 }
 
-// An agent on loopback that the code under test sends its requests to.
+// An agent on loopback that the code under test sends its requests to. Until a test starts one,
+// requests go to a closed port on loopback, never to the multicast group.
 class Discovery : public ::testing::Test {
  protected:
   void StartAgent(sim::TSlpAgentConfig config) {
     agent_ = std::make_unique<sim::TSimSlpAgent>(std::move(config));
     ASSERT_TRUE(agent_->Ok());
-    env_ = std::make_unique<ScopedEnv>(slp::kSlpAddressVariable, agent_->Address().c_str());
+    ::setenv(slp::kSlpAddressVariable, agent_->Address().c_str(), 1);
   }
 
   // The next machine the socket reads, waiting up to two seconds for one.
@@ -44,8 +46,8 @@ class Discovery : public ::testing::Test {
     return false;
   }
 
+  const ScopedEnv env_{slp::kSlpAddressVariable, "127.0.0.1:1"};
   std::unique_ptr<sim::TSimSlpAgent> agent_;
-  std::unique_ptr<ScopedEnv> env_;
 };
 
 TEST_F(Discovery, TheSimulatedMachineAnswersTheShortRequestWithItsUrl) {
