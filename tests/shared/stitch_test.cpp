@@ -219,9 +219,10 @@ TEST(StitchItem, LimitMovesSplitsLongMovesBetweenMovingRecords) {
   EXPECT_EQ(d.LimitMoves(), 0) << "idempotent";
 }
 
-TEST(StitchItem, LimitMovesMeasuresFromTheFirstRecordAfterTheStarts) {
+TEST(StitchItem, LimitMovesMeasuresFromRecordZeroUntilTheFirstMovingRecord) {
+  // The cut and the colour change carry no move: the jump is reached from the start record.
   TStitchItem d;
-  d.Points = Recs({{sfStart, 1000, 0}, {sfCut, 0, 0}, {sfColorChange, 5000, 0}, {sfJump, 128, 0}});
+  d.Points = Recs({{sfStart, 0, 0}, {sfCut, 500, 0}, {sfColorChange, 5000, 0}, {sfJump, 128, 0}});
   EXPECT_EQ(d.LimitMoves(), 1);
   EXPECT_EQ(d.Points[3], (TEmbPoint{sfJump, 64, 0}));
   EXPECT_EQ(d.Points.size(), 5u);
