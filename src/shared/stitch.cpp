@@ -139,7 +139,7 @@ void TStitchItem::MoveHome(int dx, int dy) {
   });
   const TPoint target = first == Points.end() ? TPoint{0, 0} : TPoint{first->X, first->Y};
   TStitchItem run;
-  run.JumpOneByOne({0, 0}, target);
+  run.JumpRun({0, 0}, target);
   run.Points.push_back({sfJump, target.x, target.y});
   Points.insert(first, run.Points.begin(), run.Points.end());
 }
@@ -147,6 +147,15 @@ void TStitchItem::MoveHome(int dx, int dy) {
 void TStitchItem::JumpOneByOne(TPoint from, TPoint to) {
   AppendIntermediateJumps(Points, from, to, StepCount(from, to));
   Points.push_back({sfJump, to.x, to.y});
+}
+
+void TStitchItem::JumpRun(TPoint from, TPoint to) {
+  const std::int64_t dx = std::llabs(std::int64_t{to.x} - from.x);
+  const std::int64_t dy = std::llabs(std::int64_t{to.y} - from.y);
+  if (std::max(dx, dy) / 127 > kMaxInsertedJumps)
+    Points.push_back({sfJump, to.x, to.y});
+  else
+    JumpOneByOne(from, to);
 }
 
 void TStitchItem::Copy(const TStitchItem& source) {

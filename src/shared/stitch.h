@@ -114,6 +114,9 @@ class TStitchItem {
   void DeleteExtraNeedle();
   void MoveHome(int dx, int dy);
   void JumpOneByOne(TPoint from, TPoint to);
+  // JumpOneByOne, unless that would take more than kMaxInsertedJumps jumps: then the one jump
+  // to `to`. No machine follows moves that long, and the records stay bounded.
+  void JumpRun(TPoint from, TPoint to);
   void Copy(const TStitchItem& source);
 
   // Makes every moving record reachable in native records of at most 127 units per axis
