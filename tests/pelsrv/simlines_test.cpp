@@ -265,6 +265,25 @@ TEST_F(SimOverTcp, SynchronisedGroupRelaysReachTheOtherMembers) {
   }));
 }
 
+// Disconnecting a machine that is not transferring: no event, the alarm's message id stays.
+void ExpectQuietDisconnect(ServiceHarness& service, sim::TSimLine& machine, TCommBase& comm) {
+  machine.Call([](TSimMachine& m) { m.SendProgressReply(0x1E, 6, 10); });  // thread break
+  ASSERT_TRUE(service.PumpUntil([&] { return comm.GetError() == 284; }));
+  service.PumpFor(50ms);
+  const std::vector<std::string> before = service.events.Events();
+  comm.Close();
+  service.PumpFor(200ms);
+  EXPECT_EQ(service.events.Events(), before);
+  EXPECT_EQ(comm.GetError(), 284);
+  EXPECT_EQ(comm.EffectiveState(), SEW_OFFLINE);
+  EXPECT_FALSE(comm.IsSending());
+}
+
+TEST_F(SimOverTcp, DisconnectOutsideATransferFiresNothingAndKeepsTheError) {
+  sim::TSimTcpMachine machine({}, kChatty);
+  ExpectQuietDisconnect(harness, machine, Bring(machine));
+}
+
 class SimOverPty : public ::testing::Test {
  protected:
   // A serial machine answers nothing until it enquires ('E'), as a real one does after power-up.
@@ -380,6 +399,13 @@ TEST_F(SimOverPty, DisconnectDuringATransferEndsItAndFreesThePort) {
   EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
   EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,1)");
   EXPECT_EQ(harness.main->Count(), 1);
+}
+
+TEST_F(SimOverPty, DisconnectOutsideATransferFiresNothingAndKeepsTheError) {
+  sim::TSimPtyMachine machine({}, 0);
+  TCommBase& comm = Bring(machine);
+  ExpectQuietDisconnect(harness, machine, comm);
+  EXPECT_FALSE(Serial(comm).PortOpen());
 }
 
 TEST_F(SimOverPty, RepliesComeAsRecordsInThePayloadOrAsBareCodes) {
