@@ -116,6 +116,38 @@ TEST_P(Fidelity, EveryRecordArrivesWhereTheDesignHasIt) {
   }
 }
 
+TEST_F(Personas, GoldenFramesOfAJumpAwayFromTheStart) {
+  // The ".10o" records start, jump +100 in X, stitch, end; read, put in the stream form and sent.
+  const std::vector<std::uint8_t> records = {0x8A, 0, 0, 0x90, 0, 0x64, 0x80, 0, 0x0A, 0x87, 0, 0};
+  for (const std::uint8_t type : {0x01, 0x20}) {
+    SCOPED_TRACE(type);
+    TSimConfig config;
+    config.machineType = type;
+    Open(config);
+    TStitchItem read;
+    std::vector<std::uint8_t> file = records;
+    file.push_back(0x1A);
+    TStitchFormatMarlow::ParseDesignFile(file, read, true);
+    read.FileName = "REPRO.10o";
+    ASSERT_TRUE(Send(std::make_unique<TStitchItem>(ThroughStreamForm(read))));
+    // The last commands: the header, the one data frame, the end record and 0xE0.
+    const auto& commands = Machine().Commands();
+    ASSERT_GE(commands.size(), 4u);
+    const std::vector<std::uint8_t>& header = commands[commands.size() - 4];
+    const std::vector<std::uint8_t>& data = commands[commands.size() - 3];
+    ASSERT_EQ(header[0], 'B');
+    EXPECT_EQ(GetU32(header, kHdrTotal), type == 0x20 ? 3u : 4u);
+    ASSERT_EQ(data.size(), kFrameSize);
+    std::vector<std::uint8_t> golden = {'D', 0, 0, 0, 0, 0, 0x5C, 0x2A};
+    golden.insert(golden.end(), records.begin(), records.end());
+    golden.resize(kFrameSize - 1, 0);
+    golden.push_back(0xAA);
+    EXPECT_EQ(data, golden);
+    EXPECT_EQ(Machine().RebuiltPositions(),
+              (std::vector<sim::TSewnRecord>{{10, 0, 0}, {16, 100, 0}, {0, 110, 0}, {7, 110, 0}}));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(TypesAndLines, Fidelity,
                          ::testing::Combine(::testing::Values(Wire::kSerial, Wire::kTcp),
                                             ::testing::Values(std::uint8_t{0x01},
