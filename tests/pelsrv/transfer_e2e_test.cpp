@@ -153,6 +153,19 @@ INSTANTIATE_TEST_SUITE_P(TypesAndLines, Fidelity,
                                             ::testing::Values(std::uint8_t{0x01},
                                                               std::uint8_t{0x20})));
 
+TEST_F(Personas, Type0x20ProgressCountsTheBlocksOfTheWholeStream) {
+  // 171 records: the header tells 170, the stream's 513 bytes fill two blocks.
+  TSimConfig config;
+  config.machineType = 0x20;
+  Open(config);
+  ASSERT_TRUE(Send(std::make_unique<TStitchItem>(ThroughStreamForm(*MakeDesign(169)))));
+  EXPECT_EQ(Machine().Header().total, 170u);
+  EXPECT_EQ(Comm().BlockCount(), 2);
+  EXPECT_EQ(events_.Only("SendProgress"),
+            (std::vector<std::string>{"SendProgress(1,0)", "SendProgress(1,50)"}));
+  EXPECT_EQ(events_.Only("SendStop"), std::vector<std::string>{"SendStop(1,0)"});
+}
+
 TEST_F(Personas, BusyMachineEndsTheTransferAsBusyAndKeepsTheState) {
   TSimConfig config;
   config.persona = Persona::kBusy;
