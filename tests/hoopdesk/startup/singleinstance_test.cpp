@@ -135,4 +135,23 @@ TEST(SingleInstance, NoRunningProgramMeansThisStartRuns) {
   EXPECT_FALSE(std::filesystem::exists(TSingleInstance::DefaultPaths().paramFile));
 }
 
+// A running program that is busy when the first hand-over comes: the first start's wait runs
+// out, and the next start must not replace the file that has not been read yet.
+TEST(SingleInstance, UnreadFileOfABusyProgramIsNotReplaced) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  // As if an earlier start had given up waiting: its file is still there.
+  ASSERT_TRUE(TParamFile::Write(program.paths().paramFile, {"/earlier.dst"}));
+  program.Connect();
+  auto probe = StartProbe(world.root(), {"/later.dst"});
+  // The program reads the earlier file only after a while.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  TParamFile::Read(program.paths().paramFile,
+                   [&](const std::string& a) { program.opened.push_back(a); });
+  ASSERT_TRUE(PumpUntilFinished({probe.get()}));
+  EXPECT_EQ(probe->exitCode(), 1);
+  EXPECT_THAT(program.opened, testing::ElementsAre("/earlier.dst", "/later.dst"));
+}
+
 }  // namespace
