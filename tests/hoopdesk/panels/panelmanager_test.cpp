@@ -2,6 +2,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <cstring>
 
 #include "hoopdesk/fakeservice.h"
@@ -364,6 +369,78 @@ TEST_F(PanelManagerTest, AddMachinesNumbersWithoutGapsUpToSixteen) {
   EXPECT_TRUE(fake_.Logged("Connect 1 m1"));
   EXPECT_TRUE(fake_.Logged("Connect 1 m2"));
   EXPECT_FALSE(fake_.Logged("Connect 16 m18"));
+}
+
+}  // namespace
+
+namespace {
+
+// The Send tab's controls as the main window hands them over.
+struct SendTab {
+  SendTab() {
+    trackBar.setRange(120, 1200);
+    for (int k = 0; k < TPanelManager::kSlotCount; ++k) {
+      images[k].setGeometry(8, 8 + 92 * k, 193, 85);
+      for (QWidget* w : Slot(k)) w->setParent(&page);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{&hScroll, &vScroll, &sendAll, &spLbl,
+                                                      &trackLbl, &trackBar})
+      w->setParent(&page);
+  }
+  std::vector<QWidget*> Slot(int k) {
+    return {&images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]};
+  }
+  void HandTo(TPanelManager& panels, std::int32_t rotSpeed) {
+    panels.SetSendTabControls(&hScroll, &vScroll, &sendAll, &spLbl, &trackLbl, &trackBar, rotSpeed);
+    for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+      panels.SetPanelSlot(k, &images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]);
+  }
+
+  QWidget page;
+  QScrollBar hScroll{Qt::Horizontal};
+  QScrollBar vScroll{Qt::Vertical};
+  QPushButton sendAll;
+  QLabel spLbl, trackLbl;
+  QSlider trackBar{Qt::Horizontal};
+  QLabel images[TPanelManager::kSlotCount];
+  QLabel labels[TPanelManager::kSlotCount];
+  QPushButton sendBtns[TPanelManager::kSlotCount];
+  QLabel sewBtns[TPanelManager::kSlotCount];
+  QProgressBar progBars[TPanelManager::kSlotCount];
+};
+
+TEST_F(PanelManagerTest, ArrangeShowsOneSlotPerMachineAndTheSavedSpeedQuietly) {
+  Connect();
+  SendTab tab;
+  tab.HandTo(panels_, 555);
+  EXPECT_EQ(tab.sendBtns[2].property("ResId").toInt(), TPanelManager::kSendAnimationResId);
+  int speedChanges = 0;
+  QObject::connect(&tab.trackBar, &QSlider::valueChanged, [&] { ++speedChanges; });
+  for (int d = 0; d < 3; ++d) ASSERT_TRUE(panels_.AddMachine(d, Serial(d), ""));
+  tab.page.show();
+  panels_.ArrangePanels();
+
+  for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+    for (QWidget* w : tab.Slot(k)) EXPECT_EQ(w->isVisible(), k < 3) << k;
+  EXPECT_FALSE(tab.vScroll.isVisible());
+  // Under slot 3: its image ends at 8 + 2 * 92 + 85.
+  EXPECT_EQ(tab.hScroll.y(), 8 + 2 * 92 + 85 + 10);
+  // The saved speed is shown as it is, and no change handler takes it for the operator's.
+  EXPECT_EQ(tab.trackBar.value(), 555);
+  EXPECT_EQ(speedChanges, 0);
+}
+
+TEST_F(PanelManagerTest, SevenMachinesShowTheMachineScrollBar) {
+  Connect();
+  SendTab tab;
+  tab.HandTo(panels_, 600);
+  for (int d = 0; d < 7; ++d) ASSERT_TRUE(panels_.AddMachine(d, Serial(d), ""));
+  tab.page.show();
+  panels_.ArrangePanels();
+  EXPECT_TRUE(tab.vScroll.isVisible());
+  EXPECT_EQ(tab.vScroll.maximum(), 6);
+  EXPECT_EQ(tab.vScroll.pageStep(), 6);
+  EXPECT_EQ(tab.hScroll.y(), 8 + 5 * 92 + 85 + 10);
 }
 
 }  // namespace
