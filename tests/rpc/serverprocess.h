@@ -139,3 +139,19 @@ inline bool ProcessEnds(pid_t pid, std::chrono::milliseconds limit = std::chrono
   }
   return false;
 }
+
+// A server started by hand in a world of its own, with one client attached; the client asks
+// it to end when this goes.
+struct RunningServer {
+  RunningServer() {
+    pid = world.Start({});
+    client = world.Attach();
+  }
+  ~RunningServer() {
+    if (client) client->Exit();
+    world.WaitExit(pid);
+  }
+  ServerWorld world;
+  pid_t pid = -1;
+  std::unique_ptr<rpc::PelSrvClient> client;
+};
