@@ -1,0 +1,90 @@
+// A real server process per case, attacked the ways a faulty or hostile client, machine or
+// local user can: it must keep answering its other clients, hold bounded resources, and start.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "attackkit.h"
+#include "serverprocess.h"
+#include "shared/frmmarlow.h"
+#include "shared/stitch.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<uint8_t> Ins(std::function<void(rpc::FrameWriter&)> write) {
+  rpc::FrameWriter w;
+  write(w);
+  return w.Take();
+}
+
+// A TCP/IP machine nobody answers for: the connection exists and stays offline.
+TConnInfo NowhereMachine() {
+  TConnInfo info{};
+  info.tcpip = 1;
+  info.b1 = 127;
+  info.b4 = 1;
+  info.port = htons(1);
+  return info;
+}
+
+class Attack : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(server_.client, nullptr) << server_.world.Stderr(1); }
+
+  // A call on a connection of its own, answered within the time or not at all.
+  bool AnsweredInTime(int32_t dispid, const std::vector<uint8_t>& ins,
+                      std::chrono::milliseconds limit = 10s) {
+    rpc::UniqueFd fd = attack::RawConnection();
+    return fd.valid() && attack::TimedCallMs(fd.get(), 1, dispid, ins, limit) >= 0;
+  }
+
+  RunningServer server_;
+};
+
+TEST_F(Attack, NamesOfFifosAndFoldersFailAtOnceAndTheServerGoesOn) {
+  const auto folder = server_.world.root() / "designs";
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(::mkfifo((folder / "fifo.dst").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((folder / "fifo.10o").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder / "folder.dst");
+  // A native design whose control file is a FIFO.
+  TStitchItem design;
+  design.Points = {{sfStitch, 0, 0}, {sfStitch, 10, 10}, {sfEnd, 10, 10}};
+  design.Colors.push_back(TEmbColor{});
+  ASSERT_TRUE(TStitchFormatMarlow::Save((folder / "pair.10o").string(), design, nullptr));
+  std::filesystem::remove(folder / "pair.00o");
+  ASSERT_EQ(::mkfifo((folder / "pair.00o").c_str(), 0600), 0);
+
+  auto& client = *server_.client;
+  int32_t cookie = 0;
+  ASSERT_EQ(client.Connect(0, "nowhere", NowhereMachine(), &cookie), S_OK);
+  ASSERT_EQ(client.SetDirectory(folder.string()), S_OK);
+  int32_t count = -1;
+  EXPECT_EQ(client.ImageFileCount(&count), S_OK);
+  EXPECT_EQ(count, 1) << "only pair.10o is a design file";
+
+  for (const char* name : {"fifo.dst", "fifo.10o", "folder.dst", "pair.10o"}) {
+    EXPECT_TRUE(AnsweredInTime(DISPID_LoadStitch, Ins([&](rpc::FrameWriter& w) {
+                                 w.I32(cookie);
+                                 w.String(name);
+                               })))
+        << name;
+    EXPECT_TRUE(AnsweredInTime(DISPID_GetImage, Ins([&](rpc::FrameWriter& w) { w.String(name); })))
+        << name;
+  }
+  std::vector<uint8_t> jpeg;
+  uint32_t size = 0;
+  EXPECT_EQ(client.GetImage("fifo.dst", &jpeg, &size), S_FALSE);
+  EXPECT_EQ(client.GetImage("pair.10o", &jpeg, &size), S_OK);
+
+  // Without a folder no name stands for a file, not even one in the server's working folder.
+  ASSERT_EQ(client.SetDirectory(""), S_OK);
+  EXPECT_EQ(client.ImageFileCount(&count), S_OK);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(client.LoadStitch(cookie, "pair.10o"), E_INVALIDARG);
+  EXPECT_EQ(client.GetImage("pair.10o", &jpeg, &size), S_FALSE);
+}
+
+}  // namespace
