@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <map>
 
 #include "platform/errorinfo.h"
@@ -13,6 +14,10 @@
 #include "rpc/session.h"
 
 namespace rpc {
+
+namespace {
+constexpr int kAcceptBackoffMs = 100;
+}  // namespace
 
 // Main-thread state: the open connections, the sinks each advised and their references.
 struct RpcServer::Core : std::enable_shared_from_this<Core> {
@@ -165,7 +170,15 @@ void RpcServer::AcceptLoop() {
     if (fds[1].revents) return;
     if (!(fds[0].revents & POLLIN)) continue;
     UniqueFd fd(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!fd.valid()) continue;
+    if (!fd.valid()) {
+      // Out of descriptors or memory: the connection stays queued, and polling again at once
+      // would only spin. Wait a little (or for the stop) and try again.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        pollfd stop{stop_.get(), POLLIN, 0};
+        if (::poll(&stop, 1, kAcceptBackoffMs) > 0) return;
+      }
+      continue;
+    }
     // The socket's mode keeps others out already; the peer's credentials make sure of it.
     if (PeerUid(fd.get()) != static_cast<int64_t>(::getuid())) continue;
     PrepareAccepted(fd.get());

@@ -2,6 +2,7 @@
 // local user can: it must keep answering its other clients, hold bounded resources, and start.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "attackkit.h"
@@ -85,6 +86,28 @@ TEST_F(Attack, NamesOfFifosAndFoldersFailAtOnceAndTheServerGoesOn) {
   EXPECT_EQ(count, 0);
   EXPECT_EQ(client.LoadStitch(cookie, "pair.10o"), E_INVALIDARG);
   EXPECT_EQ(client.GetImage("pair.10o", &jpeg, &size), S_FALSE);
+}
+
+TEST_F(Attack, OutOfDescriptorsTheServerWaitsServesAndRecovers) {
+  // Called once beforehand: the sanitizers check a type on its first use with a pipe, which
+  // they cannot make once descriptors have run out.
+  int32_t count = -1;
+  EXPECT_EQ(server_.client->MachineCount(&count), S_OK);
+  const rlimit limit{64, 64};
+  ASSERT_EQ(::prlimit(server_.pid, RLIMIT_NOFILE, &limit, nullptr), 0);
+  auto crowd = attack::ConnectMany(100, 3s);
+  std::this_thread::sleep_for(300ms);
+  // Descriptors run out while connections wait to be accepted: the server must not spin.
+  const long before = attack::CpuTicks(server_.pid);
+  std::this_thread::sleep_for(2s);
+  const long used = attack::CpuTicks(server_.pid) - before;
+  EXPECT_LT(used, ::sysconf(_SC_CLK_TCK)) << "CPU ticks in 2 s";
+  EXPECT_EQ(server_.client->MachineCount(&count), S_OK) << server_.world.Stderr(1);
+
+  crowd.clear();
+  auto late = server_.world.Attach(15s);
+  ASSERT_NE(late, nullptr);
+  EXPECT_EQ(late->MachineCount(&count), S_OK);
 }
 
 }  // namespace
