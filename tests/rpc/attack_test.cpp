@@ -1,7 +1,10 @@
 // A real server process per case, attacked the ways a faulty or hostile client, machine or
 // local user can: it must keep answering its other clients, hold bounded resources, and start.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -108,6 +111,72 @@ TEST_F(Attack, OutOfDescriptorsTheServerWaitsServesAndRecovers) {
   auto late = server_.world.Attach(15s);
   ASSERT_NE(late, nullptr);
   EXPECT_EQ(late->MachineCount(&count), S_OK);
+}
+
+// Runs f in a child process as the user uid; the child's pid. The child ends with f's result.
+template <class F>
+pid_t SpawnAs(uid_t uid, F f) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgid(uid) != 0 || ::setuid(uid) != 0) ::_exit(100);
+    ::_exit(f());
+  }
+  return pid;
+}
+
+int ExitCode(pid_t pid) {
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// One user takes first the names in folders everyone may write (the shared-memory name and
+// the runtime folder under /tmp that earlier servers used); another user's server must still
+// start, and that user's client find it.
+TEST(AttackByAnotherUser, NamesPlantedByAnotherUserDoNotStopTheServer) {
+  if (::geteuid() != 0) GTEST_SKIP() << "two further users can be made only by root";
+  const passwd* nobody = ::getpwnam("nobody");
+  const uid_t victim = nobody ? nobody->pw_uid : 65534;
+  const uid_t attacker = 1;  // daemon
+  ServerWorld world;
+  ::unsetenv("XDG_RUNTIME_DIR");  // the server falls back to a folder of its own
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(world.root()))
+    ::chown(entry.path().c_str(), victim, victim);
+  ::chown(world.root().c_str(), victim, victim);
+
+  const std::string shmName = "/PelService." + std::to_string(victim) + rpc::InstanceSuffix();
+  const std::filesystem::path tmpFolder = "/tmp/pellora-" + std::to_string(victim);
+  const bool plantFolder = !std::filesystem::exists(tmpFolder);
+  ASSERT_EQ(ExitCode(SpawnAs(attacker,
+                             [&] {
+                               const int fd =
+                                   ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0644);
+                               if (fd < 0) return 2;
+                               ::close(fd);
+                               if (plantFolder && ::mkdir(tmpFolder.c_str(), 0777) != 0) return 3;
+                               return 0;
+                             })),
+            0);
+
+  const pid_t server = SpawnAs(victim, [] {
+    char path[] = PELSERVICE_PATH;
+    char* argv[] = {path, nullptr};
+    ::execve(path, argv, environ);
+    return 101;
+  });
+  const int client = ExitCode(SpawnAs(victim, [] {
+    std::unique_ptr<rpc::PelSrvClient> c;
+    for (int i = 0; i < 500 && FAILED(rpc::PelSrvClient::Attach(&c)); ++i)
+      std::this_thread::sleep_for(20ms);
+    int32_t count = -1;
+    if (!c || c->MachineCount(&count) != S_OK) return 1;
+    return c->Exit() == S_OK ? 0 : 2;
+  }));
+  EXPECT_EQ(client, 0) << "the victim's client did not reach its server";
+  if (client != 0) ::kill(server, SIGKILL);
+  EXPECT_EQ(ExitCode(server), client == 0 ? 0 : 128 + SIGKILL);
+  ::shm_unlink(shmName.c_str());
+  if (plantFolder) ::rmdir(tmpFolder.c_str());
 }
 
 }  // namespace

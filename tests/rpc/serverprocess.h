@@ -33,12 +33,13 @@ class ServerWorld {
     tmpl += std::to_string(worlds);
     tmpl += "-XXXXXX";
     root_ = ::mkdtemp(tmpl.data());
-    for (const char* sub : {"home", "run", "config"})
+    for (const char* sub : {"home", "run", "config", "state"})
       std::filesystem::create_directory(root_ / sub);
     ::chmod((root_ / "run").c_str(), 0700);
     ::setenv("PELLORA_HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);
     std::string instance = "t";
     instance += std::to_string(::getpid());
     instance += 'w';
