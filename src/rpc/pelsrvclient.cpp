@@ -47,7 +47,8 @@ HRESULT PelSrvClient::Create(std::unique_ptr<PelSrvClient>* out,
   const auto deadline = Clock::now() + startTimeout;
   std::optional<Clock::time_point> startedAt;
   for (;;) {
-    if (SUCCEEDED(Attach(out))) return S_OK;
+    const HRESULT attached = Attach(out);
+    if (SUCCEEDED(attached) || attached == kServerTooBusy) return attached;
     // Start a server when none is published; start again when a server that was ending took
     // the start's place and then went (its start was refused as "already running").
     const bool published = ReadPublication().has_value();

@@ -8,7 +8,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <fstream>
+
 #include "attackkit.h"
+#include "nullsink.h"
+#include "platform/errorinfo.h"
+#include "platform/memstream.h"
+#include "rpc/rpcserver.h"
 #include "serverprocess.h"
 #include "shared/frmmarlow.h"
 #include "shared/stitch.h"
@@ -33,9 +39,25 @@ TConnInfo NowhereMachine() {
   return info;
 }
 
+// While it lives, servers started get the sanitizer's quarantine of freed memory made small:
+// the memory a server holds is measured here, not what the sanitizer keeps to find misuse.
+class SmallQuarantine {
+ public:
+  SmallQuarantine() {
+    if (const char* old = std::getenv("ASAN_OPTIONS")) old_ = old;
+    ::setenv("ASAN_OPTIONS", (old_ + ":quarantine_size_mb=16").c_str(), 1);
+  }
+  ~SmallQuarantine() { ::setenv("ASAN_OPTIONS", old_.c_str(), 1); }
+
+ private:
+  std::string old_;
+};
+
 class Attack : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(server_.client, nullptr) << server_.world.Stderr(1); }
+
+  long ServerRssMb() const { return attack::ReadProcess(server_.pid).rssKb / 1024; }
 
   // A call on a connection of its own, answered within the time or not at all.
   bool AnsweredInTime(int32_t dispid, const std::vector<uint8_t>& ins,
@@ -44,6 +66,7 @@ class Attack : public ::testing::Test {
     return fd.valid() && attack::TimedCallMs(fd.get(), 1, dispid, ins, limit) >= 0;
   }
 
+  SmallQuarantine quarantine_;
   RunningServer server_;
 };
 
@@ -111,6 +134,88 @@ TEST_F(Attack, OutOfDescriptorsTheServerWaitsServesAndRecovers) {
   auto late = server_.world.Attach(15s);
   ASSERT_NE(late, nullptr);
   EXPECT_EQ(late->MachineCount(&count), S_OK);
+}
+
+TEST_F(Attack, ClientsPastTheCapAreRefusedClearly) {
+  std::vector<std::unique_ptr<rpc::PelSrvClient>> clients;
+  HRESULT refused = S_OK;
+  for (int i = 0; i < 200 && refused == S_OK; ++i) {
+    std::unique_ptr<rpc::PelSrvClient> c;
+    refused = rpc::PelSrvClient::Attach(&c);
+    if (SUCCEEDED(refused)) clients.push_back(std::move(c));
+  }
+  EXPECT_EQ(refused, rpc::kServerTooBusy);
+  const auto info = platform::TakeErrorInfo();
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->description, "PelService serves 64 clients at most");
+  EXPECT_EQ(clients.size() + 1, 64u) << "with the fixture's own client";
+  EXPECT_LE(attack::ReadProcess(server_.pid).threads, 2 * 64 + 16);
+  // Every client still served; one gone makes room for another.
+  int32_t count = -1;
+  EXPECT_EQ(clients.back()->MachineCount(&count), S_OK);
+  clients.pop_back();
+  std::unique_ptr<rpc::PelSrvClient> late;
+  for (int i = 0; i < 250 && FAILED(rpc::PelSrvClient::Attach(&late)); ++i)
+    std::this_thread::sleep_for(20ms);
+  ASSERT_NE(late, nullptr);
+  EXPECT_EQ(late->MachineCount(&count), S_OK);
+}
+
+TEST_F(Attack, AClientThatNeverReadsIsDroppedWithItsSinks) {
+  rpc::UniqueFd reader = attack::RawConnection(200ms);
+  ASSERT_GE(attack::TimedCallMs(reader.get(), 1, rpc::kCallAdvise, {}, 10s), 0);
+  NullSink sinks[5];
+  uint32_t cookie = 0;
+  for (int i = 0; i < 4; ++i) ASSERT_EQ(server_.client->Advise(&sinks[i], &cookie), S_OK);
+  EXPECT_EQ(server_.client->Advise(&sinks[4], &cookie), CONNECT_E_ADVISELIMIT);
+
+  // Calls whose answers (a long file name each) pile up unread, until the server lets the
+  // client go.
+  const auto folder = server_.world.root() / "designs";
+  std::filesystem::create_directory(folder);
+  std::ofstream(folder / (std::string(240, 'n') + ".dst")) << "x";
+  ASSERT_EQ(server_.client->SetDirectory(folder.string()), S_OK);
+  const auto call =
+      attack::CallFrame(2, DISPID_GetImageFile, Ins([](rpc::FrameWriter& w) { w.I32(0); }));
+  std::vector<uint8_t> burst;
+  for (int i = 0; i < 1000; ++i) burst.insert(burst.end(), call.begin(), call.end());
+  bool dropped = false;
+  long peakMb = 0;
+  for (auto end = std::chrono::steady_clock::now() + 60s;
+       !dropped && std::chrono::steady_clock::now() < end;) {
+    const ssize_t n = ::send(reader.get(), burst.data(), burst.size(), MSG_NOSIGNAL);
+    dropped = n < 0 && errno != EAGAIN && errno != EWOULDBLOCK;
+    peakMb = std::max(peakMb, ServerRssMb());
+  }
+  EXPECT_TRUE(dropped);
+  EXPECT_LT(peakMb, 200);
+  // Its sink went with it: the fifth place is free again.
+  bool advised = false;
+  for (int i = 0; i < 250 && !advised; ++i) {
+    advised = server_.client->Advise(&sinks[4], &cookie) == S_OK;
+    if (!advised) std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_TRUE(advised);
+}
+
+TEST_F(Attack, HalfSentLargeFramesHoldBoundedMemoryAndADesignStillGoesThrough) {
+  constexpr size_t kAnnounced = 65u << 20;
+  std::vector<rpc::UniqueFd> fds;
+  for (int i = 0; i < 10; ++i) fds.push_back(attack::RawConnection(2s));
+  std::vector<std::thread> senders;
+  for (auto& fd : fds)
+    senders.emplace_back([&fd] { attack::SendPartOfFrame(fd.get(), kAnnounced, kAnnounced / 2); });
+  for (auto& t : senders) t.join();
+  EXPECT_LT(ServerRssMb(), 200);
+
+  // About 12 MB in its stream form.
+  TStitchItem design;
+  for (int i = 0; i < 1'000'000; ++i) design.Points.push_back({sfStitch, i % 1000, i / 1000});
+  design.Colors.push_back(TEmbColor{});
+  const auto stream = design.Save();
+  ASSERT_GT(stream->size(), 11'000'000u);
+  EXPECT_EQ(server_.client->SendStartStream(1, stream.get()), S_OK);
+  EXPECT_LT(ServerRssMb(), 200);
 }
 
 // Runs f in a child process as the user uid; the child's pid. The child ends with f's result.

@@ -63,7 +63,12 @@ class LoopbackTest : public ::testing::Test {
 
   std::filesystem::path dir_, path_;
   std::atomic<int> lastReleased_{0};
-  RpcServerOptions options_{std::chrono::milliseconds(300)};
+  static RpcServerOptions QuickAnswers() {
+    RpcServerOptions options;
+    options.eventAnswerTimeout = std::chrono::milliseconds(300);
+    return options;
+  }
+  RpcServerOptions options_ = QuickAnswers();
   ObjectHost host_{[] { return std::make_unique<FakePelSrv>(); }, [this] { ++lastReleased_; }};
   TestLoop loop_;
   std::unique_ptr<RpcServer> server_ = std::make_unique<RpcServer>(
