@@ -52,7 +52,7 @@ struct RpcServer::Core : std::enable_shared_from_this<Core> {
   };
 
   Core(ObjectHost& h, MainThreadPost p, RpcServerOptions o)
-      : host(h), post(std::move(p)), options(o) {}
+      : host(h), post(std::move(p)), options(o), alarms(post) {}
 
   void Opened(std::shared_ptr<Session> session);
   void Handle(uint64_t id, const Frame& frame);
@@ -65,6 +65,7 @@ struct RpcServer::Core : std::enable_shared_from_this<Core> {
   ObjectHost& host;
   MainThreadPost post;
   RpcServerOptions options;
+  Alarms alarms;
   std::map<uint64_t, Client> clients;
   bool stopped = false;
 };
@@ -83,7 +84,8 @@ void RpcServer::Core::Reply(Session& session, uint32_t seq, HRESULT hr,
 }
 
 HRESULT RpcServer::Core::Advise(Client& client, FrameWriter& outs) {
-  auto sink = std::make_unique<RemoteSink>(client.session, options.eventAnswerTimeout);
+  auto sink =
+      std::make_unique<RemoteSink>(client.session, options.eventAnswerTimeout, post, alarms);
   uint32_t cookie = 0;
   const HRESULT hr = host.object()->Advise(sink.get(), &cookie);
   outs.U32(cookie);

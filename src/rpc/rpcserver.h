@@ -10,15 +10,13 @@
 #include <thread>
 
 #include "platform/hresult.h"
+#include "rpc/alarms.h"
 #include "rpc/framebudget.h"
 #include "rpc/objecthost.h"
 #include "rpc/session.h"
 #include "rpc/socket.h"
 
 namespace rpc {
-
-// Hands a piece of work to the server's main thread (by value; run later, in order).
-using MainThreadPost = std::function<void(std::function<void()>)>;
 
 // Calls besides the methods of IPelSrv: the connection point's advise and unadvise, and the
 // first call of every client, whose answer tells it that it holds its reference.

@@ -62,25 +62,24 @@ uint32_t Session::NextEventSeq() {
   return ++eventSeq_;
 }
 
-std::future<std::vector<uint8_t>> Session::ExpectAnswer(uint32_t seq) {
-  std::lock_guard lock(mutex_);
-  std::promise<std::vector<uint8_t>> promise;
-  auto future = promise.get_future();
-  if (ended_)
-    promise.set_value({});
-  else
-    answers_[seq] = std::move(promise);
-  return future;
-}
-
-void Session::ForgetAnswer(uint32_t seq) {
-  std::lock_guard lock(mutex_);
-  answers_.erase(seq);
+void Session::ExpectAnswer(uint32_t seq, AnswerHandler onAnswer) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!ended_) {
+      answers_[seq] = std::move(onAnswer);
+      return;
+    }
+  }
+  onAnswer({});
 }
 
 void Session::FailAnswers() {
-  for (auto& [seq, promise] : answers_) promise.set_value({});
-  answers_.clear();
+  std::map<uint32_t, AnswerHandler> answers;
+  {
+    std::lock_guard lock(mutex_);
+    answers.swap(answers_);
+  }
+  for (auto& [seq, onAnswer] : answers) onAnswer({});
 }
 
 void Session::Shutdown() { ::shutdown(fd_.get(), SHUT_RDWR); }
@@ -102,11 +101,15 @@ bool Session::WaitForBytes() {
 bool Session::Deliver(Frame frame, std::unique_ptr<FrameBudget::Hold>* partial) {
   if (frame.kind == FrameKind::kEventReply) {
     partial->reset();
-    std::lock_guard lock(mutex_);
-    if (auto it = answers_.find(frame.seq); it != answers_.end()) {
-      it->second.set_value(std::move(frame.payload));
-      answers_.erase(it);
+    AnswerHandler onAnswer;
+    {
+      std::lock_guard lock(mutex_);
+      if (auto it = answers_.find(frame.seq); it != answers_.end()) {
+        onAnswer = std::move(it->second);
+        answers_.erase(it);
+      }
     }
+    if (onAnswer) onAnswer(std::move(frame.payload));
     return true;
   }
   if (frame.kind != FrameKind::kCall) return false;  // a client sends only calls and answers
@@ -151,8 +154,8 @@ void Session::ReadLoop() {
   {
     std::lock_guard lock(mutex_);
     ended_ = true;
-    FailAnswers();
   }
+  FailAnswers();
   wake_.notify_one();
   Shutdown();
   if (onClosed_) onClosed_();

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -59,11 +58,12 @@ class Session {
   // would take the queue past its bound ends the connection.
   void Send(std::vector<uint8_t> frame);
 
-  // An event that wants an answer: its sequence number and a future for the answer's payload
-  // (empty when the connection ends first).
+  // An event that wants an answer: its sequence number, and what to do with the answer's
+  // payload when it comes, on the reader thread (an empty payload when the connection ends
+  // first; at once when it has ended already).
+  using AnswerHandler = std::function<void(std::vector<uint8_t>)>;
   uint32_t NextEventSeq();
-  std::future<std::vector<uint8_t>> ExpectAnswer(uint32_t seq);
-  void ForgetAnswer(uint32_t seq);
+  void ExpectAnswer(uint32_t seq, AnswerHandler onAnswer);
 
   // Sends what is queued, then ends the connection and joins the threads.
   void Close();
@@ -94,7 +94,7 @@ class Session {
   bool closing_ = false;
   bool ended_ = false;
   uint32_t eventSeq_ = 0;
-  std::map<uint32_t, std::promise<std::vector<uint8_t>>> answers_;
+  std::map<uint32_t, AnswerHandler> answers_;
 
   std::thread reader_;
   std::thread writer_;

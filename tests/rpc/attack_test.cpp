@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <fstream>
 
 #include "attackkit.h"
@@ -18,6 +19,7 @@
 #include "serverprocess.h"
 #include "shared/frmmarlow.h"
 #include "shared/stitch.h"
+#include "simhost.h"
 
 namespace {
 
@@ -134,6 +136,76 @@ TEST_F(Attack, OutOfDescriptorsTheServerWaitsServesAndRecovers) {
   auto late = server_.world.Attach(15s);
   ASSERT_NE(late, nullptr);
   EXPECT_EQ(late->MachineCount(&count), S_OK);
+}
+
+TEST_F(Attack, ASinkThatDoesNotAnswerAFileNameNeverHoldsTheOtherClients) {
+  rpc::UniqueFd silent = attack::RawConnection();
+  ASSERT_GE(attack::TimedCallMs(silent.get(), 1, rpc::kCallAdvise, {}, 10s), 0);
+  SimHost machine(sim::TSimConfig{});
+  auto& client = *server_.client;
+  int32_t cookie = 0;
+  ASSERT_EQ(client.Connect(0, "flood", machine.ConnInfo(), &cookie), S_OK);
+  TSewingState state{};
+  for (int i = 0; i < 500 && state != SEW_IDLE; ++i) {
+    client.GetState(cookie, &state);
+    std::this_thread::sleep_for(10ms);
+  }
+  ASSERT_EQ(state, SEW_IDLE);
+
+  // The machine names its design; the silent client's sink gets the question...
+  ASSERT_TRUE(machine.Do([](sim::TSimMachine& m) { attack::SendFileNameReply(m, "ASKED.10o"); }));
+  rpc::FrameDecoder decoder;
+  std::optional<rpc::Frame> question;
+  const auto asksFor = [](const rpc::Frame& f, const std::string& name) {
+    rpc::FrameReader r(f.payload);
+    r.U32();  // the sink
+    r.I32();  // the connection
+    return f.code == DISPID_OnFilenameAck && r.String() == name;
+  };
+  const auto answer = [&](uint32_t seq, int32_t total) {
+    return rpc::SendAll(silent.get(),
+                        rpc::EncodeFrame(rpc::FrameKind::kEventReply, seq, 0,
+                                         Ins([&](rpc::FrameWriter& w) { w.I32(total); })));
+  };
+  for (;;) {
+    question = attack::NextFrame(silent.get(), decoder, 10s);
+    ASSERT_TRUE(question.has_value());
+    if (asksFor(*question, "ASKED.10o")) break;
+    // Questions before it (the machine's own name at connect) are answered at once.
+    if (question->code == DISPID_OnFilenameAck) ASSERT_TRUE(answer(question->seq, 0));
+  }
+  // ...and while it is open, the other client is served.
+  EXPECT_EQ(client.GetState(cookie, &state), S_OK);
+  // An answer given after that still counts: the question was open all along.
+  ASSERT_TRUE(
+      rpc::SendAll(silent.get(), rpc::EncodeFrame(rpc::FrameKind::kEventReply, question->seq, 0,
+                                                  Ins([](rpc::FrameWriter& w) { w.I32(1); }))));
+  std::string sewing;
+  for (int i = 0; i < 500 && sewing != "ASKED.10o"; ++i) {
+    client.SewingFilename(cookie, &sewing);
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(sewing, "ASKED.10o");
+
+  // A flood of file names that the sink no longer answers: every call of another client is
+  // answered meanwhile.
+  std::atomic<bool> flooding{true};
+  std::thread flood([&] {
+    for (int i = 0; i < 150; ++i) {
+      machine.Do([](sim::TSimMachine& m) { attack::SendFileNameReply(m, "FLOOD.10o"); });
+      std::this_thread::sleep_for(20ms);
+    }
+    flooding = false;
+  });
+  rpc::UniqueFd other = attack::RawConnection();
+  int calls = 0, answered = 0;
+  for (uint32_t seq = 1; flooding; ++seq, ++calls)
+    answered += attack::TimedCallMs(other.get(), seq, DISPID_GetState,
+                                    Ins([&](rpc::FrameWriter& w) { w.I32(cookie); }), 30s) >= 0;
+  flood.join();
+  EXPECT_GT(calls, 0);
+  EXPECT_EQ(answered, calls);
+  EXPECT_LT(ServerRssMb(), 200);
 }
 
 TEST_F(Attack, ClientsPastTheCapAreRefusedClearly) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -131,6 +132,24 @@ inline double P99(std::vector<double> v) {
   return v[std::min(v.size() - 1, v.size() * 99 / 100)];
 }
 
+// The next frame that comes on a connection written by hand, or none within `limit`.
+inline std::optional<rpc::Frame> NextFrame(int fd, rpc::FrameDecoder& decoder,
+                                           std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  std::vector<uint8_t> chunk(4096);
+  for (;;) {
+    if (auto f = decoder.Next()) return f;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || decoder.failed()) return std::nullopt;
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+    const ssize_t n = rpc::ReadSome(fd, chunk);
+    if (n <= 0) return std::nullopt;
+    decoder.Feed(std::span(chunk.data(), static_cast<size_t>(n)));
+  }
+}
+
 // A call written by hand and its reply awaited, at most `limit`; the time it took, or a
 // negative value when no reply came in time (or the connection ended).
 inline double TimedCallMs(int fd, uint32_t seq, int32_t dispid, const std::vector<uint8_t>& ins,
@@ -139,20 +158,11 @@ inline double TimedCallMs(int fd, uint32_t seq, int32_t dispid, const std::vecto
   const auto start = Clock::now();
   if (!rpc::SendAll(fd, CallFrame(seq, dispid, ins))) return -1;
   rpc::FrameDecoder decoder;
-  std::vector<uint8_t> chunk(4096);
-  for (;;) {
-    while (auto f = decoder.Next())
-      if (f->kind == rpc::FrameKind::kReply && f->seq == seq)
-        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(start + limit - Clock::now());
-    if (left.count() <= 0) return -1;
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    const ssize_t n = rpc::ReadSome(fd, chunk);
-    if (n <= 0) return -1;
-    decoder.Feed(std::span(chunk.data(), static_cast<size_t>(n)));
+  while (auto f = NextFrame(fd, decoder, limit)) {
+    if (f->kind == rpc::FrameKind::kReply && f->seq == seq)
+      return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   }
+  return -1;
 }
 
 // CPU time (user and system) the process has used, in clock ticks.

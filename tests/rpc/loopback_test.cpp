@@ -455,9 +455,7 @@ TEST_F(LoopbackTest, FilenameAckCarriesTheClientsTotalBack) {
   ASSERT_EQ(client->Advise(&sink, &cookie), S_OK);
   std::atomic<int32_t> total{-1};
   loop_.Post([&] {
-    int32_t t = 0;
-    Fake()->sinks.OnFilenameAck(3, "A0001.10o", 5000, t);
-    total = t;
+    Fake()->sinks.AskFilenameAck(3, "A0001.10o", 5000, 0, [&](int32_t t) { total = t; });
   });
   Pump(*client, sink, 1);
   for (int i = 0; i < 500 && total == -1; ++i) usleep(2000);
@@ -466,17 +464,44 @@ TEST_F(LoopbackTest, FilenameAckCarriesTheClientsTotalBack) {
   EXPECT_EQ(sink.events[0], "filename 3 A0001.10o 5000 0");
 }
 
-TEST_F(LoopbackTest, FilenameAckWithoutAnAnswerKeepsTheValue) {
-  auto client = NewClient();  // never pumps
+TEST_F(LoopbackTest, FilenameAckThatIsNeverAnsweredIsWaitedForOnceWithoutHoldingTheLoop) {
+  auto silent = NewClient();  // does not pump for now
   RecordingSink sink;
+  sink.totalToGive = 77;
   uint32_t cookie = 0;
-  ASSERT_EQ(client->Advise(&sink, &cookie), S_OK);
-  const int32_t total = OnLoop([&] {
-    int32_t t = 0;
-    Fake()->sinks.OnFilenameAck(3, "A.10o", 1, t);
-    return t;
+  ASSERT_EQ(silent->Advise(&sink, &cookie), S_OK);
+  auto total = std::make_shared<std::atomic<int32_t>>(-1);
+  // The value as it stands when the asking call returns on the loop: -1 while it is open.
+  const auto ask = [&] {
+    *total = -1;
+    return OnLoop([&] {
+      Fake()->sinks.AskFilenameAck(3, "A.10o", 1, 0, [total](int32_t t) { *total = t; });
+      return total->load();
+    });
+  };
+  const auto settled = [&] {
+    for (int i = 0; i < 1000 && *total == -1; ++i) usleep(2000);
+    return total->load();
+  };
+  EXPECT_EQ(ask(), -1) << "the loop does not wait for the answer";
+  auto other = NewClient();
+  int32_t n = -1;
+  EXPECT_EQ(other->MachineCount(&n), S_OK);
+  EXPECT_EQ(settled(), 0) << "no answer in time: the value stays";
+
+  // The sink let its time run out: the next question settles at once, unanswered.
+  EXPECT_EQ(ask(), 0);
+  // Once it answers (the late answer too), it is waited for again.
+  Pump(*silent, sink, 2);
+  EXPECT_EQ(silent->MachineCount(&n), S_OK);  // after its answers, on the same connection
+  EXPECT_EQ(ask(), -1);
+  std::atomic<bool> stop{false};
+  std::thread pump([&] {
+    while (!stop) silent->ProcessEvents(5);
   });
-  EXPECT_EQ(total, 0);
+  EXPECT_EQ(settled(), 77);
+  stop = true;
+  pump.join();
 }
 
 TEST_F(LoopbackTest, AtMostFiveSinksAndAClosedConnectionDropsItsOwn) {
