@@ -21,7 +21,7 @@ namespace rpc {
 struct SessionLimits {
   // Replies and events queued for a client that does not read them; past it the client is
   // dropped.
-  size_t maxQueuedBytes = 16u << 20;
+  size_t maxQueuedBytes = 4u << 20;
   // A large frame, once under way, must keep coming: a client that sends nothing of it for
   // this long is dropped, giving its share of the frame budget back.
   std::chrono::milliseconds stallTimeout{30000};
