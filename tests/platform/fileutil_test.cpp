@@ -88,7 +88,10 @@ TEST_F(FileUtil, OnlyRegularFilesAreOpenedAndNothingElseIsWaitedFor) {
     EXPECT_EQ(f != nullptr, c.error == 0) << c.name;
     const auto bytes = platform::ReadFileBytes(dir_ / c.name, 100);
     EXPECT_EQ(bytes.has_value(), c.error == 0) << c.name;
-    if (c.error != 0) EXPECT_EQ(platform::GetLastError(), c.error) << c.name;
-    if (c.error == 0) EXPECT_EQ(size, 3u);
+    if (c.error != 0) {
+      EXPECT_EQ(platform::GetLastError(), c.error) << c.name;
+    } else {
+      EXPECT_EQ(size, 3u);
+    }
   }
 }

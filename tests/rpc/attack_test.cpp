@@ -172,7 +172,9 @@ TEST_F(Attack, ASinkThatDoesNotAnswerAFileNameNeverHoldsTheOtherClients) {
     ASSERT_TRUE(question.has_value());
     if (asksFor(*question, "ASKED.10o")) break;
     // Questions before it (the machine's own name at connect) are answered at once.
-    if (question->code == DISPID_OnFilenameAck) ASSERT_TRUE(answer(question->seq, 0));
+    if (question->code == DISPID_OnFilenameAck) {
+      ASSERT_TRUE(answer(question->seq, 0));
+    }
   }
   // ...and while it is open, the other client is served.
   EXPECT_EQ(client.GetState(cookie, &state), S_OK);

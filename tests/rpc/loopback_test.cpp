@@ -533,6 +533,33 @@ TEST_F(LoopbackTest, AtMostFiveSinksAndAClosedConnectionDropsItsOwn) {
   EXPECT_EQ(second->Unadvise(cookies[3]), CONNECT_E_NOCONNECTION);
 }
 
+TEST_F(LoopbackTest, ClientsPastTheCapAreRefusedWithTheReasonEveryTime) {
+  RpcServerOptions options = QuickAnswers();
+  options.maxClients = 1;
+  std::string error;
+  ASSERT_TRUE(OnLoop([&] {
+    server_->Stop();
+    server_ = std::make_unique<RpcServer>(
+        host_, [this](std::function<void()> f) { loop_.Post(f); }, options);
+    return server_->Listen(path_, &error);
+  })) << error;
+  auto first = NewClient();
+  // The refusal comes and the connection closes at once, whether or not the refused client
+  // has sent its first call by then.
+  for (int i = 0; i < 50; ++i) {
+    std::unique_ptr<PelSrvClient> c;
+    ASSERT_EQ(PelSrvClient::ConnectTo(path_, &c), kServerTooBusy) << i;
+    const auto info = platform::TakeErrorInfo();
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->description, "PelService serves 1 clients at most");
+  }
+  first.reset();
+  WaitForConnections(0);
+  std::unique_ptr<PelSrvClient> next;
+  for (int i = 0; i < 500 && FAILED(PelSrvClient::ConnectTo(path_, &next)); ++i) usleep(2000);
+  EXPECT_NE(next, nullptr);
+}
+
 TEST_F(LoopbackTest, EachConnectionHoldsOneReference) {
   EXPECT_EQ(OnLoop([&] { return host_.references(); }), 0);
   auto a = NewClient();
