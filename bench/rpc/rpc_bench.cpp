@@ -22,23 +22,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// One server for the whole program.
-struct Server {
-  Server() {
-    pid = world.Start({});
-    client = world.Attach();
-  }
-  ~Server() {
-    if (client) client->Exit();
-    world.WaitExit(pid);
-  }
-  ServerWorld world;
-  pid_t pid = -1;
-  std::unique_ptr<rpc::PelSrvClient> client;
-};
-
-Server& TheServer() {
-  static Server server;
+RunningServer& TheServer() {
+  static RunningServer server;
   return server;
 }
 

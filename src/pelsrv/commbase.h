@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <span>
@@ -143,6 +144,11 @@ class TCommBase {
 
   // Replies: the code and the record as the transport read it.
   void HandleReply(const TReplyRecord& record);
+  // A reply as it arrives: previewed and handled, or, while the clients are still asked about
+  // a file-name reply, kept until they have answered, so replies are handled in their order.
+  void Receive(const TReplyRecord& record);
+  // Replies kept at most while the clients are asked; the oldest go first past it.
+  static constexpr std::size_t kMaxHeldReplies = 1024;
 
   // Transfer. CanStartTransfer tells beforehand whether StartTransfer would refuse, so that a
   // caller does not replace the send design under a running transfer.
@@ -190,6 +196,7 @@ class TCommBase {
   void CompleteSewing();
   void HandleRejected();
   void HandleFileName(const TReplyRecord& record);
+  void FinishFileName(const std::string& name, std::int32_t total);
   void HandleMemoryFull();
   void HandleTransferEnd();
   void FireStatusChange(std::uint8_t state);
@@ -240,5 +247,10 @@ class TCommBase {
   TTransferFrame frame_{};
   std::string sewingFileName_;
   std::string previousFileName_;
+  // While the clients are asked about a file-name reply: the replies that came meanwhile.
+  bool askingClients_ = false;
+  std::deque<TReplyRecord> heldReplies_;
+  // Answers that come after the connection has gone find this expired.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   std::chrono::microseconds endPause_{2000};
 };

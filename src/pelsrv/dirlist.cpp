@@ -47,7 +47,10 @@ bool TDirList::List(std::string* error) {
       return false;
     }
     std::string name = it->path().filename().string();
-    if (!name.empty() && name[0] != '.') found.push_back(std::move(name));
+    // Only a regular file can be a design: a FIFO or device of that name is never opened.
+    std::error_code typeError;
+    if (!name.empty() && name[0] != '.' && it->is_regular_file(typeError))
+      found.push_back(std::move(name));
   }
   std::sort(found.begin(), found.end(), NameBefore);
   for (const char* mask : kMasks)
@@ -63,6 +66,7 @@ bool TDirList::Name(std::int32_t index, std::string* name) const {
 }
 
 bool TDirList::PathOf(const std::string& name, std::filesystem::path* path) const {
+  if (dir_.empty()) return false;  // no folder: no name stands for a file
   std::string relative = name;
   std::replace(relative.begin(), relative.end(), '\\', '/');
   if (relative.empty() || relative.find('\0') != std::string::npos) return false;

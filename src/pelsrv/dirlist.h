@@ -17,7 +17,8 @@ class TDirList {
   const std::string& Directory() const { return dir_; }
 
   // Lists the current folder again: per mask in order, the files whose extension matches
-  // without regard to case, each mask's names sorted; names beginning with "." are left out.
+  // without regard to case, each mask's names sorted; names beginning with "." and entries
+  // that are not regular files are left out.
   // A folder that does not exist lists nothing and is no failure. False, with the reason in
   // *error, when the folder exists but cannot be read (the list is then empty).
   bool List(std::string* error = nullptr);
@@ -28,7 +29,8 @@ class TDirList {
 
   // The file `name` of the current folder. A backslash counts as a folder separator, as the
   // clients write it; a name that is absolute or climbs out of the folder ("..") is refused,
-  // so a client's text never reaches outside the folder.
+  // so a client's text never reaches outside the folder. Without a current folder no name
+  // resolves.
   bool PathOf(const std::string& name, std::filesystem::path* path) const;
 
  private:

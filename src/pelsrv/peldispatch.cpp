@@ -30,10 +30,7 @@ bool TPelDispatch::Dispatch(const platform::Message& message) {
         if (!tcp->FromCurrentReader(message.lParam)) return true;  // the line it came from is gone
       }
       TReplyRecord record;
-      if (comm != nullptr && ReplyOf(message, record)) {
-        comm->PreviewReply(record);
-        comm->HandleReply(record);
-      }
+      if (comm != nullptr && ReplyOf(message, record)) comm->Receive(record);
       return true;
     }
     case platform::UM_MODEM_STATUS:

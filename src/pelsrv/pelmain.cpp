@@ -76,7 +76,8 @@ bool TPelMain::SerialSlotInUse(TDevNo devNo) const {
 
 TCookie TPelMain::Connect(TDevNo devNo, const std::string& hostName, const TConnInfo& info,
                           IPelSrvEvents* owner) {
-  if (devNo >= 0 && devNo < Count()) {
+  if (!ValidDevNo(devNo)) return 0;
+  if (devNo < Count()) {
     Entry& at = list_[static_cast<std::size_t>(devNo)];
     if (at.tcp != nullptr && at.comm->CanReconnect() && !at.comm->IsOnline() &&
         SameAddress(at.comm->GetAddress(), info)) {

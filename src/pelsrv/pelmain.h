@@ -38,8 +38,11 @@ class TPelMain : public ISyncGroup {
   TCommTcpip* FindTcpByCookie(TCookie cookie) const;
   TCommBase* GetByPosition(std::int32_t position) const;
 
+  // A device number a connection can carry: its machine number (devNo + 1) is 16 bits.
+  static bool ValidDevNo(TDevNo devNo) { return devNo >= 0 && devNo < 0xFFFF; }
+
   // Reuses the offline TCP/IP connection at devNo with the same address, or makes a new one.
-  // Returns its cookie, or 0 when no connection could be made.
+  // Returns its cookie, or 0 when no connection could be made (also for a devNo out of range).
   TCookie Connect(TDevNo devNo, const std::string& hostName, const TConnInfo& info,
                   IPelSrvEvents* owner);
   // Destroys every connection (each closes its line); cookies are never handed out again.

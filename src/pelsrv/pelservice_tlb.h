@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,14 @@ class IPelSrvEvents {
   // to make the server load that design from the send folder.
   virtual void OnFilenameAck(std::int32_t dwCookie, const std::string& name, std::int32_t nRemain,
                              std::int32_t& nTotal) = 0;
+  // Event 5 as the server asks it: nTotal is the value so far; done gets the value the sinks
+  // leave, at once or later on the same thread. Sinks in other processes answer later; a
+  // sink in this process answers through OnFilenameAck at once.
+  virtual void AskFilenameAck(std::int32_t dwCookie, const std::string& name, std::int32_t nRemain,
+                              std::int32_t nTotal, std::function<void(std::int32_t)> done) {
+    OnFilenameAck(dwCookie, name, nRemain, nTotal);
+    done(nTotal);
+  }
   // 6: sewing completed.
   virtual void OnComplete(std::int32_t dwCookie, std::int32_t bNormal, std::int32_t needleNo) = 0;
   // 7: a machine's status reply; nSyncMode is the number of sync-capable connections.

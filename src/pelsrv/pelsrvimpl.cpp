@@ -134,6 +134,8 @@ HRESULT TPelSrvImpl::LoadSysColors() {
 
 HRESULT TPelSrvImpl::Connect(std::int32_t devNo, const std::string& hostName, TConnInfo param,
                              std::int32_t* dwCookie) {
+  *dwCookie = 0;
+  if (!TPelMain::ValidDevNo(devNo)) return E_INVALIDARG;
   *dwCookie = main_.Connect(devNo, hostName, param, &sinks_);
   return *dwCookie != 0 ? S_OK : S_FALSE;
 }

@@ -185,8 +185,17 @@ void TCommBase::HandleFileName(const TReplyRecord& record) {
   if (!owner_) return;
 
   const std::string name = MachineTextToUtf8(field);
-  std::int32_t total = 0;
-  owner_->OnFilenameAck(cookie_, name, static_cast<std::int32_t>(status_.remainingMemory), total);
+  // The clients answer in their own time; the main thread goes on meanwhile, and this
+  // connection's later replies wait for the answer.
+  askingClients_ = true;
+  owner_->AskFilenameAck(cookie_, name, static_cast<std::int32_t>(status_.remainingMemory), 0,
+                         [this, alive = std::weak_ptr<int>(alive_), name](std::int32_t total) {
+                           if (!alive.expired()) FinishFileName(name, total);
+                         });
+}
+
+void TCommBase::FinishFileName(const std::string& name, std::int32_t total) {
+  askingClients_ = false;
   progress_.nRemain = static_cast<std::int32_t>(status_.remainingMemory);
   if (total != 0 && name != sewingFileName_) {
     sewingFileName_ = name;
@@ -199,6 +208,22 @@ void TCommBase::HandleFileName(const TReplyRecord& record) {
     status_.needleNo = 0;
     status_.lastProgressCode = 2;
   }
+  while (!askingClients_ && !heldReplies_.empty()) {
+    const TReplyRecord record = heldReplies_.front();
+    heldReplies_.pop_front();
+    PreviewReply(record);
+    HandleReply(record);
+  }
+}
+
+void TCommBase::Receive(const TReplyRecord& record) {
+  if (askingClients_) {
+    if (heldReplies_.size() == kMaxHeldReplies) heldReplies_.pop_front();
+    heldReplies_.push_back(record);
+    return;
+  }
+  PreviewReply(record);
+  HandleReply(record);
 }
 
 void TCommBase::HandleMemoryFull() {

@@ -23,6 +23,8 @@ class Fd {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
+  // Gives the descriptor up without closing it.
+  void Release() { fd_ = -1; }
   // Closes now and reports whether the close succeeded (it can report a late write error).
   bool Close() {
     const int fd = fd_;
@@ -41,28 +43,21 @@ bool Fail() {
 
 template <typename Buffer>
 std::optional<Buffer> ReadWhole(const std::filesystem::path& path, std::size_t maxSize) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return Fail(), std::nullopt;
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return Fail(), std::nullopt;
-  if (!S_ISREG(st.st_mode)) {
-    SetLastError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    return std::nullopt;
-  }
+  std::uint64_t size = 0;
+  FilePtr f = OpenRegularFile(path, &size);
+  if (!f) return std::nullopt;
   Buffer data;
   // The size is only a hint: the file may change while we read, so the limit is checked
   // against what actually arrives.
-  if (static_cast<std::uint64_t>(st.st_size) <= maxSize)
-    data.reserve(static_cast<std::size_t>(st.st_size));
+  if (size <= maxSize) data.reserve(static_cast<std::size_t>(size));
   char chunk[65536];
   for (;;) {
-    const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Fail(), std::nullopt;
+    const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
+    if (n == 0) {
+      if (std::ferror(f.get())) return Fail(), std::nullopt;
+      break;
     }
-    if (n == 0) break;
-    if (data.size() + static_cast<std::size_t>(n) > maxSize) {
+    if (data.size() + n > maxSize) {
       SetLastError(EFBIG);
       return std::nullopt;
     }
@@ -85,6 +80,23 @@ bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
 }
 
 }  // namespace
+
+FilePtr OpenRegularFile(const std::filesystem::path& path, std::uint64_t* size) {
+  // Without O_NONBLOCK, opening a FIFO waits for a writer; a regular file ignores the flag.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) return Fail(), nullptr;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return Fail(), nullptr;
+  if (!S_ISREG(st.st_mode)) {
+    SetLastError(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    return nullptr;
+  }
+  if (size) *size = static_cast<std::uint64_t>(st.st_size);
+  FilePtr f(::fdopen(fd.get(), "rb"));
+  if (!f) return Fail(), nullptr;
+  fd.Release();
+  return f;
+}
 
 bool FileExists(const std::filesystem::path& path) {
   struct stat st {};

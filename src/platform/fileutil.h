@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -27,7 +29,16 @@ bool CreateNewFile(const std::filesystem::path& path);
 
 bool RemoveFile(const std::filesystem::path& path);
 
-// The whole file, or none when it cannot be read or is larger than maxSize (EFBIG).
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a regular file for reading, never waiting on the way: a FIFO, device or socket at the
+// path is refused (EINVAL), a folder too (EISDIR). *size, when given, gets the file's size.
+FilePtr OpenRegularFile(const std::filesystem::path& path, std::uint64_t* size = nullptr);
+
+// The whole regular file, or none when it cannot be read or is larger than maxSize (EFBIG).
 std::optional<std::string> ReadFileText(const std::filesystem::path& path, std::size_t maxSize);
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::path& path,
                                                        std::size_t maxSize);

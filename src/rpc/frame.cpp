@@ -5,10 +5,6 @@
 
 namespace rpc {
 
-namespace {
-constexpr size_t kReserveAfter = 1u << 20;
-}  // namespace
-
 void FrameWriter::U16(uint16_t v) {
   U8(static_cast<uint8_t>(v));
   U8(static_cast<uint8_t>(v >> 8));
@@ -107,13 +103,12 @@ void FrameDecoder::Feed(std::span<const uint8_t> bytes) {
     buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
     start_ = 0;
   }
-  // A large frame that is really coming gets room for all of it at once, so a design of
-  // megabytes is not moved again and again; an announcement alone reserves nothing.
-  if (buffer_.size() >= kReserveAfter) {
-    const size_t body = FrameReader(std::span(buffer_).first(kFrameHeaderSize)).U32();
-    if (body <= kMaxFrameBody) buffer_.reserve(kFrameHeaderSize + body);
-  }
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+}
+
+std::optional<size_t> FrameDecoder::Announced() const {
+  if (Buffered() < kFrameHeaderSize) return std::nullopt;
+  return kFrameHeaderSize + FrameReader(std::span(buffer_).subspan(start_, kFrameHeaderSize)).U32();
 }
 
 std::optional<Frame> FrameDecoder::Next() {

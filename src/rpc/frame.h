@@ -91,13 +91,19 @@ std::vector<uint8_t> EncodeFrame(FrameKind kind, uint32_t seq, int32_t code,
                                  std::span<const uint8_t> payload);
 
 // Cuts frames out of a byte stream. Feed it what the socket gave; take frames while Next()
-// has one. A frame whose announced length is too small or too large, or whose kind is
-// unknown, puts the decoder in the failed state: the connection must then be dropped.
+// has one. The buffer grows as the bytes arrive, never by what a frame only announces. A frame
+// whose announced length is too small or too large, or whose kind is unknown, puts the decoder in
+// the failed state: the connection must then be dropped.
 class FrameDecoder {
  public:
   void Feed(std::span<const uint8_t> bytes);
   std::optional<Frame> Next();
   bool failed() const { return failed_; }
+
+  // Bytes fed and not yet taken as frames.
+  size_t Buffered() const { return buffer_.size() - start_; }
+  // The whole size, header included, that the next frame announces, once its length is here.
+  std::optional<size_t> Announced() const;
 
  private:
   std::vector<uint8_t> buffer_;

@@ -47,7 +47,8 @@ HRESULT PelSrvClient::Create(std::unique_ptr<PelSrvClient>* out,
   const auto deadline = Clock::now() + startTimeout;
   std::optional<Clock::time_point> startedAt;
   for (;;) {
-    if (SUCCEEDED(Attach(out))) return S_OK;
+    const HRESULT attached = Attach(out);
+    if (SUCCEEDED(attached) || attached == kServerTooBusy) return attached;
     // Start a server when none is published; start again when a server that was ending took
     // the start's place and then went (its start was refused as "already running").
     const bool published = ReadPublication().has_value();
@@ -133,10 +134,9 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
   const uint32_t seq = ++seq_;
   // The header goes on its own, so a design of megabytes is not copied once more.
   const auto head = EncodeFrameHeader(FrameKind::kCall, seq, code, ins.size());
-  if (!SendAll(fd_.get(), head) || !SendAll(fd_.get(), ins)) {
-    Drop();
-    return RPC_E_DISCONNECTED;
-  }
+  // A server that refused the connection has answered already and closed it; its answer is
+  // still there to read when the call itself can no longer be sent.
+  const bool sent = SendAll(fd_.get(), head) && SendAll(fd_.get(), ins);
   Frame frame;
   for (;;) {
     if (auto it = replies_.find(seq); it != replies_.end()) {
@@ -144,7 +144,10 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
       replies_.erase(it);
       break;
     }
-    if (!ReadFrame(&frame, -1)) return RPC_E_DISCONNECTED;
+    if (!ReadFrame(&frame, sent ? -1 : 0)) {
+      Drop();
+      return RPC_E_DISCONNECTED;
+    }
     if (frame.kind == FrameKind::kEvent) {
       DispatchEvent(frame);
       continue;

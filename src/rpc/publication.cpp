@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,8 +21,9 @@ std::string Errno(const char* what) { return std::string(what) + ": " + std::str
 
 }  // namespace
 
-std::string PublicationName() {
-  return "/PelService." + std::to_string(::getuid()) + InstanceSuffix();
+std::filesystem::path PublicationPath() {
+  const auto dir = RuntimeFolder();
+  return dir.empty() ? dir : dir / ("PelService" + InstanceSuffix());
 }
 
 std::filesystem::path ServerSocketPath() {
@@ -58,7 +58,7 @@ Publication::Claim Publication::TryClaim(std::unique_ptr<Publication>* out, std:
 }
 
 Publication::~Publication() {
-  if (published_) ::shm_unlink(PublicationName().c_str());
+  if (!path_.empty()) ::unlink(path_.c_str());
 }
 
 bool Publication::Publish(const PublishedReference& ref, std::string* error) {
@@ -67,38 +67,45 @@ bool Publication::Publish(const PublishedReference& ref, std::string* error) {
     *error = "socket path too long";
     return false;
   }
-  // We hold the lock, so any object of this name is a dead server's: replace it.
-  const std::string name = PublicationName();
-  ::shm_unlink(name.c_str());
-  UniqueFd shm(::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-  if (!shm.valid()) {
-    *error = Errno("cannot create the publication");
+  const auto target = PublicationPath();
+  if (target.empty()) {
+    *error = "no private runtime folder";
     return false;
   }
-  published_ = true;
   unsigned char block[kPublicationSize] = {};
+  std::memcpy(block, kMagic, sizeof kMagic);
   const int32_t pid = ref.pid;
   std::memcpy(block + kPidOffset, &pid, sizeof pid);
   std::memcpy(block + kPathOffset, path.data(), path.size());
-  // The magic goes in last, so a reader never takes a half-written block for a reference.
-  if (::ftruncate(shm.get(), kPublicationSize) != 0 ||
-      ::pwrite(shm.get(), block, sizeof block, 0) != static_cast<ssize_t>(sizeof block) ||
-      ::pwrite(shm.get(), kMagic, sizeof kMagic, 0) != static_cast<ssize_t>(sizeof kMagic)) {
-    *error = Errno("cannot write the publication");
+  // Written beside it and renamed over whatever a dead server left, so a reader sees a whole
+  // reference or none. We hold the lock: no other server writes here.
+  auto temporary = target;
+  temporary += ".new";
+  ::unlink(temporary.c_str());
+  UniqueFd file(
+      ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!file.valid() ||
+      ::write(file.get(), block, sizeof block) != static_cast<ssize_t>(sizeof block) ||
+      ::rename(temporary.c_str(), target.c_str()) != 0) {
+    *error = Errno("cannot create the publication");
+    ::unlink(temporary.c_str());
     return false;
   }
+  path_ = target;
   return true;
 }
 
 std::optional<PublishedReference> ReadPublication() {
-  UniqueFd shm(::shm_open(PublicationName().c_str(), O_RDONLY | O_CLOEXEC, 0));
-  if (!shm.valid()) return std::nullopt;
+  const auto where = PublicationPath();
+  if (where.empty()) return std::nullopt;
+  UniqueFd file(::open(where.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+  if (!file.valid()) return std::nullopt;
   struct stat st {};
-  if (::fstat(shm.get(), &st) != 0 || st.st_uid != ::getuid() || (st.st_mode & 077) != 0 ||
-      st.st_size < static_cast<off_t>(kPublicationSize))
+  if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid() ||
+      (st.st_mode & 077) != 0 || st.st_size < static_cast<off_t>(kPublicationSize))
     return std::nullopt;
   unsigned char block[kPublicationSize];
-  if (::pread(shm.get(), block, sizeof block, 0) != static_cast<ssize_t>(sizeof block))
+  if (::pread(file.get(), block, sizeof block, 0) != static_cast<ssize_t>(sizeof block))
     return std::nullopt;
   if (std::memcmp(block, kMagic, sizeof kMagic) != 0) return std::nullopt;
   const char* path = reinterpret_cast<const char*>(block + kPathOffset);

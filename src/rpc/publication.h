@@ -9,8 +9,10 @@
 
 #include "rpc/socket.h"
 
-// The published reference of a running server: a per-user shared-memory object "PelService"
-// holding the server's socket address and process id.
+// The published reference of a running server: the file "PelService" in the user's private
+// runtime folder, 512 bytes holding the server's socket address and process id. Only the user
+// can create anything there, so no other user can plant a reference or stop a server from
+// publishing.
 //
 // One instance per user: the server claims it by taking an exclusive lock on a file in the
 // runtime folder and keeps the lock for its whole life. The kernel drops the lock when the
@@ -25,8 +27,8 @@ struct PublishedReference {
   pid_t pid = 0;
 };
 
-// Name of the shared-memory object (per user, per instance).
-std::string PublicationName();
+// Where the reference is published (per instance); empty without a private runtime folder.
+std::filesystem::path PublicationPath();
 // Where the server listens, and its lock file.
 std::filesystem::path ServerSocketPath();
 std::filesystem::path ServerLockPath();
@@ -40,7 +42,7 @@ class Publication {
 
   Publication(const Publication&) = delete;
   Publication& operator=(const Publication&) = delete;
-  // Removes the shared-memory object, if published, and gives up the lock.
+  // Removes the published reference, if any, and gives up the lock.
   ~Publication();
 
   // Writes the reference, replacing whatever a dead server left. False on failure.
@@ -50,7 +52,7 @@ class Publication {
 
  private:
   UniqueFd lock_;
-  bool published_ = false;
+  std::filesystem::path path_;  // the reference written, once published
 };
 
 // The reference published by a running server of this user, if any. It is checked to belong to

@@ -5,31 +5,75 @@
 
 namespace rpc {
 
+namespace {
+
+// One file-name question: settled once, by the answer, the time running out or the end of
+// the connection. Main thread.
+struct Question {
+  std::function<void(int32_t)> done;
+  int32_t total = 0;
+  bool settled = false;
+
+  void Settle(int32_t value) {
+    if (settled) return;
+    settled = true;
+    done(value);
+  }
+};
+
+// nTotal from an answer's payload; `fallback` when the client had no sink for the event, has
+// gone, or answered with something malformed.
+int32_t AnsweredTotal(const std::vector<uint8_t>& payload, int32_t fallback) {
+  if (payload.empty()) return fallback;
+  int32_t total = fallback;
+  FrameReader r(payload);
+  ReadOuts<int32_t, const std::string&, int32_t, int32_t&>(r, 0, std::string(), 0, total);
+  return r.ok() && r.AtEnd() ? total : fallback;
+}
+
+}  // namespace
+
 template <class... P>
-void RemoteSink::Fire(int32_t dispid, void (IPelSrvEvents::*)(P...),
-                      std::type_identity_t<P>... args) {
+std::vector<uint8_t> RemoteSink::Body(void (IPelSrvEvents::*)(P...),
+                                      std::type_identity_t<P>... args) {
   FrameWriter w;
   w.U32(cookie_);
   WriteIns<P...>(w, args...);
-  if (!EventWantsAnswer(dispid)) {
-    session_->Send(EncodeFrame(FrameKind::kEvent, session_->NextEventSeq(), dispid, w.bytes()));
-    return;
-  }
+  return w.Take();
+}
+
+template <class... P>
+void RemoteSink::Fire(int32_t dispid, void (IPelSrvEvents::*event)(P...),
+                      std::type_identity_t<P>... args) {
+  session_->Send(
+      EncodeFrame(FrameKind::kEvent, session_->NextEventSeq(), dispid, Body(event, args...)));
+}
+
+void RemoteSink::AskFilenameAck(int32_t dwCookie, const std::string& name, int32_t nRemain,
+                                int32_t nTotal, std::function<void(int32_t)> done) {
+  const auto body = Body(&IPelSrvEvents::OnFilenameAck, dwCookie, name, nRemain, nTotal);
   const uint32_t seq = session_->NextEventSeq();
-  auto answer = session_->ExpectAnswer(seq);
-  session_->Send(EncodeFrame(FrameKind::kEvent, seq, dispid, w.bytes()));
-  if (answer.wait_for(answerTimeout_) != std::future_status::ready) {
-    session_->ForgetAnswer(seq);
+  if (hearing_->deaf) {
+    // The question it let run out is still open: its answer, whenever it comes, makes the
+    // sink heard again. Meanwhile nobody waits for it.
+    session_->Send(EncodeFrame(FrameKind::kEvent, seq, DISPID_OnFilenameAck, body));
+    done(nTotal);
     return;
   }
-  const std::vector<uint8_t> payload = answer.get();
-  if (payload.empty()) return;  // the client had no sink for it, or has gone
-  // Read into copies first, so a malformed answer changes nothing.
-  std::tuple<typename Param<P>::Value...> copies{args...};
-  FrameReader r(payload);
-  std::apply([&](auto&... c) { ReadOuts<P...>(r, c...); }, copies);
-  if (!r.ok() || !r.AtEnd()) return;
-  std::apply([&](auto&... c) { ((void)CommitOut<P>(args, c), ...); }, copies);
+  auto question = std::make_shared<Question>(Question{std::move(done), nTotal, false});
+  auto hearing = hearing_;
+  session_->ExpectAnswer(seq, [post = post_, question, hearing](std::vector<uint8_t> payload) {
+    post([question, hearing, payload = std::move(payload)] {
+      hearing->deaf = false;
+      question->Settle(AnsweredTotal(payload, question->total));
+    });
+  });
+  session_->Send(EncodeFrame(FrameKind::kEvent, seq, DISPID_OnFilenameAck, body));
+  alarms_.At(Alarms::Clock::now() + answerTimeout_, [question, hearing] {
+    if (question->settled) return;
+    hearing->deaf = true;
+    question->Settle(question->total);
+  });
 }
 
 void RemoteSink::OnStatusChange(int32_t dwCookie, uint8_t state) {

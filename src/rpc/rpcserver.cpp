@@ -5,7 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <map>
+#include <optional>
+#include <span>
 
 #include "platform/errorinfo.h"
 #include "rpc/dispatch.h"
@@ -13,6 +16,33 @@
 #include "rpc/session.h"
 
 namespace rpc {
+
+namespace {
+
+constexpr int kAcceptBackoffMs = 100;
+
+// A reply frame: the error information, when there is some, then the out values.
+std::vector<uint8_t> ReplyFrame(uint32_t seq, HRESULT hr,
+                                const std::optional<platform::ErrorInfo>& info,
+                                std::span<const uint8_t> outs) {
+  FrameWriter w;
+  w.U8(info ? 1 : 0);
+  if (info) {
+    w.String(info->description.substr(0, kMaxString));
+    w.String(info->source.substr(0, kMaxString));
+    w.String(info->interfaceId.substr(0, kMaxString));
+  }
+  w.Bytes(outs);
+  return EncodeFrame(FrameKind::kReply, seq, hr, w.bytes());
+}
+
+// A call and the share of the frame budget its bytes hold until it has been handled.
+struct HeldFrame {
+  Frame frame;
+  CallHold hold;
+};
+
+}  // namespace
 
 // Main-thread state: the open connections, the sinks each advised and their references.
 struct RpcServer::Core : std::enable_shared_from_this<Core> {
@@ -22,7 +52,7 @@ struct RpcServer::Core : std::enable_shared_from_this<Core> {
   };
 
   Core(ObjectHost& h, MainThreadPost p, RpcServerOptions o)
-      : host(h), post(std::move(p)), options(o) {}
+      : host(h), post(std::move(p)), options(o), alarms(post) {}
 
   void Opened(std::shared_ptr<Session> session);
   void Handle(uint64_t id, const Frame& frame);
@@ -35,6 +65,7 @@ struct RpcServer::Core : std::enable_shared_from_this<Core> {
   ObjectHost& host;
   MainThreadPost post;
   RpcServerOptions options;
+  Alarms alarms;
   std::map<uint64_t, Client> clients;
   bool stopped = false;
 };
@@ -49,20 +80,12 @@ void RpcServer::Core::Opened(std::shared_ptr<Session> session) {
 
 void RpcServer::Core::Reply(Session& session, uint32_t seq, HRESULT hr,
                             const std::vector<uint8_t>& outs) {
-  FrameWriter w;
-  auto info = platform::TakeErrorInfo();
-  w.U8(info ? 1 : 0);
-  if (info) {
-    w.String(info->description.substr(0, kMaxString));
-    w.String(info->source.substr(0, kMaxString));
-    w.String(info->interfaceId.substr(0, kMaxString));
-  }
-  w.Bytes(outs);
-  session.Send(EncodeFrame(FrameKind::kReply, seq, hr, w.bytes()));
+  session.Send(ReplyFrame(seq, hr, platform::TakeErrorInfo(), outs));
 }
 
 HRESULT RpcServer::Core::Advise(Client& client, FrameWriter& outs) {
-  auto sink = std::make_unique<RemoteSink>(client.session, options.eventAnswerTimeout);
+  auto sink =
+      std::make_unique<RemoteSink>(client.session, options.eventAnswerTimeout, post, alarms);
   uint32_t cookie = 0;
   const HRESULT hr = host.object()->Advise(sink.get(), &cookie);
   outs.U32(cookie);
@@ -132,7 +155,8 @@ void RpcServer::Core::Closed(uint64_t id) {
 }
 
 RpcServer::RpcServer(ObjectHost& host, MainThreadPost post, RpcServerOptions options)
-    : core_(std::make_shared<Core>(host, std::move(post), options)) {}
+    : core_(std::make_shared<Core>(host, std::move(post), options)),
+      budget_(std::make_shared<FrameBudget>(options.frameBudgetBytes)) {}
 
 RpcServer::~RpcServer() { Stop(); }
 
@@ -165,28 +189,55 @@ void RpcServer::AcceptLoop() {
     if (fds[1].revents) return;
     if (!(fds[0].revents & POLLIN)) continue;
     UniqueFd fd(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!fd.valid()) continue;
+    if (!fd.valid()) {
+      // Out of descriptors or memory: the connection stays queued, and polling again at once
+      // would only spin. Wait a little (or for the stop) and try again.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        pollfd stop{stop_.get(), POLLIN, 0};
+        if (::poll(&stop, 1, kAcceptBackoffMs) > 0) return;
+      }
+      continue;
+    }
     // The socket's mode keeps others out already; the peer's credentials make sure of it.
     if (PeerUid(fd.get()) != static_cast<int64_t>(::getuid())) continue;
+    if (live_->load() >= core_->options.maxClients) {
+      Refuse(std::move(fd));
+      continue;
+    }
     PrepareAccepted(fd.get());
-    auto session = std::make_shared<Session>(std::move(fd), nextId++);
+    auto session =
+        std::make_shared<Session>(std::move(fd), nextId++, budget_, core_->options.session);
     const uint64_t id = session->id();
+    ++*live_;
     post([weak, session] {
       if (auto core = weak.lock()) core->Opened(session);
     });
     session->Start(
-        [weak, post, id](Frame frame) {
-          auto shared = std::make_shared<Frame>(std::move(frame));
-          post([weak, id, shared] {
-            if (auto core = weak.lock()) core->Handle(id, *shared);
+        [weak, post, id](Frame frame, CallHold hold) {
+          auto held = std::make_shared<HeldFrame>(HeldFrame{std::move(frame), std::move(hold)});
+          post([weak, id, held] {
+            if (auto core = weak.lock()) core->Handle(id, held->frame);
           });
         },
-        [weak, post, id] {
+        [weak, post, id, live = live_] {
+          --*live;
           post([weak, id] {
             if (auto core = weak.lock()) core->Closed(id);
           });
         });
   }
+}
+
+void RpcServer::Refuse(UniqueFd fd) {
+  // The client's first call is its attach (sequence number 1): answer it, whatever it is.
+  const auto refusal = ReplyFrame(
+      1, kServerTooBusy,
+      platform::ErrorInfo{
+          "PelService serves " + std::to_string(core_->options.maxClients) + " clients at most",
+          kPelSrvProgId, kIidIPelSrv},
+      {});
+  [[maybe_unused]] ssize_t n =
+      ::send(fd.get(), refusal.data(), refusal.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 void RpcServer::Stop() {

@@ -9,13 +9,14 @@
 #include <string>
 #include <thread>
 
+#include "platform/hresult.h"
+#include "rpc/alarms.h"
+#include "rpc/framebudget.h"
 #include "rpc/objecthost.h"
+#include "rpc/session.h"
 #include "rpc/socket.h"
 
 namespace rpc {
-
-// Hands a piece of work to the server's main thread (by value; run later, in order).
-using MainThreadPost = std::function<void(std::function<void()>)>;
 
 // Calls besides the methods of IPelSrv: the connection point's advise and unadvise, and the
 // first call of every client, whose answer tells it that it holds its reference.
@@ -23,9 +24,17 @@ inline constexpr int32_t kCallAdvise = -1;
 inline constexpr int32_t kCallUnadvise = -2;
 inline constexpr int32_t kCallAttach = -3;
 
+// The answer to a client past the cap on clients (the HRESULT of RPC_S_SERVER_TOO_BUSY).
+inline constexpr HRESULT kServerTooBusy = static_cast<HRESULT>(0x800706BBu);
+
 struct RpcServerOptions {
   // How long the main thread waits for a client's answer to an event with an out value.
   std::chrono::milliseconds eventAnswerTimeout{5000};
+  // Clients served at once; the next is refused with kServerTooBusy.
+  size_t maxClients = 64;
+  // Bytes of call frames held for all clients together; room for the largest frame.
+  size_t frameBudgetBytes = 96u << 20;
+  SessionLimits session;
 };
 
 // The server end of the interface: accepts clients of this user on a Unix-domain socket, gives
@@ -50,8 +59,12 @@ class RpcServer {
  private:
   struct Core;
   void AcceptLoop();
+  void Refuse(UniqueFd fd);
 
   std::shared_ptr<Core> core_;
+  std::shared_ptr<FrameBudget> budget_;
+  // Connections whose reader still runs, counted against the cap (any thread).
+  std::shared_ptr<std::atomic<size_t>> live_ = std::make_shared<std::atomic<size_t>>(0);
   UniqueFd listener_;
   UniqueFd stop_;
   std::filesystem::path path_;

@@ -1,7 +1,10 @@
 #include "rpc/session.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+
+#include <cerrno>
 
 namespace rpc {
 
@@ -9,9 +12,20 @@ namespace {
 // A client that stops reading cannot hold the writer (and so the server's shutdown) for long.
 constexpr int kSendTimeoutSeconds = 10;
 constexpr size_t kReadChunk = 64 * 1024;
+// Frames up to this size arrive without taking their share of the budget first, so each
+// client holds at most about this much outside it.
+constexpr size_t kFreeFrameBytes = 1u << 20;
+// What a call waiting for the main thread costs besides its bytes.
+constexpr size_t kCallOverheadBytes = 512;
 }  // namespace
 
-Session::Session(UniqueFd fd, uint64_t id) : fd_(std::move(fd)), id_(id) {
+Session::Session(UniqueFd fd, uint64_t id, std::shared_ptr<FrameBudget> budget,
+                 SessionLimits limits)
+    : fd_(std::move(fd)),
+      id_(id),
+      budget_(std::move(budget)),
+      limits_(limits),
+      waitingCalls_(std::make_shared<FrameBudget>(limits.maxWaitingCalls)) {
   timeval tv{kSendTimeoutSeconds, 0};
   ::setsockopt(fd_.get(), SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
@@ -29,7 +43,16 @@ void Session::Send(std::vector<uint8_t> frame) {
   {
     std::lock_guard lock(mutex_);
     if (ended_ || closing_) return;
-    queue_.push_back(std::move(frame));
+    if (queuedBytes_ + frame.size() > limits_.maxQueuedBytes) {
+      // The client does not read what it asked for: drop it rather than hold more for it.
+      ended_ = true;
+      queue_.clear();
+      queuedBytes_ = 0;
+      Shutdown();
+    } else {
+      queuedBytes_ += frame.size();
+      queue_.push_back(std::move(frame));
+    }
   }
   wake_.notify_one();
 }
@@ -39,58 +62,100 @@ uint32_t Session::NextEventSeq() {
   return ++eventSeq_;
 }
 
-std::future<std::vector<uint8_t>> Session::ExpectAnswer(uint32_t seq) {
-  std::lock_guard lock(mutex_);
-  std::promise<std::vector<uint8_t>> promise;
-  auto future = promise.get_future();
-  if (ended_)
-    promise.set_value({});
-  else
-    answers_[seq] = std::move(promise);
-  return future;
-}
-
-void Session::ForgetAnswer(uint32_t seq) {
-  std::lock_guard lock(mutex_);
-  answers_.erase(seq);
+void Session::ExpectAnswer(uint32_t seq, AnswerHandler onAnswer) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!ended_) {
+      answers_[seq] = std::move(onAnswer);
+      return;
+    }
+  }
+  onAnswer({});
 }
 
 void Session::FailAnswers() {
-  for (auto& [seq, promise] : answers_) promise.set_value({});
-  answers_.clear();
+  std::map<uint32_t, AnswerHandler> answers;
+  {
+    std::lock_guard lock(mutex_);
+    answers.swap(answers_);
+  }
+  for (auto& [seq, onAnswer] : answers) onAnswer({});
 }
 
 void Session::Shutdown() { ::shutdown(fd_.get(), SHUT_RDWR); }
 
+bool Session::Stopping() {
+  std::lock_guard lock(mutex_);
+  return closing_ || ended_;
+}
+
+bool Session::WaitForBytes() {
+  pollfd p{fd_.get(), POLLIN, 0};
+  for (;;) {
+    const int rc = ::poll(&p, 1, static_cast<int>(limits_.stallTimeout.count()));
+    if (rc < 0 && errno == EINTR) continue;
+    return rc > 0;
+  }
+}
+
+bool Session::Deliver(Frame frame, std::unique_ptr<FrameBudget::Hold>* partial) {
+  if (frame.kind == FrameKind::kEventReply) {
+    partial->reset();
+    AnswerHandler onAnswer;
+    {
+      std::lock_guard lock(mutex_);
+      if (auto it = answers_.find(frame.seq); it != answers_.end()) {
+        onAnswer = std::move(it->second);
+        answers_.erase(it);
+      }
+    }
+    if (onAnswer) onAnswer(std::move(frame.payload));
+    return true;
+  }
+  if (frame.kind != FrameKind::kCall) return false;  // a client sends only calls and answers
+  const auto stopping = [this] { return Stopping(); };
+  CallHold hold;
+  hold.place = waitingCalls_->Take(1, stopping);
+  hold.bytes = std::move(*partial);
+  if (!hold.bytes)
+    hold.bytes = budget_->Take(
+        kFrameHeaderSize + kBodyHeaderSize + frame.payload.size() + kCallOverheadBytes, stopping);
+  if (!hold.place || !hold.bytes) return false;
+  onFrame_(std::move(frame), std::move(hold));
+  return true;
+}
+
 void Session::ReadLoop() {
   FrameDecoder decoder;
   std::vector<uint8_t> chunk(kReadChunk);
+  // The budget taken for the large frame that is arriving.
+  std::unique_ptr<FrameBudget::Hold> partial;
   for (;;) {
+    if (!partial && decoder.Buffered() >= kFreeFrameBytes) {
+      if (auto size = decoder.Announced()) {
+        partial = budget_->Take(*size, [this] { return Stopping(); });
+        if (!partial) break;
+      }
+    }
+    if (partial && !WaitForBytes()) break;  // the frame stopped coming
     const ssize_t n = ReadSome(fd_.get(), chunk);
     if (n <= 0) break;
     decoder.Feed(std::span(chunk.data(), static_cast<size_t>(n)));
     bool bad = false;
     while (auto frame = decoder.Next()) {
-      if (frame->kind == FrameKind::kCall) {
-        onFrame_(std::move(*frame));
-      } else if (frame->kind == FrameKind::kEventReply) {
-        std::lock_guard lock(mutex_);
-        if (auto it = answers_.find(frame->seq); it != answers_.end()) {
-          it->second.set_value(std::move(frame->payload));
-          answers_.erase(it);
-        }
-      } else {
-        bad = true;  // a client sends only calls and answers
+      if (!Deliver(std::move(*frame), &partial)) {
+        bad = true;
         break;
       }
     }
     if (bad || decoder.failed()) break;
   }
+  partial.reset();
   {
     std::lock_guard lock(mutex_);
     ended_ = true;
-    FailAnswers();
   }
+  FailAnswers();
   wake_.notify_one();
   Shutdown();
   if (onClosed_) onClosed_();
@@ -105,12 +170,14 @@ void Session::WriteLoop() {
       if (queue_.empty() || ended_) break;
       frame = std::move(queue_.front());
       queue_.pop_front();
+      queuedBytes_ -= frame.size();
     }
     if (!SendAll(fd_.get(), frame)) break;
   }
   {
     std::lock_guard lock(mutex_);
     queue_.clear();
+    queuedBytes_ = 0;
   }
   // Either side ending the connection ends the reader too.
   Shutdown();

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,19 +12,40 @@
 #include <vector>
 
 #include "rpc/frame.h"
+#include "rpc/framebudget.h"
 #include "rpc/socket.h"
 
 namespace rpc {
 
+// What one client may make the server hold.
+struct SessionLimits {
+  // Replies and events queued for a client that does not read them; past it the client is
+  // dropped.
+  size_t maxQueuedBytes = 4u << 20;
+  // A large frame, once under way, must keep coming: a client that sends nothing of it for
+  // this long is dropped, giving its share of the frame budget back.
+  std::chrono::milliseconds stallTimeout{30000};
+  // Calls of one client waiting for the main thread; its reader waits while there are more.
+  size_t maxWaitingCalls = 64;
+};
+
+// What a call holds until it has been handled: its bytes in the budget of all clients and its
+// place among the calls its client may have waiting.
+struct CallHold {
+  std::unique_ptr<FrameBudget::Hold> bytes;
+  std::unique_ptr<FrameBudget::Hold> place;
+};
+
 // One client connection on the server side. A reader thread cuts the incoming stream into
 // frames and hands calls to a callback; a writer thread sends queued frames in order, so the
 // server's main thread never blocks on a slow client. Answers to events are matched to the
-// event they answer by sequence number.
+// event they answer by sequence number. Every call holds its bytes in the shared frame budget
+// until the callback's receiver lets go of them.
 class Session {
  public:
-  using FrameHandler = std::function<void(Frame)>;
+  using FrameHandler = std::function<void(Frame, CallHold)>;
 
-  Session(UniqueFd fd, uint64_t id);
+  Session(UniqueFd fd, uint64_t id, std::shared_ptr<FrameBudget> budget, SessionLimits limits = {});
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
   ~Session();
@@ -33,14 +54,16 @@ class Session {
   // once, on the reader thread, when the connection has ended (either side).
   void Start(FrameHandler onFrame, std::function<void()> onClosed);
 
-  // Queues a whole frame (any thread). Dropped once the connection has ended.
+  // Queues a whole frame (any thread). Dropped once the connection has ended; a frame that
+  // would take the queue past its bound ends the connection.
   void Send(std::vector<uint8_t> frame);
 
-  // An event that wants an answer: its sequence number and a future for the answer's payload
-  // (empty when the connection ends first).
+  // An event that wants an answer: its sequence number, and what to do with the answer's
+  // payload when it comes, on the reader thread (an empty payload when the connection ends
+  // first; at once when it has ended already).
+  using AnswerHandler = std::function<void(std::vector<uint8_t>)>;
   uint32_t NextEventSeq();
-  std::future<std::vector<uint8_t>> ExpectAnswer(uint32_t seq);
-  void ForgetAnswer(uint32_t seq);
+  void ExpectAnswer(uint32_t seq, AnswerHandler onAnswer);
 
   // Sends what is queued, then ends the connection and joins the threads.
   void Close();
@@ -49,22 +72,29 @@ class Session {
 
  private:
   void ReadLoop();
+  bool Deliver(Frame frame, std::unique_ptr<FrameBudget::Hold>* partial);
+  bool WaitForBytes();
+  bool Stopping();
   void WriteLoop();
   void Shutdown();
   void FailAnswers();
 
   UniqueFd fd_;
   const uint64_t id_;
+  std::shared_ptr<FrameBudget> budget_;
+  const SessionLimits limits_;
+  std::shared_ptr<FrameBudget> waitingCalls_;
   FrameHandler onFrame_;
   std::function<void()> onClosed_;
 
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<std::vector<uint8_t>> queue_;
+  size_t queuedBytes_ = 0;
   bool closing_ = false;
   bool ended_ = false;
   uint32_t eventSeq_ = 0;
-  std::map<uint32_t, std::promise<std::vector<uint8_t>>> answers_;
+  std::map<uint32_t, AnswerHandler> answers_;
 
   std::thread reader_;
   std::thread writer_;

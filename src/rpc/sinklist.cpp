@@ -22,15 +22,54 @@ HRESULT SinkList::Unadvise(uint32_t cookie) {
   return S_OK;
 }
 
+// One AskFilenameAck on its way through the sinks advised when it began.
+struct SinkList::Asking {
+  std::vector<uint32_t> cookies;
+  size_t next = 0;
+  int32_t dwCookie;
+  std::string name;
+  int32_t nRemain;
+  std::function<void(int32_t)> done;
+};
+
+IPelSrvEvents* SinkList::Find(uint32_t cookie) const {
+  auto it = std::find_if(sinks_.begin(), sinks_.end(),
+                         [&](const Entry& e) { return e.cookie == cookie; });
+  return it == sinks_.end() ? nullptr : it->sink;
+}
+
+void SinkList::AskFilenameAck(int32_t dwCookie, const std::string& name, int32_t nRemain,
+                              int32_t nTotal, std::function<void(int32_t)> done) {
+  auto asking = std::make_shared<Asking>(Asking{{}, 0, dwCookie, name, nRemain, std::move(done)});
+  for (const Entry& e : sinks_) asking->cookies.push_back(e.cookie);
+  AskNext(std::move(asking), nTotal);
+}
+
+void SinkList::AskNext(std::shared_ptr<Asking> asking, int32_t nTotal) {
+  // A sink unadvised meanwhile is left out.
+  IPelSrvEvents* sink = nullptr;
+  while (!sink && asking->next < asking->cookies.size())
+    sink = Find(asking->cookies[asking->next++]);
+  if (!sink) {
+    asking->done(nTotal);
+    return;
+  }
+  sink->AskFilenameAck(asking->dwCookie, asking->name, asking->nRemain, nTotal,
+                       [this, alive = std::weak_ptr<int>(alive_), asking](int32_t total) {
+                         if (alive.expired())
+                           asking->done(total);
+                         else
+                           AskNext(asking, total);
+                       });
+}
+
 template <class F>
 void SinkList::ForEach(F&& f) {
   // A sink may be unadvised while an event is handed out (its client went away): walk a copy
   // and skip entries that are gone.
   const std::vector<Entry> snapshot = sinks_;
   for (const Entry& e : snapshot) {
-    const bool still = std::any_of(sinks_.begin(), sinks_.end(),
-                                   [&](const Entry& s) { return s.cookie == e.cookie; });
-    if (still) f(*e.sink);
+    if (Find(e.cookie)) f(*e.sink);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "rpc/socket.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 
 namespace rpc {
 
@@ -42,6 +44,18 @@ void WidenBuffers(int fd) {
   ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
+// $XDG_STATE_HOME, else ~/.local/state; the home from $HOME, else from the user database.
+std::filesystem::path StateHome() {
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/') return state;
+  std::filesystem::path home;
+  if (const char* h = std::getenv("HOME"); h && *h == '/') {
+    home = h;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+    home = pw->pw_dir;
+  }
+  return home.empty() ? home : home / ".local" / "state";
+}
+
 bool MakeAddress(const std::filesystem::path& path, sockaddr_un* addr) {
   std::memset(addr, 0, sizeof *addr);
   addr->sun_family = AF_UNIX;
@@ -58,9 +72,18 @@ std::filesystem::path RuntimeFolder() {
     std::filesystem::path dir(xdg);
     if (IsPrivateFolder(dir)) return dir;
   }
-  std::filesystem::path dir = "/tmp/pellora-" + std::to_string(::getuid());
+  // A folder in the user's home, never one with a fixed name in a folder that others can
+  // write (another user could make it first).
+  const std::filesystem::path state = StateHome();
+  if (state.empty()) return {};
+  const std::filesystem::path dir = state / "pellora";
+  std::error_code ec;
+  std::filesystem::create_directories(dir.parent_path(), ec);
   if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
-  return IsPrivateFolder(dir) ? dir : std::filesystem::path();
+  struct stat st {};
+  if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
+  if ((st.st_mode & 077) != 0 && ::chmod(dir.c_str(), 0700) != 0) return {};
+  return dir;
 }
 
 std::string InstanceSuffix() {

@@ -30,8 +30,9 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-// The user's private runtime folder: $XDG_RUNTIME_DIR, else /tmp/pellora-<uid> (created with
-// mode 0700 and refused when it is a link or belongs to someone else). Empty when none is usable.
+// The user's private runtime folder: $XDG_RUNTIME_DIR when it is private, else "pellora" in
+// the user's state folder ($XDG_STATE_HOME, else ~/.local/state), created with mode 0700 and
+// refused when it is a link or belongs to someone else. Empty when none is usable.
 std::filesystem::path RuntimeFolder();
 
 // Suffix that keeps separate server instances apart: "" normally, "." and the sanitised value

@@ -152,19 +152,11 @@ class DesignDecoder {
   bool ended_ = false;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+using platform::FilePtr;
 
 // Opens a regular file for reading and gives its size.
 FilePtr OpenForRead(const std::string& path, std::uint64_t& size) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) return nullptr;
-  size = std::filesystem::file_size(path, ec);
-  return ec ? nullptr : std::move(f);
+  return platform::OpenRegularFile(path, &size);
 }
 
 bool WriteAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -44,6 +44,33 @@ TEST_F(SendFolder, MachineNamedDesignIsLoadedFromTheSendFolderWhenTheClientAsks)
   EXPECT_EQ(Comm().SendDesign().GetStitchSize(0), 321 + 2);
 }
 
+// Clients answer OnFilenameAck in their own time: meanwhile the connection's later replies
+// wait, and are handled in order once the answer is in.
+TEST_F(SendFolder, RepliesAfterAFileNameWaitForTheClientsAnswer) {
+  Write(home_ / "SendData" / "HELD.10o", 40);
+  sim::TSimConfig config;
+  config.persona = sim::Persona::kSilent;
+  Open(config);
+  events_.holdAnswers = true;
+  events_.Take();
+  Comm().Receive(FileName("HELD.10o"));
+  Comm().Receive(Progress(0x11, 2, 0, 30));
+  ASSERT_EQ(events_.heldAnswers.size(), 1u);
+  EXPECT_TRUE(events_.Only("Progress").empty()) << "handled before the answer";
+  EXPECT_EQ(Comm().SewingFileName(), "");
+
+  events_.heldAnswers[0](1);
+  EXPECT_EQ(Comm().SewingFileName(), "HELD.10o");
+  EXPECT_EQ(Comm().SendDesign().GetStitchSize(0), 40 + 2);
+  EXPECT_EQ(events_.Only("Progress").size(), 1u);
+
+  // An answer that comes after the connection has gone changes nothing.
+  Comm().Receive(FileName("LATE.10o"));
+  ASSERT_EQ(events_.heldAnswers.size(), 2u);
+  link_.reset();
+  events_.heldAnswers[1](1);
+}
+
 TEST_F(SendFolder, NamesThatLeaveTheSendFolderAreNotOpened) {
   Write(home_ / "OUT.10o", 50);               // beside the send folder
   Write(home_ / "SendData" / "OUT.10o", 60);  // what a plain name would reach

@@ -70,3 +70,28 @@ TEST_F(FileUtil, AtomicWriteIntoMissingFolderFails) {
 }
 
 }  // namespace
+
+// Reading what is not a regular file fails at once with a reason; a FIFO without a writer
+// never makes the reader wait.
+TEST_F(FileUtil, OnlyRegularFilesAreOpenedAndNothingElseIsWaitedFor) {
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.dst").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir_ / "folder.dst");
+  ASSERT_TRUE(platform::WriteFileAtomically(dir_ / "plain.dst", std::string_view("abc")));
+  struct Case {
+    const char* name;
+    int error;  // 0: readable
+  };
+  for (const Case& c : {Case{"fifo.dst", EINVAL}, Case{"folder.dst", EISDIR},
+                        Case{"missing.dst", ENOENT}, Case{"plain.dst", 0}}) {
+    std::uint64_t size = 0;
+    const auto f = platform::OpenRegularFile(dir_ / c.name, &size);
+    EXPECT_EQ(f != nullptr, c.error == 0) << c.name;
+    const auto bytes = platform::ReadFileBytes(dir_ / c.name, 100);
+    EXPECT_EQ(bytes.has_value(), c.error == 0) << c.name;
+    if (c.error != 0) {
+      EXPECT_EQ(platform::GetLastError(), c.error) << c.name;
+    } else {
+      EXPECT_EQ(size, 3u);
+    }
+  }
+}

@@ -69,6 +69,24 @@ TEST_F(DirListTest, UnreadableFolderIsAFailureWithItsReason) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST_F(DirListTest, OnlyRegularFilesAreListed) {
+  Touch("plain.dst");
+  ASSERT_EQ(::mkfifo((dir_ / "fifo.dst").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir_ / "folder.10o");
+  std::filesystem::create_symlink(dir_ / "plain.dst", dir_ / "link.dst");
+  TDirList list;
+  list.SetDirectory(dir_.string());
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"link.dst", "plain.dst"}));
+}
+
+TEST(DirListPath, WithoutAFolderNoNameResolves) {
+  TDirList list;
+  list.SetDirectory("");
+  std::filesystem::path path;
+  for (const char* name : {"rose.dst", "sub/rose.dst"}) EXPECT_FALSE(list.PathOf(name, &path));
+  EXPECT_EQ(list.Count(), 0);
+}
+
 TEST(DirListPath, ClientNamesStayInsideTheFolder) {
   TDirList list;
   list.SetDirectory("/designs");

@@ -63,7 +63,12 @@ class LoopbackTest : public ::testing::Test {
 
   std::filesystem::path dir_, path_;
   std::atomic<int> lastReleased_{0};
-  RpcServerOptions options_{std::chrono::milliseconds(300)};
+  static RpcServerOptions QuickAnswers() {
+    RpcServerOptions options;
+    options.eventAnswerTimeout = std::chrono::milliseconds(300);
+    return options;
+  }
+  RpcServerOptions options_ = QuickAnswers();
   ObjectHost host_{[] { return std::make_unique<FakePelSrv>(); }, [this] { ++lastReleased_; }};
   TestLoop loop_;
   std::unique_ptr<RpcServer> server_ = std::make_unique<RpcServer>(
@@ -450,9 +455,7 @@ TEST_F(LoopbackTest, FilenameAckCarriesTheClientsTotalBack) {
   ASSERT_EQ(client->Advise(&sink, &cookie), S_OK);
   std::atomic<int32_t> total{-1};
   loop_.Post([&] {
-    int32_t t = 0;
-    Fake()->sinks.OnFilenameAck(3, "A0001.10o", 5000, t);
-    total = t;
+    Fake()->sinks.AskFilenameAck(3, "A0001.10o", 5000, 0, [&](int32_t t) { total = t; });
   });
   Pump(*client, sink, 1);
   for (int i = 0; i < 500 && total == -1; ++i) usleep(2000);
@@ -461,17 +464,44 @@ TEST_F(LoopbackTest, FilenameAckCarriesTheClientsTotalBack) {
   EXPECT_EQ(sink.events[0], "filename 3 A0001.10o 5000 0");
 }
 
-TEST_F(LoopbackTest, FilenameAckWithoutAnAnswerKeepsTheValue) {
-  auto client = NewClient();  // never pumps
+TEST_F(LoopbackTest, FilenameAckThatIsNeverAnsweredIsWaitedForOnceWithoutHoldingTheLoop) {
+  auto silent = NewClient();  // does not pump for now
   RecordingSink sink;
+  sink.totalToGive = 77;
   uint32_t cookie = 0;
-  ASSERT_EQ(client->Advise(&sink, &cookie), S_OK);
-  const int32_t total = OnLoop([&] {
-    int32_t t = 0;
-    Fake()->sinks.OnFilenameAck(3, "A.10o", 1, t);
-    return t;
+  ASSERT_EQ(silent->Advise(&sink, &cookie), S_OK);
+  auto total = std::make_shared<std::atomic<int32_t>>(-1);
+  // The value as it stands when the asking call returns on the loop: -1 while it is open.
+  const auto ask = [&] {
+    *total = -1;
+    return OnLoop([&] {
+      Fake()->sinks.AskFilenameAck(3, "A.10o", 1, 0, [total](int32_t t) { *total = t; });
+      return total->load();
+    });
+  };
+  const auto settled = [&] {
+    for (int i = 0; i < 1000 && *total == -1; ++i) usleep(2000);
+    return total->load();
+  };
+  EXPECT_EQ(ask(), -1) << "the loop does not wait for the answer";
+  auto other = NewClient();
+  int32_t n = -1;
+  EXPECT_EQ(other->MachineCount(&n), S_OK);
+  EXPECT_EQ(settled(), 0) << "no answer in time: the value stays";
+
+  // The sink let its time run out: the next question settles at once, unanswered.
+  EXPECT_EQ(ask(), 0);
+  // Once it answers (the late answer too), it is waited for again.
+  Pump(*silent, sink, 2);
+  EXPECT_EQ(silent->MachineCount(&n), S_OK);  // after its answers, on the same connection
+  EXPECT_EQ(ask(), -1);
+  std::atomic<bool> stop{false};
+  std::thread pump([&] {
+    while (!stop) silent->ProcessEvents(5);
   });
-  EXPECT_EQ(total, 0);
+  EXPECT_EQ(settled(), 77);
+  stop = true;
+  pump.join();
 }
 
 TEST_F(LoopbackTest, AtMostFiveSinksAndAClosedConnectionDropsItsOwn) {
@@ -501,6 +531,33 @@ TEST_F(LoopbackTest, AtMostFiveSinksAndAClosedConnectionDropsItsOwn) {
   EXPECT_EQ(second->Advise(&sinks[5], &cookies[5]), S_OK);
   EXPECT_EQ(second->Unadvise(cookies[3]), S_OK);
   EXPECT_EQ(second->Unadvise(cookies[3]), CONNECT_E_NOCONNECTION);
+}
+
+TEST_F(LoopbackTest, ClientsPastTheCapAreRefusedWithTheReasonEveryTime) {
+  RpcServerOptions options = QuickAnswers();
+  options.maxClients = 1;
+  std::string error;
+  ASSERT_TRUE(OnLoop([&] {
+    server_->Stop();
+    server_ = std::make_unique<RpcServer>(
+        host_, [this](std::function<void()> f) { loop_.Post(f); }, options);
+    return server_->Listen(path_, &error);
+  })) << error;
+  auto first = NewClient();
+  // The refusal comes and the connection closes at once, whether or not the refused client
+  // has sent its first call by then.
+  for (int i = 0; i < 50; ++i) {
+    std::unique_ptr<PelSrvClient> c;
+    ASSERT_EQ(PelSrvClient::ConnectTo(path_, &c), kServerTooBusy) << i;
+    const auto info = platform::TakeErrorInfo();
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->description, "PelService serves 1 clients at most");
+  }
+  first.reset();
+  WaitForConnections(0);
+  std::unique_ptr<PelSrvClient> next;
+  for (int i = 0; i < 500 && FAILED(PelSrvClient::ConnectTo(path_, &next)); ++i) usleep(2000);
+  EXPECT_NE(next, nullptr);
 }
 
 TEST_F(LoopbackTest, EachConnectionHoldsOneReference) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "nullsink.h"
 #include "pelsrv/service.h"
 #include "rpc/publication.h"
 #include "rpc/registration.h"
@@ -12,18 +13,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-class NullSink : public IPelSrvEvents {
- public:
-  void OnStatusChange(int32_t, uint8_t) override {}
-  void OnSendProgress(int32_t, int32_t) override {}
-  void OnSendStop(int32_t, int32_t) override {}
-  void OnProgress(int32_t, uint8_t, int32_t, int32_t, int32_t, uint16_t, uint8_t) override {}
-  void OnFilenameAck(int32_t, const std::string&, int32_t, int32_t&) override {}
-  void OnComplete(int32_t, int32_t, int32_t) override {}
-  void OnSyncSetup(int32_t, int32_t, int32_t) override {}
-  void OnSendStart(int32_t) override {}
-};
 
 TEST(PelService, StartedByHandRunsUntilExitAndRefusesASecondStart) {
   ServerWorld world;

@@ -1,9 +1,12 @@
-// The server object's answers for connections it does not have, and its message texts.
+// The server object's answers for connections it does not have, its message texts, and the
+// integers clients pass.
 #include "pelsrv/pelsrvimpl.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -113,3 +116,47 @@ TEST_F(PelSrvImplTest, ImageOfAFileThatIsNotThereIsSFalse) {
 }
 
 }  // namespace
+
+// Every integer a client passes is checked against its range before the server computes with
+// it; under the sanitizers an overflow here would end the test.
+TEST_F(PelSrvImplTest, IntegersAtTheEndsOfTheirRangeAreRefusedOrHarmless) {
+  TConnInfo tcp{};
+  tcp.tcpip = 1;
+  tcp.b1 = 127;
+  tcp.b4 = 1;
+  tcp.port = htons(1);  // nothing listens there: the connection just stays offline
+  TConnInfo serial{};
+  serial.port = 0xFFFF;
+  serial.baudRate = 0xFFFF;
+  int32_t cookie = 7;
+  for (int32_t devNo : {INT32_MIN, -1, 0xFFFF, INT32_MAX}) {
+    for (const TConnInfo& info : {tcp, serial}) {
+      EXPECT_EQ(impl_->Connect(devNo, "m", info, &cookie), E_INVALIDARG) << devNo;
+      EXPECT_EQ(cookie, 0);
+    }
+  }
+  int32_t count = -1;
+  EXPECT_EQ(impl_->MachineCount(&count), S_OK);
+  EXPECT_EQ(count, 0);
+  ASSERT_EQ(impl_->Connect(0xFFFE, "m", tcp, &cookie), S_OK);
+
+  for (int32_t v : {INT32_MIN, -1, INT32_MAX}) {
+    int32_t out = 0;
+    EXPECT_EQ(impl_->GetCookie(v, &out), S_OK);
+    EXPECT_EQ(impl_->GetModel(v, &out), S_OK);
+    std::string text;
+    EXPECT_EQ(impl_->GetImageFile(v, &text), S_FALSE);
+    EXPECT_EQ(impl_->ErrMessage(v, &text), S_OK);
+    EXPECT_EQ(impl_->MachineColor(cookie, v, &out), E_INVALIDARG);
+    EXPECT_EQ(impl_->StitchColor(cookie, v, &out), E_INVALIDARG);
+    EXPECT_EQ(impl_->ChangeColor(cookie, v, 0), E_INVALIDARG);
+    EXPECT_EQ(impl_->ChangeColor(cookie, 0, v), E_INVALIDARG);
+    EXPECT_EQ(impl_->SyncChangeSpeed(v), S_OK);
+    uint8_t status = 0;
+    uint32_t stitch = 0;
+    EXPECT_EQ(impl_->OnTimer(cookie, v, &status, &stitch, &out), S_OK);
+  }
+  std::vector<uint8_t> jpeg;
+  uint32_t size = 0;
+  EXPECT_EQ(impl_->GetTraceImage(cookie, 0xFF, 0xFF, &jpeg, &size), S_OK);
+}

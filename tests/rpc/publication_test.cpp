@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,13 +19,14 @@ class PublicationTest : public ::testing::Test {
     ASSERT_NE(::mkdtemp(tmpl), nullptr);
     dir_ = tmpl;
     ::setenv("XDG_RUNTIME_DIR", tmpl, 1);
+    ::setenv("XDG_STATE_HOME", (dir_ / "state").c_str(), 1);
     ::setenv("PELLORA_INSTANCE", ("pub" + std::to_string(::getpid())).c_str(), 1);
   }
   void TearDown() override {
-    ::shm_unlink(PublicationName().c_str());
     std::filesystem::remove_all(dir_);
     ::unsetenv("PELLORA_INSTANCE");
     ::unsetenv("XDG_RUNTIME_DIR");
+    ::unsetenv("XDG_STATE_HOME");
   }
   std::filesystem::path dir_;
 };
@@ -77,7 +77,7 @@ TEST_F(PublicationTest, AServerThatDiedLeavesAStalePublicationThatIsReplaced) {
 }
 
 TEST_F(PublicationTest, ForeignOrBrokenBlocksAreNotReferences) {
-  const std::string name = PublicationName();
+  const auto path = PublicationPath();
   struct Case {
     const char* what;
     std::string bytes;
@@ -93,21 +93,45 @@ TEST_F(PublicationTest, ForeignOrBrokenBlocksAreNotReferences) {
        std::string("PelSrv01") + std::string(8, '\0') + "/a.sock" + std::string(489, '\0'), 0644},
   };
   for (const Case& c : cases) {
-    ::shm_unlink(name.c_str());
-    int fd = ::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, c.mode);
+    ::unlink(path.c_str());
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL, c.mode);
     ASSERT_GE(fd, 0);
     ::fchmod(fd, c.mode);
     ASSERT_EQ(::write(fd, c.bytes.data(), c.bytes.size()), static_cast<ssize_t>(c.bytes.size()));
     ::close(fd);
     EXPECT_FALSE(ReadPublication().has_value()) << c.what;
   }
+  // Nothing but a regular file is read, and nothing is waited for.
+  const std::string good =
+      std::string("PelSrv01") + std::string(8, '\0') + "/a.sock" + std::string(489, '\0');
+  ::unlink(path.c_str());
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadPublication().has_value()) << "a FIFO";
+  ::unlink(path.c_str());
+  const auto elsewhere = dir_ / "elsewhere";
+  int fd = ::open(elsewhere.c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_EQ(::write(fd, good.data(), good.size()), static_cast<ssize_t>(good.size()));
+  ::close(fd);
+  ASSERT_EQ(::symlink(elsewhere.c_str(), path.c_str()), 0);
+  EXPECT_FALSE(ReadPublication().has_value()) << "a link";
 }
 
 TEST_F(PublicationTest, RuntimeFolderMustBePrivate) {
   ::chmod(dir_.c_str(), 0755);
-  // Not private: the fallback folder under /tmp is used instead.
-  EXPECT_NE(RuntimeFolder(), dir_);
+  // Not private: the folder in the user's state folder is used instead, made private.
+  const auto fallback = dir_ / "state" / "pellora";
+  EXPECT_EQ(RuntimeFolder(), fallback);
+  struct stat st {};
+  ASSERT_EQ(::lstat(fallback.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ::chmod(fallback.c_str(), 0755);
+  EXPECT_EQ(RuntimeFolder(), fallback);
+  ASSERT_EQ(::lstat(fallback.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u) << "tightened again";
+  ::unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(RuntimeFolder(), fallback);
   ::chmod(dir_.c_str(), 0700);
+  ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
   EXPECT_EQ(RuntimeFolder(), dir_);
 }
 

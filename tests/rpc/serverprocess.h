@@ -33,12 +33,13 @@ class ServerWorld {
     tmpl += std::to_string(worlds);
     tmpl += "-XXXXXX";
     root_ = ::mkdtemp(tmpl.data());
-    for (const char* sub : {"home", "run", "config"})
+    for (const char* sub : {"home", "run", "config", "state"})
       std::filesystem::create_directory(root_ / sub);
     ::chmod((root_ / "run").c_str(), 0700);
     ::setenv("PELLORA_HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (root_ / "state").c_str(), 1);
     std::string instance = "t";
     instance += std::to_string(::getpid());
     instance += 'w';
@@ -139,3 +140,19 @@ inline bool ProcessEnds(pid_t pid, std::chrono::milliseconds limit = std::chrono
   }
   return false;
 }
+
+// A server started by hand in a world of its own, with one client attached; the client asks
+// it to end when this goes.
+struct RunningServer {
+  RunningServer() {
+    pid = world.Start({});
+    client = world.Attach();
+  }
+  ~RunningServer() {
+    if (client) client->Exit();
+    world.WaitExit(pid);
+  }
+  ServerWorld world;
+  pid_t pid = -1;
+  std::unique_ptr<rpc::PelSrvClient> client;
+};

@@ -38,6 +38,14 @@ void TEventLog::OnFilenameAck(std::int32_t c, const std::string& name, std::int3
   nTotal = filenameTotal;
 }
 
+void TEventLog::AskFilenameAck(std::int32_t c, const std::string& name, std::int32_t nRemain,
+                               std::int32_t nTotal, std::function<void(std::int32_t)> done) {
+  if (!holdAnswers) return IPelSrvEvents::AskFilenameAck(c, name, nRemain, nTotal, std::move(done));
+  std::int32_t ignored = nTotal;
+  OnFilenameAck(c, name, nRemain, ignored);
+  heldAnswers.push_back(std::move(done));
+}
+
 void TEventLog::OnComplete(std::int32_t c, std::int32_t bNormal, std::int32_t needleNo) {
   Add("Complete(" + Args({c, bNormal, needleNo}) + ")");
 }
