@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # Builds everything under AddressSanitizer and UndefinedBehaviorSanitizer (with the fuzz
-# targets and benchmarks) and runs every test through CTest.
+# targets and benchmarks) and runs every test through CTest; then builds the test programs that
+# run threads under ThreadSanitizer and runs them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset test >/dev/null
-cmake --build --preset test -j "$(nproc)"
-ctest --preset test
+jobs="$(nproc)"
+for preset in test tsan; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  ctest --preset "$preset"
+done

@@ -73,20 +73,23 @@ std::int32_t I16(std::span<const std::uint8_t> b, std::size_t at) {
   return static_cast<std::int16_t>(U16(b, at));
 }
 
+// The reader thread decodes the identity too, so the record is written as shared fields.
 void DecodeIdentity(std::span<const std::uint8_t> b, CMDInfo& cmd) {
-  cmd.machineType = b[1];
-  cmd.value2 = b[2];
-  cmd.value3 = U16(b, 3);
-  cmd.value5 = U16(b, 5);
-  cmd.value7 = U16(b, 7);
-  cmd.value9 = U16(b, 9);
+  CMDInfo identity{};
+  identity.machineType = b[1];
+  identity.value2 = b[2];
+  identity.value3 = U16(b, 3);
+  identity.value5 = U16(b, 5);
+  identity.value7 = U16(b, 7);
+  identity.value9 = U16(b, 9);
   if (b[1] == 0x10) {
-    cmd.code = b[11];
-    cmd.value11 = b[12];
+    identity.code = b[11];
+    identity.value11 = b[12];
   } else {
-    cmd.value11 = U16(b, 11);
-    cmd.code = b[0];
+    identity.value11 = U16(b, 11);
+    identity.code = b[0];
   }
+  StoreShared(cmd, identity);
 }
 
 void DecodeReply23(std::span<const std::uint8_t> b, std::uint8_t* rec) {
@@ -103,7 +106,7 @@ void DecodeReply23(std::span<const std::uint8_t> b, std::uint8_t* rec) {
 
 void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, TTYInfo* tty) {
   if (b.empty()) return;
-  sys.lastCode = b[0];
+  StoreShared(sys.lastCode, b[0]);
   // A command shorter than its code's length carries nothing more to decode.
   if (b.size() < CommandLength(b[0])) return;
   switch (b[0]) {
@@ -152,7 +155,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.memory = U32(b, 1);
       break;
     case 0x45:
-      if (cmd) cmd->machineType = 0x10;
+      if (cmd) StoreShared(cmd->machineType, std::uint8_t{0x10});
       if (tty) {
         // The classic 6-byte copy: the 3-byte command, then the terminating zeros.
         std::array<std::uint8_t, 6> copy{};
@@ -161,7 +164,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       }
       break;
     case 0x4F:
-      if (cmd) cmd->machineType = 0xFF;
+      if (cmd) StoreShared(cmd->machineType, std::uint8_t{0xFF});
       break;
     case 0x60:
       sys.byte33 = b[1];

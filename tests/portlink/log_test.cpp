@@ -78,8 +78,8 @@ TEST_F(LogTest, ErrorReportNamesCodeContextAndSystemText) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1], "           23:59:58:007 com1: DVR Error: 5  CreateFile");
   EXPECT_EQ(lines[2], "        Access is denied.");
-  EXPECT_EQ(tty_.lastError, 5u);
-  EXPECT_STREQ(tty_.errorText, "CreateFile");
+  EXPECT_EQ(LoadShared(tty_.lastError), 5u);
+  EXPECT_STREQ(LoadShared(tty_.errorText), "CreateFile");
   auto m = WaitFor(platform::UM_COMM_ERROR);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->lParam, 5);
