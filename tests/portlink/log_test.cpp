@@ -136,8 +136,11 @@ TEST_F(LogTest, LinesFromAnotherThreadStayWholeWhileTheLogClosesAndReopens) {
   const std::regex line(
       R"(( {11}|\d{4}-\d\d-\d\d )\d\d:\d\d:\d\d:\d{3} )"
       R"((from a port thread|com1: close|Application started\.|Application end\.))");
-  for (const std::string& l : Lines())
-    if (!l.empty()) EXPECT_TRUE(std::regex_match(l, line)) << l;
+  for (const std::string& l : Lines()) {
+    if (!l.empty()) {
+      EXPECT_TRUE(std::regex_match(l, line)) << l;
+    }
+  }
 }
 
 TEST_F(LogTest, SecondOpenerOfTheLogFileGetsNoLog) {
