@@ -5,21 +5,6 @@
 
 namespace portlink {
 
-const std::array<std::pair<std::uint8_t, std::uint8_t>, 29> CommandLengthTable = {{
-    {0x01, 13}, {0x02, 13}, {0x11, 8}, {0x12, 8}, {0x13, 8},  {0x1E, 8}, {0x20, 22}, {0x21, 8},
-    {0x82, 4},  {0x84, 1},  {0x85, 1}, {0x83, 4}, {0x1F, 1},  {0x87, 1}, {0x2F, 5},  {0x4F, 4},
-    {0x45, 3},  {0x0D, 2},  {0x41, 5}, {0x22, 2}, {0x23, 24}, {0x60, 8}, {0x61, 2},  {0x68, 1},
-    {0x6C, 1},  {0x6D, 1},  {0x6A, 2}, {0x16, 1}, {0x00, 0},
-}};
-
-std::size_t CommandLength(std::uint8_t code) {
-  for (const auto& [c, length] : CommandLengthTable) {
-    if (length == 0) break;
-    if (c == code) return length;
-  }
-  return 0;
-}
-
 CommandAssembler::Result CommandAssembler::Offer(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return {Status::kIncomplete, 0};
   if (expected_ == 0) {
