@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/littleendian.h"
+
 namespace portlink {
 
 CommandAssembler::Result CommandAssembler::Offer(std::span<const std::uint8_t> bytes) {
@@ -45,17 +47,8 @@ void CopyToReceiveBuffer(TTYInfo& tty, std::span<const std::uint8_t> bytes, bool
 
 namespace {
 
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
 std::int32_t I16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::int16_t>(U16(b, at));
+  return static_cast<std::int16_t>(GetU16(b, at));
 }
 
 // The reader thread decodes the identity too, so the record is written as shared fields.
@@ -63,27 +56,27 @@ void DecodeIdentity(std::span<const std::uint8_t> b, CMDInfo& cmd) {
   CMDInfo identity{};
   identity.machineType = b[1];
   identity.value2 = b[2];
-  identity.value3 = U16(b, 3);
-  identity.value5 = U16(b, 5);
-  identity.value7 = U16(b, 7);
-  identity.value9 = U16(b, 9);
+  identity.value3 = GetU16(b, 3);
+  identity.value5 = GetU16(b, 5);
+  identity.value7 = GetU16(b, 7);
+  identity.value9 = GetU16(b, 9);
   if (b[1] == 0x10) {
     identity.code = b[11];
     identity.value11 = b[12];
   } else {
-    identity.value11 = U16(b, 11);
+    identity.value11 = GetU16(b, 11);
     identity.code = b[0];
   }
   StoreShared(cmd, identity);
 }
 
+// The record is at least 53 bytes (the caller's promise).
 void DecodeReply23(std::span<const std::uint8_t> b, std::uint8_t* rec) {
+  const std::span<std::uint8_t> out(rec, 53);
   std::memset(rec, 0, 14);
   std::memcpy(rec, &b[2], 12);
-  const std::uint32_t v = U32(b, 14);
-  std::memcpy(rec + 16, &v, 4);
-  const std::uint16_t w = b[18];
-  std::memcpy(rec + 20, &w, 2);
+  PutU32(out, 16, GetU32(b, 14));
+  PutU16(out, 20, b[18]);
   std::memcpy(rec + 48, &b[19], 5);
 }
 
@@ -104,7 +97,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.byte37 = b[1];
       sys.rotation = b[2];
       sys.errorCode = 0;
-      sys.stitchCount = U32(b, 4);
+      sys.stitchCount = GetU32(b, 4);
       break;
     case 0x12:
     case 0x13:
@@ -113,13 +106,13 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.byte37 = b[1];
       sys.rotation = 0;
       sys.errorCode = b[2];
-      sys.stitchCount = U32(b, 4);
+      sys.stitchCount = GetU32(b, 4);
       break;
     case 0x20:
       sys.byte37 = b[1];
       sys.transferWord = b[2];
       sys.byte30 = b[3];
-      sys.memory = U32(b, 4);
+      sys.memory = GetU32(b, 4);
       std::memcpy(sys.fileName, &b[8], sizeof sys.fileName);
       sys.fileNameEnd = 0;
       sys.value20 = b[20];
@@ -137,7 +130,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       if (sys.reply23) DecodeReply23(b, sys.reply23);
       break;
     case 0x2F:
-      sys.memory = U32(b, 1);
+      sys.memory = GetU32(b, 1);
       break;
     case 0x45:
       if (cmd) StoreShared(cmd->machineType, std::uint8_t{0x10});
@@ -163,7 +156,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.value6A = b[1];
       break;
     case 0x82:
-      sys.transferWord = U16(b, 2);
+      sys.transferWord = GetU16(b, 2);
       break;
     default:
       break;
