@@ -5,10 +5,11 @@
 # gcc, optimised, warnings as errors as everywhere) and runs the tests once more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-jobs="$(nproc)"
+# PELLORA_JOBS sets how many compilers and tests run at once (default: one per core).
+jobs="${PELLORA_JOBS:-$(nproc)}"
 for preset in test tsan gcc; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
-  ctest --preset "$preset"
+  ctest --preset "$preset" -j "$jobs"
 done
