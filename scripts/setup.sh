@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev libjpeg62-turbo-dev
+  fonts-dejavu-core xvfb xauth xdotool x11vnc
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 
