@@ -7,6 +7,14 @@ if(PELLORA_SANITIZE)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+if(PELLORA_TSAN)
+  if(PELLORA_SANITIZE)
+    message(FATAL_ERROR "PELLORA_TSAN and PELLORA_SANITIZE exclude each other")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(PELLORA_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "PELLORA_FUZZ needs clang")
@@ -15,15 +23,25 @@ if(PELLORA_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
-# pellora_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2)
-# One GoogleTest program; every test in it is registered with CTest.
+# Every sanitizer report fails the test that made it.
+set(PELLORA_SANITIZER_ENV
+    "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1;TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1")
+
+# pellora_add_test(name [THREADS] SOURCES a.cpp b.cpp LIBS lib1 lib2)
+# One GoogleTest program; every test in it is registered with CTest. THREADS marks a program
+# whose tests run several threads: its tests carry the label "threads", and the ThreadSanitizer
+# build (preset tsan) builds and runs those programs.
 function(pellora_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "THREADS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set(properties ENVIRONMENT "${PELLORA_SANITIZER_ENV}")
+  if(T_THREADS)
+    list(APPEND properties LABELS threads)
+    add_dependencies(pellora_thread_tests ${name})
+  endif()
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
 # pellora_add_fuzzer(name SOURCES f.cpp LIBS lib CORPUS dir)

@@ -1,10 +1,12 @@
 // Drawing a design of 100,000 stitches: as a 64 x 64 thumbnail, at zoom 100 into a bitmap
-// that holds the whole design, and one trace step of 100 records over a drawn trace.
+// that holds the whole design, and one trace step of 100 records over a drawn trace; and
+// shaded lines whose ends lie billions of pixels outside a small bitmap.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 
 #include "platform/bitmap.h"
+#include "shared/emline.h"
 #include "shared/stitch.h"
 #include "shared/traceinfo.h"
 
@@ -79,5 +81,17 @@ void BM_TraceStep100(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TraceStep100)->Unit(benchmark::kMicrosecond);
+
+// Only the part of each line inside the bitmap may be walked.
+void BM_HugeLinesClipped(benchmark::State& state) {
+  platform::Bitmap bmp(16, 16);
+  EmLine line(bmp, 2, 1);
+  for (auto _ : state) {
+    line.Line(-8000000000LL, 3, 8000000000LL, 3, {0, 0, 255});
+    line.Line(-8000000000LL, -8000000000LL, 8000000000LL, 8000000000LL, {0, 255, 0});
+    line.Line(9000000000LL, 9000000000LL, 9000000001LL, -9000000000LL, {255, 0, 0});
+  }
+}
+BENCHMARK(BM_HugeLinesClipped)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -26,20 +26,22 @@ std::array<int, 5> Ternary(int v) {
 }
 
 // A ".dst" record for a move of (dx, dy) in file terms (y up) with the given control bits.
+// Byte 0 holds the weights 1 (low bits) and 9 (high bits), byte 1 the weights 3 and 27, byte 2
+// the weight 81.
 std::array<std::uint8_t, 3> DstRecord(int dx, int dy, std::uint8_t control) {
   const auto x = Ternary(dx), y = Ternary(dy);
   std::array<std::uint8_t, 3> r{0, 0, control};
-  for (int i = 0; i < 2; ++i) {
-    std::uint8_t& b = r[static_cast<std::size_t>(i)];
-    const auto xi = static_cast<std::size_t>(2 * i), next = xi + 1;
-    if (x[xi] > 0) b |= 0x01;
-    if (x[xi] < 0) b |= 0x02;
-    if (x[next] > 0) b |= 0x04;
-    if (x[next] < 0) b |= 0x08;
-    if (y[xi] > 0) b |= 0x80;
-    if (y[xi] < 0) b |= 0x40;
-    if (y[next] > 0) b |= 0x20;
-    if (y[next] < 0) b |= 0x10;
+  for (std::size_t i = 0; i < 2; ++i) {
+    std::uint8_t& b = r[i];
+    const std::size_t low = i, high = i + 2;  // digits of the weights 1 or 3, and 9 or 27
+    if (x[low] > 0) b |= 0x01;
+    if (x[low] < 0) b |= 0x02;
+    if (x[high] > 0) b |= 0x04;
+    if (x[high] < 0) b |= 0x08;
+    if (y[low] > 0) b |= 0x80;
+    if (y[low] < 0) b |= 0x40;
+    if (y[high] > 0) b |= 0x20;
+    if (y[high] < 0) b |= 0x10;
   }
   if (x[4] > 0) r[2] |= 0x04;
   if (x[4] < 0) r[2] |= 0x08;

@@ -63,7 +63,7 @@ void TCommSerial::ClosePort() {
 void TCommSerial::Close() {
   const bool wasSending = IsSending();
   ClosePort();
-  tty_.modemStatus = 0;
+  portlink::StoreShared(tty_.modemStatus, 0u);
   if (wasSending) {
     // The client hears that the line is gone and that the transfer in progress has ended.
     LineChanged();
@@ -81,14 +81,18 @@ TConnAddress TCommSerial::GetAddress() const {
   return bytes;
 }
 
+// Portlink's reader thread writes the modem status and decodes the identity into the records
+// while the port is open, so those fields are read and written as Portlink's shared fields.
 bool TCommSerial::IsOnline() {
-  if (cmd_.machineType == 0xFF) return false;  // a modem answered: not a machine
+  if (portlink::LoadShared(cmd_.machineType) == 0xFF) return false;  // a modem: not a machine
   const std::uint32_t both = portlink::MS_CTS_ON | portlink::MS_DSR_ON;
-  SetOnline(portOpen_ && (tty_.modemStatus & both) == both);
+  SetOnline(portOpen_ && (ModemStatus() & both) == both);
   return Online();
 }
 
-bool TCommSerial::CtsOn() const { return (tty_.modemStatus & portlink::MS_CTS_ON) != 0; }
+std::uint32_t TCommSerial::ModemStatus() const { return portlink::LoadShared(tty_.modemStatus); }
+
+bool TCommSerial::CtsOn() const { return (ModemStatus() & portlink::MS_CTS_ON) != 0; }
 
 void TCommSerial::PutCommand(const TSyncCommand& command) {
   NoteQueuedCommand(command.Code());
@@ -136,8 +140,8 @@ void TCommSerial::Drain() {
 
 void TCommSerial::ProbeModem() {
   const std::uint32_t either = portlink::MS_CTS_ON | portlink::MS_DSR_ON;
-  if ((tty_.modemStatus & either) == 0) return;
-  cmd_.machineType = 0x3F;
+  if ((ModemStatus() & either) == 0) return;
+  portlink::StoreShared(cmd_.machineType, std::uint8_t{0x3F});
   MutableIdentity().machineType = 0x3F;
   queue_.push_back(MakeModemProbe());  // the last queued command stays as it was
   Drain();
@@ -158,7 +162,7 @@ void TCommSerial::LineChanged() {
   } else {
     // A running transfer is ended by the common part below, which also tells the client.
     AbortBlock();
-    cmd_ = portlink::CMDInfo{};
+    portlink::StoreShared(cmd_, portlink::CMDInfo{});
     MutableIdentity() = TMachineIdentity{};
   }
   TCommBase::LineChanged();
@@ -207,9 +211,11 @@ void TCommSerial::PreviewReply(const TReplyRecord& record) {
   if (record.length == 0) return;
   // The record's storage is larger than any command, so the decoder never reads past it.
   AnalizeCmd(record.bytes.data(), DeviceNumber());
-  MutableStatus().lastReceivedCode = sys_.lastCode;
+  MutableStatus().lastReceivedCode = portlink::LoadShared(sys_.lastCode);
   const std::uint8_t code = record.Code();
-  if (code == 0x45 || code == 0x4F) MutableIdentity().machineType = cmd_.machineType;
+  if (code == 0x45 || code == 0x4F) {
+    MutableIdentity().machineType = portlink::LoadShared(cmd_.machineType);
+  }
 }
 
 void TCommSerial::Log(const std::string& text) {

@@ -51,6 +51,7 @@ class TCommSerial : public TCommBase {
 
  private:
   std::uint16_t Slot() const { return static_cast<std::uint16_t>(DeviceNumber()); }
+  std::uint32_t ModemStatus() const;
   bool CtsOn() const;
   // Writes what waits, when the line allows: queued commands (newest first), then the block.
   void Drain();

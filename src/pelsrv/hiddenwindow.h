@@ -3,10 +3,14 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "platform/messagetarget.h"
+#include "rpc/socket.h"
 
 class HiddenWindow : public QObject {
  public:
@@ -23,7 +27,10 @@ class HiddenWindow : public QObject {
   }
   platform::TargetId Id() const { return registration_.Id(); }
 
-  // Runs f on the main thread, after what is already posted (any thread).
+  // Runs f on the main thread, after what is already posted (any thread). The work waits in
+  // a queue of the window's own, under its lock; an event descriptor wakes the main thread.
+  // (Handing it through Qt's event queue would hide the hand-over inside Qt from the thread
+  // checker, which sees only what this program's own code synchronises.)
   void Invoke(std::function<void()> f);
   // Asks the program to end (any thread).
   void PostClose();
@@ -32,6 +39,13 @@ class HiddenWindow : public QObject {
   void Handle(const platform::Message& message);
 
  private:
+  // Runs the queued work (main thread, woken by the descriptor).
+  void RunQueued();
+
   std::function<void(const platform::Message&)> handler_;
+  rpc::UniqueFd wake_;
+  std::unique_ptr<QSocketNotifier> wakeNotifier_;
+  std::mutex queueMutex_;
+  std::deque<std::function<void()>> queue_;
   platform::TargetRegistration registration_;
 };

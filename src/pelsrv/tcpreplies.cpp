@@ -1,42 +1,39 @@
 #include "pelsrv/tcpreplies.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "pelsrv/replyrecord.h"
+
 namespace pelsrv {
 
+namespace {
+
+// Where the network's payload differs from the serial record less its code byte.
+struct TcpPayload {
+  std::uint8_t code;
+  std::uint8_t payload;
+};
+constexpr TcpPayload kTcpPayloadsThatDiffer[] = {{0x0D, 0}, {0x41, 0}, {0x4F, 0}, {0x60, 11}};
+
+// Replies whose payload is read and dropped: the handler needs their code alone.
+constexpr std::uint8_t kPayloadDropped[] = {0x2F, 0x45, 0x6A};
+
+constexpr std::uint8_t kKeepAlive = 0x16;
+
+}  // namespace
+
 TcpReplyShape TcpReplyShapeOf(std::uint8_t code) {
-  switch (code) {
-    // 0x02 is the same identity record as 0x01: the handler decodes both, so both come whole.
-    case 0x01:
-    case 0x02:
-      return {12, ReplyHanding::kRecord};
-    case 0x11:
-    case 0x12:
-    case 0x13:
-    case 0x1E:
-    case 0x21:
-      return {7, ReplyHanding::kRecord};
-    case 0x20:
-      return {21, ReplyHanding::kRecord};
-    case 0x22:
-    case 0x61:
-      return {1, ReplyHanding::kRecord};
-    case 0x23:
-      return {23, ReplyHanding::kRecord};
-    case 0x60:
-      return {11, ReplyHanding::kRecord};
-    case 0x82:
-    case 0x83:
-      return {3, ReplyHanding::kRecord};
-    case 0x2F:
-      return {4, ReplyHanding::kBareCode};
-    case 0x45:
-      return {2, ReplyHanding::kBareCode};
-    case 0x6A:
-      return {1, ReplyHanding::kBareCode};
-    case 0x16:
-      return {0, ReplyHanding::kIgnore};
-    default:
-      return {0, ReplyHanding::kBareCode};
+  if (code == kKeepAlive) return {0, ReplyHanding::kIgnore};
+  // 0x02 is the same identity record as 0x01: the handler decodes both, so both come whole.
+  const std::size_t serial = SerialReplyLength(code);
+  std::size_t payload = serial > 0 ? serial - 1 : 0;
+  for (const TcpPayload& differs : kTcpPayloadsThatDiffer) {
+    if (differs.code == code) payload = differs.payload;
   }
+  const bool dropped = std::find(std::begin(kPayloadDropped), std::end(kPayloadDropped), code) !=
+                       std::end(kPayloadDropped);
+  return {payload, payload == 0 || dropped ? ReplyHanding::kBareCode : ReplyHanding::kRecord};
 }
 
 ReadOutcome ReadTcpReply(ByteSource& source, TcpReply& reply) {

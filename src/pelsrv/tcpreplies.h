@@ -1,11 +1,14 @@
 // Cutting a machine's TCP/IP byte stream into reply records. On the network a reply is its code
-// byte followed by a payload whose length the code fixes; some lengths differ from the serial
-// line's (0x60 carries 11 payload bytes here, 0x0D, 0x41 and 0x4F none).
+// byte followed by a payload whose length the code fixes: the serial record less its code byte
+// (Portlink's command length table), except that 0x60 carries 11 payload bytes here and 0x0D,
+// 0x41 and 0x4F none.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+
+#include "portlink/commandlength.h"
 
 namespace pelsrv {
 
@@ -22,8 +25,8 @@ struct TcpReplyShape {
 
 TcpReplyShape TcpReplyShapeOf(std::uint8_t code);
 
-// The longest record (0x23) is 24 bytes with its code.
-inline constexpr std::size_t kMaxTcpRecord = 24;
+// The longest record (0x23) is as long as on a serial line, 24 bytes with its code.
+inline constexpr std::size_t kMaxTcpRecord = portlink::kMaxCommand;
 
 // One reply as it is handed to the main thread, by value.
 struct TcpReply {

@@ -3,24 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-void PutU16(std::span<std::uint8_t> bytes, std::size_t at, std::uint16_t value) {
-  bytes[at] = static_cast<std::uint8_t>(value);
-  bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutU32(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t value) {
-  PutU16(bytes, at, static_cast<std::uint16_t>(value));
-  PutU16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-std::uint16_t GetU16(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
-
-std::uint32_t GetU32(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return GetU16(bytes, at) | (static_cast<std::uint32_t>(GetU16(bytes, at + 2)) << 16);
-}
-
 std::int32_t BlockCountFor(std::uint32_t total) {
   return static_cast<std::int32_t>((3 * static_cast<std::uint64_t>(total) + 511) >> 9);
 }

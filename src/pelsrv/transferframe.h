@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/littleendian.h"
+
 inline constexpr std::size_t kFrameSize = 521;
 inline constexpr std::size_t kFrameDataOffset = 8;
 inline constexpr std::size_t kFrameDataSize = 512;
@@ -60,9 +62,3 @@ void BuildHeaderFrame(const TTransferHeader& header, TTransferFrame& frame);
 // stream bytes outside it (a negative index, a block past the end) are sent as 0.
 void BuildDataFrame(std::uint8_t kind, std::int32_t index, std::uint16_t transferWord,
                     std::span<const std::uint8_t> stream, TTransferFrame& frame);
-
-// Little-endian stores used by the frames and records.
-void PutU16(std::span<std::uint8_t> bytes, std::size_t at, std::uint16_t value);
-void PutU32(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t value);
-std::uint16_t GetU16(std::span<const std::uint8_t> bytes, std::size_t at);
-std::uint32_t GetU32(std::span<const std::uint8_t> bytes, std::size_t at);

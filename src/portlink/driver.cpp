@@ -52,37 +52,38 @@ void DebugOutput(const char* text) {
 }
 
 void ApplyDefaults(TTYInfo& tty) {
-  tty.lastError = 0;
+  StoreShared(tty.lastError, 0u);
   tty.readerThread = 0;
   tty.writerThread = 0;
   tty.block = nullptr;
   tty.blockLength = 0;
-  tty.transferRunning = 0;
+  StoreShared(tty.transferRunning, 0u);
   tty.reserved1024 = 1024;
   tty.reserved1 = 1;
-  tty.lastReadCount = 0;
+  StoreShared(tty.lastReadCount, std::uint16_t{0});
   if (tty.baudRate == 0) tty.baudRate = 9600;
   tty.timeouts = COMMTIMEOUTS{1, 0, 0, 0, 0};
-  tty.eventMask = kDefaultEventMask;
-  tty.lastEvent = 0;
-  tty.modemStatus = 0;
+  StoreShared(tty.eventMask, kDefaultEventMask);
+  StoreShared(tty.lastEvent, 0u);
+  StoreShared(tty.modemStatus, 0u);
 }
 
 void Driver::PostToCaller(const TTYInfo& tty, std::uint32_t msg, std::uintptr_t wParam,
                           std::intptr_t lParam, std::span<const std::uint8_t> payload) {
-  if (tty.window != 0) platform::Post(tty.window, msg, wParam, lParam, payload);
+  const platform::TargetId window = LoadShared(tty.window);
+  if (window != 0) platform::Post(window, msg, wParam, lParam, payload);
 }
 
 void Driver::PostStatus(const TTYInfo& tty, std::uint32_t msg, std::uintptr_t wParam,
                         std::intptr_t lParam) {
-  if (tty.statusPost != 0) PostToCaller(tty, msg, wParam, lParam);
+  if (LoadShared(tty.statusPost) != 0) PostToCaller(tty, msg, wParam, lParam);
 }
 
 void Driver::ReportError(Slot& slot, std::uint32_t code, const char* context) {
   TTYInfo* tty = slot.tty.load();
   if (tty) {
-    tty->lastError = code;
-    tty->errorText = context;
+    StoreShared(tty->lastError, code);
+    StoreShared(tty->errorText, context);
   }
   DebugOutput(context);
   std::string report = "DVR Error: " + std::to_string(code) + "  " + context;
@@ -99,7 +100,7 @@ void Driver::ReportError(Slot& slot, std::uint32_t code, const char* context) {
 void Driver::Warn(Slot& slot, const char* text) {
   const std::uint32_t count = ++slot.counters.warnings;
   if (TTYInfo* tty = slot.tty.load()) {
-    tty->errorText = text;
+    StoreShared(tty->errorText, text);
     PostStatus(*tty, platform::UM_COMM_WARNING, count, slot.index);
   }
 }

@@ -17,7 +17,7 @@ Slot* SendingSlot(std::uint16_t slot) {
   Slot* s = BoundSlot(slot);
   if (!s) return nullptr;
   TTYInfo& tty = *s->tty.load();
-  tty.lastError = 0;
+  StoreShared(tty.lastError, 0u);
   if (!s->port) return nullptr;
   s->counters.sent += tty.blockLength;
   return s;

@@ -3,22 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/littleendian.h"
+
 namespace portlink {
-
-const std::array<std::pair<std::uint8_t, std::uint8_t>, 29> CommandLengthTable = {{
-    {0x01, 13}, {0x02, 13}, {0x11, 8}, {0x12, 8}, {0x13, 8},  {0x1E, 8}, {0x20, 22}, {0x21, 8},
-    {0x82, 4},  {0x84, 1},  {0x85, 1}, {0x83, 4}, {0x1F, 1},  {0x87, 1}, {0x2F, 5},  {0x4F, 4},
-    {0x45, 3},  {0x0D, 2},  {0x41, 5}, {0x22, 2}, {0x23, 24}, {0x60, 8}, {0x61, 2},  {0x68, 1},
-    {0x6C, 1},  {0x6D, 1},  {0x6A, 2}, {0x16, 1}, {0x00, 0},
-}};
-
-std::size_t CommandLength(std::uint8_t code) {
-  for (const auto& [c, length] : CommandLengthTable) {
-    if (length == 0) break;
-    if (c == code) return length;
-  }
-  return 0;
-}
 
 CommandAssembler::Result CommandAssembler::Offer(std::span<const std::uint8_t> bytes) {
   if (bytes.empty()) return {Status::kIncomplete, 0};
@@ -60,42 +47,36 @@ void CopyToReceiveBuffer(TTYInfo& tty, std::span<const std::uint8_t> bytes, bool
 
 namespace {
 
-std::uint16_t U16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-std::uint32_t U32(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-         static_cast<std::uint32_t>(b[at + 2]) << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-
 std::int32_t I16(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::int16_t>(U16(b, at));
+  return static_cast<std::int16_t>(GetU16(b, at));
 }
 
+// The reader thread decodes the identity too, so the record is written as shared fields.
 void DecodeIdentity(std::span<const std::uint8_t> b, CMDInfo& cmd) {
-  cmd.machineType = b[1];
-  cmd.value2 = b[2];
-  cmd.value3 = U16(b, 3);
-  cmd.value5 = U16(b, 5);
-  cmd.value7 = U16(b, 7);
-  cmd.value9 = U16(b, 9);
+  CMDInfo identity{};
+  identity.machineType = b[1];
+  identity.value2 = b[2];
+  identity.value3 = GetU16(b, 3);
+  identity.value5 = GetU16(b, 5);
+  identity.value7 = GetU16(b, 7);
+  identity.value9 = GetU16(b, 9);
   if (b[1] == 0x10) {
-    cmd.code = b[11];
-    cmd.value11 = b[12];
+    identity.code = b[11];
+    identity.value11 = b[12];
   } else {
-    cmd.value11 = U16(b, 11);
-    cmd.code = b[0];
+    identity.value11 = GetU16(b, 11);
+    identity.code = b[0];
   }
+  StoreShared(cmd, identity);
 }
 
+// The record is at least 53 bytes (the caller's promise).
 void DecodeReply23(std::span<const std::uint8_t> b, std::uint8_t* rec) {
+  const std::span<std::uint8_t> out(rec, 53);
   std::memset(rec, 0, 14);
   std::memcpy(rec, &b[2], 12);
-  const std::uint32_t v = U32(b, 14);
-  std::memcpy(rec + 16, &v, 4);
-  const std::uint16_t w = b[18];
-  std::memcpy(rec + 20, &w, 2);
+  PutU32(out, 16, GetU32(b, 14));
+  PutU16(out, 20, b[18]);
   std::memcpy(rec + 48, &b[19], 5);
 }
 
@@ -103,7 +84,7 @@ void DecodeReply23(std::span<const std::uint8_t> b, std::uint8_t* rec) {
 
 void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, TTYInfo* tty) {
   if (b.empty()) return;
-  sys.lastCode = b[0];
+  StoreShared(sys.lastCode, b[0]);
   // A command shorter than its code's length carries nothing more to decode.
   if (b.size() < CommandLength(b[0])) return;
   switch (b[0]) {
@@ -116,7 +97,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.byte37 = b[1];
       sys.rotation = b[2];
       sys.errorCode = 0;
-      sys.stitchCount = U32(b, 4);
+      sys.stitchCount = GetU32(b, 4);
       break;
     case 0x12:
     case 0x13:
@@ -125,13 +106,13 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.byte37 = b[1];
       sys.rotation = 0;
       sys.errorCode = b[2];
-      sys.stitchCount = U32(b, 4);
+      sys.stitchCount = GetU32(b, 4);
       break;
     case 0x20:
       sys.byte37 = b[1];
       sys.transferWord = b[2];
       sys.byte30 = b[3];
-      sys.memory = U32(b, 4);
+      sys.memory = GetU32(b, 4);
       std::memcpy(sys.fileName, &b[8], sizeof sys.fileName);
       sys.fileNameEnd = 0;
       sys.value20 = b[20];
@@ -149,10 +130,10 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       if (sys.reply23) DecodeReply23(b, sys.reply23);
       break;
     case 0x2F:
-      sys.memory = U32(b, 1);
+      sys.memory = GetU32(b, 1);
       break;
     case 0x45:
-      if (cmd) cmd->machineType = 0x10;
+      if (cmd) StoreShared(cmd->machineType, std::uint8_t{0x10});
       if (tty) {
         // The classic 6-byte copy: the 3-byte command, then the terminating zeros.
         std::array<std::uint8_t, 6> copy{};
@@ -161,7 +142,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       }
       break;
     case 0x4F:
-      if (cmd) cmd->machineType = 0xFF;
+      if (cmd) StoreShared(cmd->machineType, std::uint8_t{0xFF});
       break;
     case 0x60:
       sys.byte33 = b[1];
@@ -175,7 +156,7 @@ void DecodeCommand(std::span<const std::uint8_t> b, SYSInfo& sys, CMDInfo* cmd, 
       sys.value6A = b[1];
       break;
     case 0x82:
-      sys.transferWord = U16(b, 2);
+      sys.transferWord = GetU16(b, 2);
       break;
     default:
       break;

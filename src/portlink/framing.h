@@ -4,20 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <utility>
 
+#include "portlink/commandlength.h"
 #include "portlink/portlink.h"
 
 // Cutting received bytes into machine commands, and decoding a command into the records.
 namespace portlink {
-
-// Total length of each command, code byte included, by its code; ends with (0, 0).
-extern const std::array<std::pair<std::uint8_t, std::uint8_t>, 29> CommandLengthTable;
-
-inline constexpr std::size_t kMaxCommand = 24;
-
-// The command's total length, or 0 when the code is not in the table.
-std::size_t CommandLength(std::uint8_t code);
 
 // Collects the bytes of one command across reads.
 class CommandAssembler {

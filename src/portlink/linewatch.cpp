@@ -38,16 +38,16 @@ void LineWatch::CheckModem(bool forced) {
 }
 
 void LineWatch::ReportModem(TTYInfo& tty, std::uint32_t status) {
-  tty.modemStatus = status;
+  StoreShared(tty.modemStatus, status);
   // DTR follows DSR before the caller hears of the change.
   port_.SetDtr((status & MS_DSR_ON) != 0);
   Driver::PostToCaller(tty, platform::UM_MODEM_STATUS, tty.callerId, status);
 }
 
 void LineWatch::ReportEvents(TTYInfo& tty, std::uint32_t events) {
-  events &= tty.eventMask;
+  events &= LoadShared(tty.eventMask);
   if (events == 0) return;
-  tty.lastEvent = events;
+  StoreShared(tty.lastEvent, events);
   Driver::PostStatus(tty, platform::UM_COMM_EVENT, events, slot_.index);
 }
 
@@ -60,7 +60,9 @@ void LineWatch::CheckLine(bool forced) {
     driver_.ReportError(slot_, error, "ClearCommError");
     return;
   }
-  tty->comStat = stat;
+  StoreShared(tty->comStat.flags, stat.flags);
+  StoreShared(tty->comStat.cbInQue, stat.cbInQue);
+  StoreShared(tty->comStat.cbOutQue, stat.cbOutQue);
   if (errors != errors_) {
     errors_ = errors;
     forced = true;

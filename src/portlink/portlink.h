@@ -17,6 +17,12 @@
 // below and then post; the caller reads the records on its own thread after the message that
 // announces a change, and calls AnalizeCmd itself for each UM_RX_COMMAND it handles.
 //
+// Fields marked "shared" may change while the port is open (a port thread writes them, or the
+// caller may change them and a port thread reads them); the library reads and writes them only
+// as atomics. A caller that reads or writes one while its port is open does so through
+// LoadShared and StoreShared below. The receive copy buffer is not shared: its bytes are meant
+// to be read after the message that announces them, before the next command arrives.
+//
 // Results: functions that report success return 1 for success and 0 for failure; every
 // function that takes a slot does nothing and returns 0 for a slot outside 0..5, and for a
 // slot that has no records bound.
@@ -34,6 +40,7 @@
 //   UM_COMM_WARNING  wParam the slot's warning count so far, lParam the slot (status-post flag).
 //   UM_COMM_ERROR    wParam caller id, lParam the Windows-style error code of the report.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -95,29 +102,29 @@ struct TTYInfo {
   std::intptr_t portHandle;    // library: non-zero while the port is open
   std::intptr_t readerThread;  // library: non-zero while the reader/status thread runs
   std::intptr_t writerThread;  // library: non-zero while the writer thread runs
-  platform::TargetId window;   // caller: message target; 0 = post nothing
+  platform::TargetId window;   // caller, shared: message target; 0 = post nothing
   std::uint8_t comIndex;       // caller: 0 = COM1 ... 16 = COM17; above is refused
   std::uint8_t padding1[3];
   std::uint32_t callerId;         // caller: wParam of the caller's messages
   std::uint8_t* rxCopy;           // caller: optional receive copy buffer (0 = none)
   std::uint16_t reserved1024;     // library: 1024 after defaults
   std::uint16_t reserved1;        // library: 1 after defaults
-  std::uint16_t lastReadCount;    // library: bytes of the last read
+  std::uint16_t lastReadCount;    // library, shared: bytes of the last read
   std::uint16_t rxCopySize;       // caller: size of rxCopy; 0 = 24 in command mode, 513 raw
   const std::uint8_t* block;      // caller: block to send
   std::uint32_t blockLength;      // caller: its length in bytes
-  std::uint32_t eventMask;        // default 0xD8; applied before the reader's next wait
-  std::uint32_t lastEvent;        // library: last line events
-  std::uint32_t modemStatus;      // library: last modem status (MS_*)
-  std::uint32_t lastError;        // library: last Windows-style error code; 0 = none
-  const char* errorText;          // library: context text of the last error or warning
+  std::uint32_t eventMask;        // default 0xD8, shared; applied before the reader's next wait
+  std::uint32_t lastEvent;        // library, shared: last line events
+  std::uint32_t modemStatus;      // library, shared: last modem status (MS_*)
+  std::uint32_t lastError;        // library, shared: last Windows-style error code; 0 = none
+  const char* errorText;          // library, shared: context text of the last error or warning
   std::uint32_t rxMode;           // caller: 1 = command mode, 0 = raw mode
   std::uint32_t openFlag;         // library: 1 while open
-  std::uint32_t statusPost;       // caller: also post COMM_EVENT/LINE_STATUS/WARNING
-  std::uint32_t inReceive;        // library: 1 while the receive handler runs
-  std::uint32_t transferRunning;  // library: 1 while an asynchronous send runs
+  std::uint32_t statusPost;       // caller, shared: also post COMM_EVENT/LINE_STATUS/WARNING
+  std::uint32_t inReceive;        // library, shared: 1 while the receive handler runs
+  std::uint32_t transferRunning;  // library, shared: 1 while an asynchronous send runs
   std::uint32_t baudRate;         // caller: 0 becomes 9600
-  COMSTAT comStat;                // library: line status of the last check
+  COMSTAT comStat;                // library, shared (each word): line status of the last check
   COMMTIMEOUTS savedTimeouts;     // library: time-outs found at opening
   COMMTIMEOUTS timeouts;          // default: read interval 1 ms, others 0
   std::uint16_t logLevel;         // caller: a port's line is written at level <= this
@@ -126,6 +133,7 @@ struct TTYInfo {
 };
 
 // One per port: the machine's identity from its status reply 0x01 or 0x02. Exactly 14 bytes.
+// Every field is shared: the reader thread decodes 0x01 and 'E' into it at once.
 struct CMDInfo {
   std::uint8_t code;         // type 0x10: byte 11 of the reply; else the reply's code
   std::uint8_t machineType;  // byte 1; 0x10 after 'E', 0xFF after 'O' (a modem answered)
@@ -149,7 +157,7 @@ struct SYSInfo {
   std::uint16_t transferWord;  // byte 2 of 0x20, or bytes 2..3 of 0x82
   std::uint8_t byte30;         // byte 3 of 0x20, or byte 1 of 0x22
   std::uint8_t progressCode;   // last progress reply: 0x11, 0x12, 0x13 or 0x1E
-  std::uint8_t lastCode;       // code of the last command decoded
+  std::uint8_t lastCode;       // shared: code of the last command decoded
   std::uint8_t byte33;         // byte 1 of 0x60 or 0x61
   std::uint8_t unused34;
   std::uint8_t errorCode;  // byte 2 of 0x12, 0x13, 0x1E; 0 after 0x11
@@ -208,6 +216,37 @@ static_assert(sizeof(void*) != 4 ||
                offsetof(TTYInfo, block) == 36 && offsetof(TTYInfo, errorText) == 60 &&
                offsetof(TTYInfo, comStat) == 88 && offsetof(TTYInfo, logFileName) == 144 &&
                sizeof(TTYInfo) == 148));
+
+// Reads a shared field (see the top of this file) while the port may be open.
+template <class T>
+T LoadShared(const T& field) {
+  // The records are the caller's own, never const objects: only the access is read-only.
+  return std::atomic_ref<T>(const_cast<T&>(field)).load(std::memory_order_acquire);
+}
+
+// Writes a shared field while the port may be open.
+template <class T>
+void StoreShared(T& field, T value) {
+  std::atomic_ref<T>(field).store(value, std::memory_order_release);
+}
+
+// The identity record field by field (each field atomic, the record as a whole not).
+inline CMDInfo LoadShared(const CMDInfo& cmd) {
+  return {LoadShared(cmd.code),   LoadShared(cmd.machineType), LoadShared(cmd.value2),
+          LoadShared(cmd.value3), LoadShared(cmd.value5),      LoadShared(cmd.value7),
+          LoadShared(cmd.value9), LoadShared(cmd.value11)};
+}
+
+inline void StoreShared(CMDInfo& cmd, const CMDInfo& value) {
+  StoreShared(cmd.code, value.code);
+  StoreShared(cmd.machineType, value.machineType);
+  StoreShared(cmd.value2, value.value2);
+  StoreShared(cmd.value3, value.value3);
+  StoreShared(cmd.value5, value.value5);
+  StoreShared(cmd.value7, value.value7);
+  StoreShared(cmd.value9, value.value9);
+  StoreShared(cmd.value11, value.value11);
+}
 
 }  // namespace portlink
 

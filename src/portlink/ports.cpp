@@ -14,15 +14,16 @@ namespace portlink {
 namespace {
 
 std::uint32_t ApplyLineSettings(SerialPort& port, TTYInfo& tty) {
-  tty.lastError = port.ApplySettings(tty.baudRate);
-  return tty.lastError;
+  const std::uint32_t error = port.ApplySettings(tty.baudRate);
+  StoreShared(tty.lastError, error);
+  return error;
 }
 
 // Opens the slot's device; stores the error code in the TTYInfo when it cannot.
 std::unique_ptr<SerialPort> OpenDevice(const Slot& slot, TTYInfo& tty) {
   if (slot.port) {
-    // The slot's own open port holds the device.
-    tty.lastError = ERROR_ACCESS_DENIED;
+    // The slot's own open port holds the device (and its threads may report errors).
+    StoreShared(tty.lastError, std::uint32_t{ERROR_ACCESS_DENIED});
     return nullptr;
   }
   tty.lastError = ERROR_SUCCESS;
@@ -86,13 +87,13 @@ int OpenSlotPort(Driver& driver, Slot& slot) {
   tty.openFlag = 1;
   driver.WriteLine("open", slot.index, 1);
   // An error the reader's first status check reported counts as well.
-  return settingsError == ERROR_SUCCESS && tty.lastError == ERROR_SUCCESS ? 1 : 0;
+  return settingsError == ERROR_SUCCESS && LoadShared(tty.lastError) == ERROR_SUCCESS ? 1 : 0;
 }
 
 int CloseSlotPort(Driver& driver, Slot& slot) {
   TTYInfo& tty = *slot.tty.load();
   const SYSInfo* sys = slot.sys.load();
-  const bool modem = sys && sys->cmdInfo && sys->cmdInfo->machineType == 0xFF;
+  const bool modem = sys && sys->cmdInfo && LoadShared(sys->cmdInfo->machineType) == 0xFF;
   const std::uint32_t sent = slot.counters.sent, received = slot.counters.received;
   if (!modem && (sent != 0 || received != 0)) {
     char line[96];

@@ -140,7 +140,7 @@ void OpenPort::WriteBlock(const std::uint8_t* data, std::size_t length, Event* a
     }
   }
   if (written < length) {
-    if (tty && (tty->modemStatus & MS_DSR_ON) == 0) code = ERROR_IO_INCOMPLETE;
+    if (tty && (LoadShared(tty->modemStatus) & MS_DSR_ON) == 0) code = ERROR_IO_INCOMPLETE;
     driver_.ReportError(slot_, code, "writing data to port");
   }
 }
@@ -165,7 +165,7 @@ void OpenPort::StartTransfer(const std::uint8_t* data, std::size_t length) {
     requestLength_ = length;
     requestAbort_ = stop_.get();
   }
-  tty->transferRunning = 1;
+  StoreShared(tty->transferRunning, 1u);
   try {
     transfer_ = std::thread(&OpenPort::TransferMain, this, stop_.get());
   } catch (const std::system_error& e) {
@@ -174,7 +174,7 @@ void OpenPort::StartTransfer(const std::uint8_t* data, std::size_t length) {
       request_ = Request::kNone;
     }
     stop_.reset();
-    tty->transferRunning = 0;
+    StoreShared(tty->transferRunning, 0u);
     driver_.ReportError(slot_, ErrorFromErrno(e.code().value()), "CreateThread (Block Transfer)");
     Driver::PostToCaller(*tty, platform::UM_BLOCK_SENT, tty->callerId, 0);
   }
@@ -196,7 +196,7 @@ void OpenPort::TransferMain(Event* stop) {
   }
   TTYInfo* tty = slot_.tty.load();
   // Cleared before the post: the caller may start the next transfer as soon as it has it.
-  tty->transferRunning = 0;
+  StoreShared(tty->transferRunning, 0u);
   Driver::PostToCaller(*tty, platform::UM_BLOCK_SENT, tty->callerId, 0);
 }
 
@@ -205,7 +205,7 @@ void OpenPort::EndTransfer() {
   stop_->Set();
   transfer_.join();
   stop_.reset();
-  if (TTYInfo* tty = slot_.tty.load()) tty->transferRunning = 0;
+  if (TTYInfo* tty = slot_.tty.load()) StoreShared(tty->transferRunning, 0u);
 }
 
 void OpenPort::AbortTransfer() {
@@ -267,9 +267,9 @@ void OpenPort::ReaderMain() {
     const ssize_t n = ::read(port_->Fd(), buffer, sizeof buffer);
     if (n > 0) {
       TTYInfo* tty = slot_.tty.load();
-      tty->inReceive = 1;
+      StoreShared(tty->inReceive, 1u);
       HandleReceived(driver_, slot_, {buffer, static_cast<std::size_t>(n)});
-      tty->inReceive = 0;
+      StoreShared(tty->inReceive, 0u);
       continue;
     }
     const bool hungUp = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
@@ -283,7 +283,7 @@ void OpenPort::ReaderMain() {
 void OpenPort::LineDown(std::uint32_t code) {
   driver_.ReportError(slot_, code, "ReadFile in ReaderAndStatusProc");
   if (TTYInfo* tty = slot_.tty.load()) {
-    tty->modemStatus = 0;
+    StoreShared(tty->modemStatus, 0u);
     Driver::PostToCaller(*tty, platform::UM_MODEM_STATUS, tty->callerId, 0);
   }
   exit_.Set();

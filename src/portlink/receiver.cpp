@@ -50,10 +50,10 @@ void HandleReceived(Driver& driver, Slot& slot, std::span<const std::uint8_t> by
   TTYInfo* tty = slot.tty.load();
   if (tty == nullptr) return;
   slot.counters.received += static_cast<std::uint32_t>(bytes.size());
-  tty->lastReadCount = static_cast<std::uint16_t>(bytes.size());
+  StoreShared(tty->lastReadCount, static_cast<std::uint16_t>(bytes.size()));
   if (tty->rxMode != 1) {
     HandleRaw(*tty, bytes);
-  } else if (tty->window != 0) {
+  } else if (LoadShared(tty->window) != 0) {
     HandleCommands(driver, slot, *tty, bytes);
   }
 }

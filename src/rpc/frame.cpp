@@ -3,15 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/littleendian.h"
+
 namespace rpc {
 
 void FrameWriter::U16(uint16_t v) {
-  U8(static_cast<uint8_t>(v));
-  U8(static_cast<uint8_t>(v >> 8));
+  uint8_t b[2];
+  PutU16(b, 0, v);
+  Bytes(b);
 }
 
 void FrameWriter::U32(uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) U8(static_cast<uint8_t>(v >> shift));
+  uint8_t b[4];
+  PutU32(b, 0, v);
+  Bytes(b);
 }
 
 void FrameWriter::String(const std::string& s) {
@@ -41,14 +46,12 @@ uint8_t FrameReader::U8() {
 
 uint16_t FrameReader::U16() {
   const uint8_t* p = Take(2);
-  return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
+  return p ? GetU16({p, 2}, 0) : 0;
 }
 
 uint32_t FrameReader::U32() {
   const uint8_t* p = Take(4);
-  if (!p) return 0;
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return p ? GetU32({p, 4}, 0) : 0;
 }
 
 bool FrameReader::Bytes(std::span<uint8_t> out) {

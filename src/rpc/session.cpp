@@ -33,6 +33,8 @@ Session::Session(UniqueFd fd, uint64_t id, std::shared_ptr<FrameBudget> budget,
 Session::~Session() { Close(); }
 
 void Session::Start(FrameHandler onFrame, std::function<void()> onClosed) {
+  // Close may run on the main thread as soon as the reader has started.
+  std::lock_guard lock(mutex_);
   onFrame_ = std::move(onFrame);
   onClosed_ = std::move(onClosed);
   reader_ = std::thread([this] { ReadLoop(); });
@@ -184,14 +186,17 @@ void Session::WriteLoop() {
 }
 
 void Session::Close() {
+  std::thread writer, reader;
   {
     std::lock_guard lock(mutex_);
     closing_ = true;
+    if (writer_.get_id() != std::this_thread::get_id()) writer = std::move(writer_);
+    if (reader_.get_id() != std::this_thread::get_id()) reader = std::move(reader_);
   }
   wake_.notify_one();
-  if (writer_.joinable() && writer_.get_id() != std::this_thread::get_id()) writer_.join();
+  if (writer.joinable()) writer.join();
   Shutdown();
-  if (reader_.joinable() && reader_.get_id() != std::this_thread::get_id()) reader_.join();
+  if (reader.joinable()) reader.join();
 }
 
 }  // namespace rpc

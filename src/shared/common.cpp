@@ -1,5 +1,8 @@
 #include "shared/common.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "shared/intmath.h"
 
 namespace {
@@ -24,15 +27,25 @@ void ZoomRect(TRect& rect, std::int32_t percent) {
           Scale(rect.right, percent, 100), Scale(rect.bottom, percent, 100)};
 }
 
+std::int32_t FitZoom(std::int64_t area, std::int64_t length) {
+  if (length <= 0 || area >= length) return 100;
+  return static_cast<std::int32_t>(
+      std::max<std::int64_t>(area * 100 / length, std::numeric_limits<std::int32_t>::min()));
+}
+
+std::int32_t FitZoom(const TRect& rect, std::int64_t width, std::int64_t height) {
+  const std::int64_t w = std::max<std::int64_t>(1, std::int64_t{rect.right} - rect.left);
+  const std::int64_t h = std::max<std::int64_t>(1, std::int64_t{rect.bottom} - rect.top);
+  return std::min(FitZoom(width, w), FitZoom(height, h));
+}
+
 std::int32_t CenterX(const TRect& rect) { return intmath::Mid(rect.left, rect.right); }
 
 std::int32_t CenterY(const TRect& rect) { return intmath::Mid(rect.top, rect.bottom); }
 
-TPoint CenterPoint(const TRect& rect) { return intmath::Center(rect); }
+TPoint CenterPoint(const TRect& rect) { return {CenterX(rect), CenterY(rect)}; }
 
 void RectToPixels(TRect& out, const TRect& in) {
   out = {intmath::ToPixels(in.left), intmath::ToPixels(in.top), intmath::ToPixels(in.right),
          intmath::ToPixels(in.bottom)};
 }
-
-void ExtendRect(TRect& rect, TPoint point) { intmath::Extend(rect, point.x, point.y); }

@@ -1,6 +1,7 @@
 #include "shared/frmforeign.h"
 
 #include "platform/fileutil.h"
+#include "shared/common.h"
 #include "shared/frmmarlow.h"
 #include "shared/intmath.h"
 
@@ -54,7 +55,7 @@ void TForeignTrack::CollapsingChange(int dx, int dy, bool afterChange) {
     // the last record for the drop rules, and the change then counts as one without a move.
     design_.Points.push_back(TEmbPoint{sfStitch, cursor_.X(), cursor_.Y()});
     if (!anyInserted_) inserted_ = {cursor_.X(), cursor_.Y(), cursor_.X(), cursor_.Y()};
-    intmath::Extend(inserted_, cursor_.X(), cursor_.Y());
+    ExtendRect(inserted_, {cursor_.X(), cursor_.Y()});
     anyInserted_ = true;
     dx = dy = 0;
   }
@@ -70,8 +71,8 @@ void TForeignTrack::Finish(bool center) const {
   TRect bounds = cursor_.Bounds();
   if (anyInserted_) {
     if (anyBounds_) {
-      intmath::Extend(bounds, inserted_.left, inserted_.top);
-      intmath::Extend(bounds, inserted_.right, inserted_.bottom);
+      ExtendRect(bounds, {inserted_.left, inserted_.top});
+      ExtendRect(bounds, {inserted_.right, inserted_.bottom});
     } else {
       bounds = inserted_;
     }

@@ -5,7 +5,8 @@
 #include "platform/wintypes.h"
 
 // Integer helpers for design geometry. Coordinates come from files and streams, so sums
-// are formed in 64 bits and results wrap to 32 bits instead of overflowing.
+// are formed in 64 bits and results wrap to 32 bits instead of overflowing. The rectangle and
+// zoom helpers built on these are in common.h.
 
 namespace intmath {
 
@@ -29,21 +30,12 @@ constexpr TRect Moved(const TRect& r, std::int32_t dx, std::int32_t dy) {
   return {Add(r.left, dx), Add(r.top, dy), Add(r.right, dx), Add(r.bottom, dy)};
 }
 
-constexpr TPoint Center(const TRect& r) { return {Mid(r.left, r.right), Mid(r.top, r.bottom)}; }
-
 // The rectangle in 0.1 mm moved by minus origin and converted to pixels.
 constexpr TRect ViewOf(const TRect& raw, TPoint origin) {
   return {ToPixels(static_cast<std::int64_t>(raw.left) - origin.x),
           ToPixels(static_cast<std::int64_t>(raw.top) - origin.y),
           ToPixels(static_cast<std::int64_t>(raw.right) - origin.x),
           ToPixels(static_cast<std::int64_t>(raw.bottom) - origin.y)};
-}
-
-constexpr void Extend(TRect& r, std::int32_t x, std::int32_t y) {
-  if (x < r.left) r.left = x;
-  if (y < r.top) r.top = y;
-  if (x > r.right) r.right = x;
-  if (y > r.bottom) r.bottom = y;
 }
 
 }  // namespace intmath

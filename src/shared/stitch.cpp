@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "shared/common.h"
 #include "shared/intmath.h"
 
 namespace {
@@ -51,7 +52,7 @@ int TStitchItem::GetStitchSize(int machineType) const {
 
 TRect TStitchItem::GetViewRect() const { return intmath::Moved(ViewRect, Offset.x, Offset.y); }
 
-TPoint TStitchItem::CenterPt() const { return intmath::Center(ViewRect); }
+TPoint TStitchItem::CenterPt() const { return CenterPoint(ViewRect); }
 
 void TStitchItem::SetColorCount() {
   const auto changes = std::count_if(Points.begin(), Points.end(),
@@ -129,9 +130,9 @@ void TStitchItem::MoveHome(int dx, int dy) {
     if (p.Func == sfStart) continue;
     p.X = intmath::Add(p.X, dx);
     p.Y = intmath::Add(p.Y, dy);
-    intmath::Extend(RawRect, p.X, p.Y);
+    ExtendRect(RawRect, {p.X, p.Y});
   }
-  Origin = intmath::Center(RawRect);
+  Origin = CenterPoint(RawRect);
   ViewRect = intmath::ViewOf(RawRect, Origin);
 
   const auto first = std::find_if(Points.begin(), Points.end(), [](const TEmbPoint& p) {

@@ -7,6 +7,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "shared/common.h"
 #include "shared/drawparam.h"
 #include "shared/emline.h"
 #include "shared/stitch.h"
@@ -26,13 +27,6 @@ TPoint ClampCross(std::int64_t x, std::int64_t y) {
   constexpr std::int64_t kFar = std::int64_t{1} << 30;
   return {static_cast<std::int32_t>(std::clamp(x, -kFar, kFar)),
           static_cast<std::int32_t>(std::clamp(y, -kFar, kFar))};
-}
-
-// Zoom that fits a view of w x h pixels (each at least 1) into width x height, at most 100.
-std::int32_t FitZoom(const TRect& view, std::int64_t width, std::int64_t height) {
-  const std::int64_t w = std::max<std::int64_t>(1, std::int64_t{view.right} - view.left);
-  const std::int64_t h = std::max<std::int64_t>(1, std::int64_t{view.bottom} - view.top);
-  return ClampToInt(std::min<std::int64_t>({height * 100 / h, width * 100 / w, 100}));
 }
 
 // The rings of a mode jump: grey ones on unsewn records.

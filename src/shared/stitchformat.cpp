@@ -1,5 +1,6 @@
 #include "shared/stitchformat.h"
 
+#include "shared/common.h"
 #include "shared/intmath.h"
 #include "shared/stitch.h"
 
@@ -25,7 +26,7 @@ void TRecordCursor::Append(TStitchItem& design, std::uint8_t func, std::int32_t 
   lastDy_ = dy;
   if (func == sfEnd) return;
   if (haveBounds_) {
-    intmath::Extend(bounds_, x_, y_);
+    ExtendRect(bounds_, {x_, y_});
   } else {
     bounds_ = {x_, y_, x_, y_};
     haveBounds_ = true;
@@ -38,7 +39,7 @@ void FinishReadDesign(TStitchItem& design, const TRect& bounds, bool center) {
   // Moves the native format cannot carry in one record become jumps here, where the design
   // is built, so every later count of its records agrees.
   design.LimitMoves();
-  design.Origin = center ? intmath::Center(bounds) : TPoint{0, 0};
+  design.Origin = center ? CenterPoint(bounds) : TPoint{0, 0};
   design.SetRawRect(bounds);
   design.SetViewRect(intmath::ViewOf(bounds, design.Origin));
   design.Offset = {0, 0};

@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "shared/common.h"
 #include "shared/intmath.h"
 
 namespace {
@@ -19,19 +20,6 @@ TRect Union(const TRect& a, const TRect& b) {
 
 bool Contains(const TRect& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
-}
-
-std::int32_t Scale(std::int32_t v, int numerator, int denominator) {
-  return intmath::Wrap(static_cast<std::int64_t>(v) * numerator / denominator);
-}
-
-// The zoom that fits a length into the area's length, 100 when it fits already. A length
-// of 0 or less always fits.
-int FitZoom(std::int64_t area, std::int64_t length) {
-  if (length <= 0 || area >= length) return 100;
-  // Only a negative area can fall below the int range.
-  return static_cast<int>(
-      std::max<std::int64_t>(area * 100 / length, std::numeric_limits<int>::min()));
 }
 
 }  // namespace
@@ -131,17 +119,16 @@ void TStitch::SetSelected(int i) {
 bool TStitch::GetSelectedRect(TRect& out) const {
   if (!Valid(selected_)) return false;
   out = designs_[static_cast<std::size_t>(selected_)].GetViewRect();
-  if (zoom_ < 100)
-    out = {Scale(out.left, zoom_, 100), Scale(out.top, zoom_, 100), Scale(out.right, zoom_, 100),
-           Scale(out.bottom, zoom_, 100)};
+  if (zoom_ < 100) ZoomRect(out, zoom_);
   return true;
 }
 
 void TStitch::MoveItem(int i, int dx, int dy) {
   if (!Valid(i)) return;
   if (zoom_ < 100) {
-    dx = zoom_ > 0 ? Scale(dx, 100, zoom_) : 0;
-    dy = zoom_ > 0 ? Scale(dy, 100, zoom_) : 0;
+    const TPoint d = UnzoomPoint(zoom_, dx, dy);
+    dx = d.x;
+    dy = d.y;
   }
   TPoint& offset = designs_[static_cast<std::size_t>(i)].Offset;
   offset = {intmath::Add(offset.x, dx), intmath::Add(offset.y, dy)};

@@ -6,6 +6,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "shared/common.h"
 #include "shared/drawparam.h"
 #include "shared/intmath.h"
 #include "shared/stitchlist.h"
@@ -47,17 +48,14 @@ void TStitch::DrawItemAt(int i, platform::Bitmap& bitmap, int x, int y, int widt
 
 bool TStitch::DrawAll(platform::Bitmap& bitmap) {
   const TRect u = GetUnionRect();
-  const std::int64_t uw = std::max<std::int64_t>(1, std::int64_t{u.right} - u.left);
-  const std::int64_t uh = std::max<std::int64_t>(1, std::int64_t{u.bottom} - u.top);
   const int bw = bitmap.Width(), bh = bitmap.Height();
   platform::Canvas& canvas = bitmap.GetCanvas();
   canvas.GetBrush().style = platform::BrushStyle::Solid;
   canvas.Rectangle(0, 0, bw, bh);
-  const int zoom = static_cast<int>(
-      std::min<std::int64_t>({std::int64_t{bh} * 100 / uh, std::int64_t{bw} * 100 / uw, 100}));
+  const int zoom = FitZoom(u, bw, bh);
   lastZoom_ = zoom;
   if (zoom < 1) return true;
-  const TPoint c = intmath::Center(u);
+  const TPoint c = CenterPoint(u);
   for (const int index : order_) {
     TStitchItem& d = designs_[static_cast<std::size_t>(index)];
     TDrawParam p = DrawAllParam(

@@ -3,14 +3,11 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <new>
 
+#include "platform/littleendian.h"
 #include "shared/stitch.h"
-
-static_assert(std::endian::native == std::endian::little,
-              "the stream form is little-endian and is copied as host integers");
 
 namespace {
 
@@ -18,7 +15,7 @@ constexpr std::size_t kRecordBytes = 12;
 constexpr std::size_t kColorBytes = 5;
 
 void PutI32(std::uint8_t*& out, std::int32_t v) {
-  std::memcpy(out, &v, 4);
+  PutU32({out, 4}, 0, static_cast<std::uint32_t>(v));
   out += 4;
 }
 
@@ -49,7 +46,12 @@ class FormReader {
  public:
   explicit FormReader(platform::MemStream& s) : s_(s) {}
 
-  bool I32(std::int32_t& v) { return s_.Read(&v, 4) == 4; }
+  bool I32(std::int32_t& v) {
+    std::uint8_t in[4];
+    if (s_.Read(in, 4) != 4) return false;
+    v = static_cast<std::int32_t>(GetU32(in, 0));
+    return true;
+  }
   bool Point(TPoint& p) { return I32(p.x) && I32(p.y); }
   bool Rect(TRect& r) { return I32(r.left) && I32(r.top) && I32(r.right) && I32(r.bottom); }
 
@@ -85,8 +87,8 @@ class FormReader {
       for (std::size_t i = 0; i < n; ++i, in += kRecordBytes) {
         auto& p = points[done + i];
         p.Func = in[0];
-        std::memcpy(&p.X, in + 4, 4);
-        std::memcpy(&p.Y, in + 8, 4);
+        p.X = static_cast<std::int32_t>(GetU32({in, kRecordBytes}, 4));
+        p.Y = static_cast<std::int32_t>(GetU32({in, kRecordBytes}, 8));
       }
       done += n;
     }
@@ -99,7 +101,7 @@ class FormReader {
       std::uint8_t in[kColorBytes];
       if (s_.Read(in, kColorBytes) != kColorBytes) return false;
       c.Index = in[0];
-      std::memcpy(&c.Color, in + 1, 4);
+      c.Color = GetU32(in, 1);
     }
     return true;
   }
@@ -144,7 +146,7 @@ std::unique_ptr<platform::MemStream> TStitchItem::Save() const {
   PutI32(out, static_cast<std::int32_t>(Colors.size()));
   for (const auto& c : Colors) {
     *out++ = c.Index;
-    std::memcpy(out, &c.Color, 4);
+    PutU32({out, 4}, 0, c.Color);
     out += 4;
   }
   PutI32(out, UniqueID);

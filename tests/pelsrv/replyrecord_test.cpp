@@ -17,7 +17,9 @@ TEST(ReplyRecord, EveryRecordALineHandsOnHoldsWhatTheHandlerReads) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SerialReplyLength(c.code), c.serial) << int(c.code);
-    if (c.serial) EXPECT_GE(c.serial, ReplyBytesNeeded(c.code)) << int(c.code);
+    if (c.serial) {
+      EXPECT_GE(c.serial, ReplyBytesNeeded(c.code)) << int(c.code);
+    }
     const pelsrv::TcpReplyShape tcp = pelsrv::TcpReplyShapeOf(c.code);
     const std::size_t tcpLength =
         tcp.handing == pelsrv::ReplyHanding::kRecord ? 1 + tcp.payload : 1;

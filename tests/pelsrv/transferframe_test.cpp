@@ -60,8 +60,9 @@ TEST(TransferFrame, HeaderCarriesDesignFields) {
 
 TEST(TransferFrame, ShortNameAndTitleLeaveZeros) {
   TTransferHeader h;
-  h.fileName = "a.10o";
-  h.title = "T";
+  // Assigned as strings: assigning the literals makes g++ 12 warn falsely (-Wrestrict).
+  h.fileName = std::string("a.10o");
+  h.title = std::string("T");
   TTransferFrame f;
   BuildHeaderFrame(h, f);
   EXPECT_EQ(f[8 + 5], 0);

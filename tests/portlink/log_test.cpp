@@ -78,8 +78,8 @@ TEST_F(LogTest, ErrorReportNamesCodeContextAndSystemText) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1], "           23:59:58:007 com1: DVR Error: 5  CreateFile");
   EXPECT_EQ(lines[2], "        Access is denied.");
-  EXPECT_EQ(tty_.lastError, 5u);
-  EXPECT_STREQ(tty_.errorText, "CreateFile");
+  EXPECT_EQ(LoadShared(tty_.lastError), 5u);
+  EXPECT_STREQ(LoadShared(tty_.errorText), "CreateFile");
   auto m = WaitFor(platform::UM_COMM_ERROR);
   ASSERT_TRUE(m);
   EXPECT_EQ(m->lParam, 5);
@@ -136,8 +136,11 @@ TEST_F(LogTest, LinesFromAnotherThreadStayWholeWhileTheLogClosesAndReopens) {
   const std::regex line(
       R"(( {11}|\d{4}-\d\d-\d\d )\d\d:\d\d:\d\d:\d{3} )"
       R"((from a port thread|com1: close|Application started\.|Application end\.))");
-  for (const std::string& l : Lines())
-    if (!l.empty()) EXPECT_TRUE(std::regex_match(l, line)) << l;
+  for (const std::string& l : Lines()) {
+    if (!l.empty()) {
+      EXPECT_TRUE(std::regex_match(l, line)) << l;
+    }
+  }
 }
 
 TEST_F(LogTest, SecondOpenerOfTheLogFileGetsNoLog) {

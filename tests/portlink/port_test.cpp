@@ -21,7 +21,7 @@ TEST_F(PortTest, OpenAppliesRawLineSettingsSeenFromTheOtherSide) {
   EXPECT_NE(tty_.readerThread, 0);
   EXPECT_NE(tty_.writerThread, 0);
   // The modem status is known when the open returns.
-  EXPECT_EQ(tty_.modemStatus, MS_CTS_ON | MS_DSR_ON);
+  EXPECT_EQ(LoadShared(tty_.modemStatus), MS_CTS_ON | MS_DSR_ON);
 
   termios tio{};
   ASSERT_EQ(tcgetattr(machine_.SlaveFd(), &tio), 0);
@@ -60,7 +60,7 @@ TEST(LineSettings, AreRawEightOddTwoWithoutSoftwareFlowControl) {
 
 TEST_F(PortTest, BaudRateZeroRunsAt9600) {
   EXPECT_EQ(tty_.baudRate, 9600u);
-  EXPECT_EQ(tty_.eventMask, 0xD8u);
+  EXPECT_EQ(LoadShared(tty_.eventMask), 0xD8u);
   EXPECT_EQ(tty_.reserved1024, 1024);
   EXPECT_EQ(tty_.timeouts.readIntervalTimeout, 1u);
   ASSERT_EQ(OpenCommPort(0), 1);
@@ -73,25 +73,26 @@ TEST_F(PortTest, UnsupportedBaudRateOpensButReportsFailure) {
   tty_.baudRate = 12345;
   EXPECT_EQ(OpenCommPort(0), 0);
   EXPECT_EQ(tty_.openFlag, 1u);
-  EXPECT_EQ(tty_.lastError, 87u);
+  EXPECT_EQ(LoadShared(tty_.lastError), 87u);
   EXPECT_EQ(CloseCommPort(0), 1);
 }
 
 TEST_F(PortTest, SetupTtyInfoAppliesNewSettingsToTheOpenPortWithoutDefaults) {
-  ASSERT_EQ(OpenCommPort(0), 1);
+  // Copied before the port threads start writing into the record.
   TTYInfo other = tty_;
+  ASSERT_EQ(OpenCommPort(0), 1);
   other.baudRate = 38400;
   other.eventMask = 0x08;
   SetupTTYInfo(0, &other);
-  EXPECT_EQ(other.lastError, 0u);
-  EXPECT_EQ(other.eventMask, 0x08u);
+  EXPECT_EQ(LoadShared(other.lastError), 0u);
+  EXPECT_EQ(LoadShared(other.eventMask), 0x08u);
   termios tio{};
   tcgetattr(machine_.SlaveFd(), &tio);
   EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B38400));
   // The port threads now report into the new record.
   machine_.Send({0x84});
   ASSERT_TRUE(WaitFor(UM_RX_COMMAND));
-  EXPECT_EQ(other.lastReadCount, 1);
+  EXPECT_EQ(LoadShared(other.lastReadCount), 1);
   EXPECT_EQ(CloseCommPort(0), 1);
 }
 
@@ -104,7 +105,7 @@ TEST_F(PortTest, InitializeEndsPortsStillOpen) {
 }
 
 TEST_F(PortTest, ProbeReportsTheLinesAndLeavesThePortClosed) {
-  tty_.statusPost = 1;
+  StoreShared(tty_.statusPost, 1u);
   EXPECT_EQ(FindCommPort(0), 1);
   EXPECT_EQ(tty_.portHandle, 0);
   auto status = WaitFor(UM_MODEM_STATUS);
@@ -121,7 +122,7 @@ TEST_F(PortTest, ProbeReportsTheLinesAndLeavesThePortClosed) {
 TEST_F(PortTest, MissingDeviceAndRefusedIndexFail) {
   setenv("PELLORA_COM1", "/nonexistent/tty", 1);
   EXPECT_EQ(FindCommPort(0), 0);
-  EXPECT_EQ(tty_.lastError, 2u);
+  EXPECT_EQ(LoadShared(tty_.lastError), 2u);
   EXPECT_EQ(OpenCommPort(0), 0);
   EXPECT_EQ(tty_.portHandle, 0);
 
@@ -159,7 +160,7 @@ TEST_F(PortTest, SecondOpenerOfTheSameDeviceIsRefused) {
   ASSERT_EQ(OpenCommPort(0), 1);
   EXPECT_EQ(OpenCommPort(0), 0);  // the same slot again
   EXPECT_EQ(OpenCommPort(1), 0);  // another slot on the same device
-  EXPECT_NE(second.tty.lastError, 0u);
+  EXPECT_NE(LoadShared(second.tty.lastError), 0u);
   EXPECT_EQ(FindCommPort(1), 0);
   CloseCommPort(0);
   EXPECT_EQ(OpenCommPort(1), 1);
@@ -220,7 +221,7 @@ TEST_F(PortTest, UndefinedCodeIsReportedAndTheReadDropped) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->wParam, 0xC0u);
   EXPECT_FALSE(WaitFor(UM_RX_COMMAND, 100ms));
-  EXPECT_STREQ(tty_.errorText, "undefined Command.");
+  EXPECT_STREQ(LoadShared(tty_.errorText), "undefined Command.");
   EXPECT_NE(LogText().find("DVR Error: 13  undefined Command."), std::string::npos);
 }
 
@@ -235,14 +236,14 @@ TEST_F(PortTest, ModemAnswerIsOneConsumedEchoAndOnePostedOk) {
   EXPECT_FALSE(WaitFor(UM_RX_COMMAND, 100ms));
   EXPECT_EQ(copy[0], 'O');
   AnalizeCmd(m->payload.data(), 0);
-  EXPECT_EQ(cmd_.machineType, 0xFF);
+  EXPECT_EQ(LoadShared(cmd_.machineType), 0xFF);
 }
 
 TEST_F(PortTest, IdentityIsDecodedBeforeTheCallerSeesIt) {
   ASSERT_EQ(OpenCommPort(0), 1);
   machine_.Send({0x01, 0x20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x07, 0x08});
   ASSERT_TRUE(WaitFor(UM_RX_COMMAND));
-  EXPECT_EQ(cmd_.machineType, 0x20);
+  EXPECT_EQ(LoadShared(cmd_.machineType), 0x20);
   EXPECT_EQ(cmd_.value11, 0x0807);
 }
 
@@ -252,7 +253,7 @@ TEST_F(PortTest, WithoutWindowBytesAreCountedAndDropped) {
   machine_.Send({0x84, 0x85});
   std::this_thread::sleep_for(200ms);
   EXPECT_EQ(queue_->Size(), 0u);
-  EXPECT_EQ(tty_.lastReadCount, 2);
+  EXPECT_EQ(LoadShared(tty_.lastReadCount), 2);
   CloseCommPort(0);
   EXPECT_NE(LogText().find("output 0 bytes. input 2 bytes."), std::string::npos);
   EXPECT_NE(LogText().find("received command numbers 0."), std::string::npos);
@@ -290,7 +291,7 @@ TEST_F(PortTest, PartialCommandDoesNotSurviveCloseAndOpen) {
 }
 
 TEST_F(PortTest, ModemLinesGoingDownAndUpArePostedAndDtrFollowsDsr) {
-  tty_.statusPost = 1;
+  StoreShared(tty_.statusPost, 1u);
   ASSERT_EQ(OpenCommPort(0), 1);
   ASSERT_TRUE(WaitFor(UM_MODEM_STATUS));
   EXPECT_TRUE(GetEmulatedOutputs(machine_.Path()).dtr);
@@ -299,7 +300,7 @@ TEST_F(PortTest, ModemLinesGoingDownAndUpArePostedAndDtrFollowsDsr) {
   auto down = WaitFor(UM_MODEM_STATUS, 2s);
   ASSERT_TRUE(down);
   EXPECT_EQ(down->lParam, MS_CTS_ON);
-  EXPECT_EQ(tty_.modemStatus, MS_CTS_ON);
+  EXPECT_EQ(LoadShared(tty_.modemStatus), MS_CTS_ON);
   EXPECT_FALSE(GetEmulatedOutputs(machine_.Path()).dtr);
   auto event = WaitFor(UM_COMM_EVENT);
   ASSERT_TRUE(event);
@@ -321,7 +322,7 @@ TEST_F(PortTest, HangUpStopsThePortAndKeepsTheProcess) {
   auto down = WaitFor(UM_MODEM_STATUS);
   ASSERT_TRUE(down);
   EXPECT_EQ(down->lParam, 0);
-  EXPECT_EQ(tty_.modemStatus, 0u);
+  EXPECT_EQ(LoadShared(tty_.modemStatus), 0u);
   EXPECT_NE(LogText().find("ReadFile in ReaderAndStatusProc"), std::string::npos);
   EXPECT_EQ(CloseCommPort(0), 1);
 }

@@ -46,7 +46,7 @@ TEST_F(SendTest, AsyncSendWritesTheBlockThenPostsBlockSent) {
   ASSERT_TRUE(sent);
   EXPECT_EQ(sent->wParam, 0xC0u);
   EXPECT_EQ(sent->lParam, 0);
-  EXPECT_EQ(tty_.transferRunning, 0u);
+  EXPECT_EQ(LoadShared(tty_.transferRunning), 0u);
 }
 
 TEST_F(SendTest, BackToBackAsyncSendsEachEndOnce) {
@@ -90,20 +90,20 @@ TEST_F(SendTest, ClosedPortSendsAndPostsNothing) {
 }
 
 TEST_F(SendTest, AbortEndsAStalledTransferAtOnceAndThePortStaysUsable) {
-  tty_.statusPost = 1;
+  StoreShared(tty_.statusPost, 1u);
   // The machine reads nothing, so the pseudo-terminal fills and the write stalls.
   const Bytes block = Pattern(256 * 1024);
   SetBlock(block);
   ASSERT_EQ(SendBlockAsync(0), 1);
   std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(tty_.transferRunning, 1u);
+  EXPECT_EQ(LoadShared(tty_.transferRunning), 1u);
   const auto start = Clock::now();
   AbortSendBlock(0);
   EXPECT_TRUE(WaitFor(UM_BLOCK_SENT, 2s));
   EXPECT_LT(Clock::now() - start, 2s);
-  EXPECT_EQ(tty_.transferRunning, 0u);
-  EXPECT_STREQ(tty_.errorText, "writing data to port");
-  EXPECT_EQ(tty_.lastError, 995u);
+  EXPECT_EQ(LoadShared(tty_.transferRunning), 0u);
+  EXPECT_STREQ(LoadShared(tty_.errorText), "writing data to port");
+  EXPECT_EQ(LoadShared(tty_.lastError), 995u);
   EXPECT_TRUE(WaitFor(UM_COMM_ERROR));
   auto warning = WaitFor(UM_COMM_WARNING);
   ASSERT_TRUE(warning);
@@ -140,7 +140,7 @@ TEST_F(SendTest, SyncSendWhileCtsIsHeldGivesUpWithinItsBound) {
   SetEmulatedModemStatus(machine_.Path(), std::nullopt);
   EXPECT_GT(took, 1500ms);
   EXPECT_LT(took, 5s);
-  EXPECT_EQ(tty_.lastError, 1460u);
+  EXPECT_EQ(LoadShared(tty_.lastError), 1460u);
   EXPECT_TRUE(machine_.Receive(1, 100ms).empty());
 }
 

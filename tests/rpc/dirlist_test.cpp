@@ -112,7 +112,9 @@ TEST(DirListPath, ClientNamesStayInsideTheFolder) {
     std::filesystem::path path;
     const bool ok = list.PathOf(c.name, &path);
     EXPECT_EQ(ok, c.expected != nullptr) << c.name;
-    if (ok && c.expected) EXPECT_EQ(path, c.expected) << c.name;
+    if (ok && c.expected) {
+      EXPECT_EQ(path, c.expected) << c.name;
+    }
   }
 }
 

@@ -35,8 +35,9 @@ class LoopbackTest : public ::testing::Test {
     ASSERT_TRUE(ok) << error;
   }
   void TearDown() override {
+    // Stopped and destroyed on its main thread, where the work it posted runs.
     loop_.Sync([&] {
-      server_->Stop();
+      server_.reset();
       return 0;
     });
     std::filesystem::remove_all(dir_);

@@ -19,6 +19,30 @@ TEST(Geometry, ZoomAndUnzoomTruncateTowardZero) {
   EXPECT_EQ(UnzoomPoint(200, std::numeric_limits<std::int32_t>::max(), 0).x, 1073741823);
 }
 
+TEST(Geometry, FitZoomShrinksOnlyWhatDoesNotFit) {
+  struct Case {
+    std::int64_t area, length;
+    std::int32_t zoom;
+  };
+  const Case axes[] = {
+      {200, 400, 50},
+      {400, 200, 100},
+      {399, 400, 99},
+      {0, 10, 0},
+      {0, 0, 100},
+      {-5, 0, 100},
+      {-5, 10, -50},
+      {std::numeric_limits<std::int32_t>::min(), 1, std::numeric_limits<std::int32_t>::min()},
+  };
+  for (const Case& c : axes)
+    EXPECT_EQ(FitZoom(c.area, c.length), c.zoom) << c.area << " " << c.length;
+  // A rectangle: the smaller zoom of its sides, each side at least 1.
+  EXPECT_EQ(FitZoom(TRect{0, 0, 400, 100}, 200, 100), 50);
+  EXPECT_EQ(FitZoom(TRect{0, 0, 100, 400}, 200, 100), 25);
+  EXPECT_EQ(FitZoom(TRect{5, 5, 5, 5}, 64, 64), 100);
+  EXPECT_EQ(FitZoom(TRect{5, 5, 5, 5}, 0, 64), 0);
+}
+
 TEST(Geometry, ZoomRectScalesEveryCoordinate) {
   TRect r{-7, 3, 10, 21};
   ZoomRect(r, 50);

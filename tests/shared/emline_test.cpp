@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -177,14 +176,14 @@ TEST(EmLine, NeverWritesOutsideTheBitmapNorIntoRowPadding) {
   }
 }
 
+// Lines that would take hours to walk pixel by pixel: only the visible part is walked (the
+// test time-out catches a walk of the whole line; draw_bench times these lines).
 TEST(EmLine, HugeCoordinatesWalkOnlyTheVisiblePart) {
   Bitmap bmp(16, 16);
   EmLine line(bmp, 2, 1);
-  const auto start = std::chrono::steady_clock::now();
   line.Line(-8000000000LL, 3, 8000000000LL, 3, {0, 0, 255});
   line.Line(-8000000000LL, -8000000000LL, 8000000000LL, 8000000000LL, {0, 255, 0});
   line.Line(9000000000LL, 9000000000LL, 9000000001LL, -9000000000LL, {255, 0, 0});
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_NE(bmp.GetPixel(0, 3), platform::kBlack);
   EXPECT_NE(bmp.GetPixel(15, 3), platform::kBlack);
   EXPECT_NE(bmp.GetPixel(8, 8), platform::kBlack);

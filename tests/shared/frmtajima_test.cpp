@@ -45,9 +45,9 @@ TEST_F(TajimaFile, EndRecordAloneGivesOneEndAtOrigin) {
 }
 
 TEST_F(TajimaFile, TrailingPartialRecordAndBytesAfterTheEndAreIgnored) {
-  std::vector<std::uint8_t> body = Body({kStep, kStep});
-  body.push_back(0x01);
-  body.push_back(0x00);
+  // Two records and the first two bytes of a third.
+  std::vector<std::uint8_t> body = Body({kStep, kStep, {0x01, 0x00, 0x00}});
+  body.pop_back();
   ASSERT_TRUE(reader_.GeneratePolylines(Write(File(body)), design_, true));
   EXPECT_EQ(Points(design_), (std::vector<Point>{{0, 1, 0}, {0, 2, 0}}));
 

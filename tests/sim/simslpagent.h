@@ -15,9 +15,9 @@
 namespace sim {
 
 struct TSlpAgentConfig {
-  std::vector<std::string> urls;                 // one reply each, in this order
-  std::vector<std::vector<std::uint8_t>> noise;  // sent to the asker before the replies
-  std::uint16_t port = 0;                        // UDP port on 127.0.0.1; 0: any free one
+  std::vector<std::string> urls{};                 // one reply each, in this order
+  std::vector<std::vector<std::uint8_t>> noise{};  // sent to the asker before the replies
+  std::uint16_t port = 0;                          // UDP port on 127.0.0.1; 0: any free one
 };
 
 class TSimSlpAgent {

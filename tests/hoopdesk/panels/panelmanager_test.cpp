@@ -356,8 +356,9 @@ TEST_F(PanelManagerTest, AddMachinesNumbersWithoutGapsUpToSixteen) {
   Connect();
   std::vector<TMachineEntry> entries;
   for (int i = 0; i < 20; ++i)
+    // Appended, not prefixed: "m" + text makes g++ 12 warn falsely (-Wrestrict).
     entries.push_back(NetworkEntry(0x5000, Address(10, 0, 0, static_cast<std::uint8_t>(i)),
-                                   "m" + std::to_string(i)));
+                                   std::string("m").append(std::to_string(i))));
   fake_.connectResults = {S_OK, S_FALSE, S_OK, S_FALSE};
   EXPECT_EQ(AddMachines(panels_, entries), 16);
   EXPECT_EQ(panels_.GetMachineCount(), 16);

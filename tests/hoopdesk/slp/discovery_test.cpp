@@ -136,8 +136,8 @@ TEST_F(Discovery, TheLibrarySearchWithoutAnswersLeavesTheListEmpty) {
 }
 
 struct Calls {
-  std::vector<std::string> urls;
-  std::vector<slp::SLPError> errors;
+  std::vector<std::string> urls{};
+  std::vector<slp::SLPError> errors{};
   bool more = true;
 };
 
