@@ -8,6 +8,10 @@
 //
 // --enquire sends 'E' at start, --offer announces a transfer after the first file-name
 // answer, --sew sews a received design at once, --keepalive sends 0x16 every second.
+//
+//   pellora-simmachine --slp PORT --announce TCPPORT[:NAME[:MAC]] ...
+//
+// answers discovery for machines on 127.0.0.1 instead (sim/slpagentcli.h).
 #include <poll.h>
 #include <unistd.h>
 
@@ -18,6 +22,7 @@
 #include <string>
 
 #include "sim/simmachine.h"
+#include "sim/slpagentcli.h"
 
 namespace {
 
@@ -52,7 +57,8 @@ int Usage() {
   std::fputs(
       "usage: pellora-simmachine [--persona NAME] [--wire serial|tcp] [--type N]\n"
       "       [--needles N] [--sync] [--at-block N] [--alarm N] [--held NAME]\n"
-      "       [--enquire] [--offer] [--sew] [--keepalive]\n",
+      "       [--enquire] [--offer] [--sew] [--keepalive]\n"
+      "   or: pellora-simmachine --slp PORT --announce TCPPORT[:NAME[:MAC]] ...\n",
       stderr);
   return 2;
 }
@@ -60,6 +66,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (sim::WantsSlpAgent(argc, argv)) return sim::RunSlpAgent(argc, argv);
   sim::TSimConfig config;
   bool enquire = false, offer = false, sew = false, keepalive = false;
   for (int i = 1; i < argc; ++i) {
