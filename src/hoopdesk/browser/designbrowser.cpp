@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTreeView>
 
+#include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/layout/bitmapimage.h"
 #include "platform/bitmap.h"
 #include "shared/stitchlist.h"
@@ -132,10 +133,10 @@ void TDesignBrowser::FoldersBtnClick() {
   if (FolderTreeVisible()) {
     savedPartHeight_ = w_.panelPart->height();
     w_.shellTreeView->hide();
-    w_.foldersBtn->setChecked(false);
+    w_.foldersBtn->SetLiftMode(TLiftMode::lmDown);
   } else {
     w_.shellTreeView->show();
-    w_.foldersBtn->setChecked(true);
+    w_.foldersBtn->SetLiftMode(TLiftMode::lmUp);
     w_.shellTreeView->scrollTo(w_.shellTreeView->currentIndex());
     w_.shellTreeView->setFocus();
   }

@@ -19,11 +19,12 @@ class QFileSystemWatcher;
 class QLabel;
 class QScrollBar;
 class QTreeView;
+class TLiftButton;
 class QWidget;
 
 struct TBrowserWidgets {
   QTreeView* shellTreeView = nullptr;
-  QAbstractButton* foldersBtn = nullptr;
+  TLiftButton* foldersBtn = nullptr;
   QWidget* topPanel = nullptr;
   QWidget* splitter = nullptr;
   QWidget* panelPart = nullptr;

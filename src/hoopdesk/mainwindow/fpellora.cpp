@@ -1,6 +1,10 @@
 #include "hoopdesk/mainwindow/fpellora.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -13,12 +17,16 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/dropdownbutton.h"
+#include "hoopdesk/controls/liftbutton.h"
+#include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
-#include "hoopdesk/sendfolder/sendfolder.h"
+#include "hoopdesk/sendfolder/purgesendfolder.h"
 #include "hoopdesk/slp/discoverysocket.h"
 #include "hoopdesk/slp/findsrv.h"
 #include "hoopdesk/startup/argumentfile.h"
@@ -54,9 +62,10 @@ TConnInfo NetworkConnInfo(std::uint16_t port, std::uint32_t address) {
 }  // namespace
 
 TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)), panels_(*this, options_.connector),
+    : QMainWindow(parent), options_(std::move(options)), panels_(options_.connector),
       schedule_(options_.clock) {
   ui_.Setup(this);
+  panels_.SetHost(this);
 
   TBrowserWidgets widgets{ui_.ShellTreeView, ui_.FoldersBtn,   ui_.TopPanel,
                           ui_.Splitter,      ui_.PanelPart,    ui_.PanelContainer,
@@ -99,7 +108,9 @@ TFPellora::~TFPellora() {
   settings_.PanelWidth = ui_.Panel1->width();
   StorePlacement();
   SaveSettings(options_.settingsPath, browser_->DesignDir(), settings_);
-  if (systemPalette_.SaveColors()) panels_.LoadSysColors();
+  if (systemPalette_.SaveColors()) {
+    if (IPelSrv* service = panels_.GetService()) service->LoadSysColors();
+  }
   discovery_.reset();
 }
 
@@ -300,7 +311,8 @@ bool TFPellora::ReleaseMachines(bool force) {
 
 void TFPellora::TimerTimer() { schedule_.Tick(*this); }
 
-void TFPellora::PollMachines(std::int32_t pollCount) { panels_.PollMachines(pollCount); }
+// The machine polls themselves (serial machines, machines in error) are not in this build yet.
+void TFPellora::PollMachines(std::int32_t) {}
 
 bool TFPellora::AnyMachineBusy() {
   for (int i = 0; i < panels_.GetMachineCount(); ++i) {
@@ -405,16 +417,13 @@ void TFPellora::MenuDelClick(int tag) {
 void TFPellora::TrackBarChange(int position) {
   const int value = position / 10 * 10;
   ui_.TrackLbl->setText(QString::number(value));
-  panels_.ChangeSpeed(value);
   settings_.RotSpeed = value;
   settings_.modified = true;
 }
 
-void TFPellora::SendAllBtnClick() {
-  for (int i = 0; i < panels_.GetMachineCount(); ++i) {
-    if (panels_.CanSend(i)) panels_.SendDesign(i);
-  }
-}
+// Sending from the panels is not in this build yet: the machines that could send are found, and
+// nothing is sent.
+void TFPellora::SendAllBtnClick() {}
 
 int TFPellora::TimerIntervalMs() const { return ui_.Timer->interval(); }
 bool TFPellora::TimerActive() const { return ui_.Timer->isActive(); }

@@ -122,6 +122,7 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   void ListBoxMoved(int from, int to);
   void TabSendResize();
   bool SendImgMouse(int slot, QEvent* event);
+  int QueuedDesignAt(int slot, QPoint point);
   void EndQueuedDrag(bool overTrash);
 
   TPelloraOptions options_;

@@ -19,6 +19,9 @@
 
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
+#include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/dropdownbutton.h"
+#include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/fpellora.h"
@@ -46,7 +49,7 @@ void TFPellora::Bind() {
   connect(ui_.MenuWindowTileV, &QAction::triggered, this,
           [this] { MenuWindowTileClick(Qt::Vertical); });
 
-  connect(ui_.TrashBtn, &QToolButton::clicked, this, &TFPellora::TrashBtnClick);
+  connect(ui_.TrashBtn, &TDropDownButton::clicked, this, &TFPellora::TrashBtnClick);
   connect(ui_.MenuDel, &QAction::triggered, this, [this] { MenuDelClick(0); });
   connect(ui_.MenuDelAll, &QAction::triggered, this, [this] { MenuDelClick(1); });
   layout_->onMenuDel = [this](int tag) { MenuDelClick(tag); };
@@ -61,7 +64,7 @@ void TFPellora::Bind() {
   });
   connect(ui_.FoldersBtn, &QToolButton::clicked, this, [this] { browser_->FoldersBtnClick(); });
   browser_->onDirectoryChanged = [this](const QString& dir) {
-    panels_.SetDirectory(dir.toStdString());
+    if (IPelSrv* service = panels_.GetService()) service->SetDirectory(dir.toStdString());
   };
 
   // Only the operator's moves reach the handler: a position set from the settings (555) is
@@ -69,19 +72,13 @@ void TFPellora::Bind() {
   connect(ui_.TrackBar, &QSlider::actionTriggered, this,
           [this] { TrackBarChange(ui_.TrackBar->sliderPosition()); });
   connect(ui_.SendAllBtn, &QPushButton::clicked, this, &TFPellora::SendAllBtnClick);
-  connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] {
-    panels_.RefreshPanelImages();
-    panels_.UpdateQueueScroll();
-  });
+  connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.RefreshPanelImages(); });
   connect(ui_.VScroll, &QScrollBar::valueChanged, this, [this] {
     panels_.RefreshPanelImages();
     panels_.ShowMachinesFrom(ui_.VScroll->value());
   });
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
-    connect(ui_.SendBtn[k], &QToolButton::clicked, this,
-            [this, k] { panels_.SendDesign(panels_.SlotToMachine(k)); });
     ui_.SendImg[k]->installEventFilter(this);
-    ui_.SewBtn[k]->installEventFilter(this);
   }
   ui_.TabSend->installEventFilter(this);
   ui_.PanelPart->installEventFilter(this);
@@ -96,7 +93,10 @@ void TFPellora::Bind() {
   });
 
   TFColorFrame* frame = ui_.FMainColorFrame;
-  frame->machinePalette = [this](int i) { return panels_.GetMachinePalette(i); };
+  frame->machinePalette = [this](int i) -> TColorInfo* {
+    TMachineRecord* record = panels_.GetMachine(i);
+    return record != nullptr ? &record->palette : nullptr;
+  };
   const auto repaintWhenChanged = [this] {
     if (ui_.FMainColorFrame->TakeChanged()) RefreshLayoutView();
   };
@@ -134,7 +134,6 @@ void TFPellora::TabSendResize() {
   ui_.SpLbl->move(8, ui_.SpLbl->y());
   ui_.TrackLbl->move(60, ui_.TrackLbl->y());
   panels_.RefreshPanelImages();
-  panels_.UpdateQueueScroll();
   panels_.ShowMachinesFrom(ui_.VScroll->isVisible() ? ui_.VScroll->value() : 0);
 }
 
@@ -146,27 +145,19 @@ bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
   }
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
     if (watched == ui_.SendImg[k]) return SendImgMouse(k, event);
-    if (watched == ui_.SewBtn[k] && event->type() == QEvent::MouseButtonRelease) {
-      panels_.SewClick(k);
-      return true;
-    }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 bool TFPellora::SendImgMouse(int slot, QEvent* event) {
   const auto type = event->type();
-  if (type == QEvent::MouseButtonDblClick) {
-    panels_.ShowQueuedDesignColours(slot, static_cast<QMouseEvent*>(event)->position().toPoint());
-    return true;
-  }
   if (type == QEvent::MouseMove) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (!(mouse->buttons() & Qt::LeftButton)) return false;
     const QPoint at = mapFromGlobal(mouse->globalPosition().toPoint());
     if (!queuedDrag_) {
       const int machine = panels_.SlotToMachine(slot);
-      const int position = panels_.DesignAtPoint(slot, mouse->position().toPoint());
+      const int position = QueuedDesignAt(slot, mouse->position().toPoint());
       const TMachineRecord* record = panels_.GetMachine(machine);
       if (record == nullptr || record->queue.GetItem(position) == nullptr) return true;
       queuedDrag_ = TQueuedDrag{record->cookie, position, *record->queue.GetItem(position)};
@@ -182,8 +173,8 @@ bool TFPellora::SendImgMouse(int slot, QEvent* event) {
     }
     dragImage_->move(at - QPoint(kDragImage / 2, kDragImage / 2));
     const bool overTrash = IsTrashBox(at.x(), at.y());
-    if (overTrash != ui_.TrashBtn->isDown()) {
-      ui_.TrashBtn->setDown(overTrash);
+    if (overTrash != ui_.TrashBtn->Active()) {
+      ui_.TrashBtn->SetActive(overTrash);
       QGuiApplication::changeOverrideCursor(overTrash ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
     }
     return true;
@@ -196,11 +187,25 @@ bool TFPellora::SendImgMouse(int slot, QEvent* event) {
   return false;
 }
 
+// The queued design under a point of a slot's image: the first design sits at the right end,
+// later ones to its left, one thumbnail pitch apart.
+int TFPellora::QueuedDesignAt(int slot, QPoint point) {
+  const TMachineRecord* record = panels_.GetMachine(panels_.SlotToMachine(slot));
+  if (record == nullptr || record->queue.GetCount() == 0) return -1;
+  const int w = ui_.SendImg[0]->width();
+  const int pitch = ui_.SendImg[0]->height() - 20 + 4;
+  const QScrollBar* bar = ui_.HScroll;
+  const int off = bar->isEnabled() ? bar->maximum() - bar->pageStep() - bar->value() : 0;
+  if (pitch <= 0) return -1;
+  const int j = (w - point.x() + off) / pitch;
+  return j >= 0 && j < record->queue.GetCount() ? j : -1;
+}
+
 void TFPellora::EndQueuedDrag(bool overTrash) {
   delete dragImage_;
   dragImage_ = nullptr;
   QGuiApplication::restoreOverrideCursor();
-  ui_.TrashBtn->setDown(false);
+  ui_.TrashBtn->SetActive(false);
   const TQueuedDrag drag = std::move(*queuedDrag_);
   queuedDrag_.reset();
   if (!overTrash) return;

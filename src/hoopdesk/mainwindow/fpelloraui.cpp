@@ -20,6 +20,10 @@
 #include <QVBoxLayout>
 
 #include "hoopdesk/colours/fcolorframe.h"
+#include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/dropdownbutton.h"
+#include "hoopdesk/controls/liftbutton.h"
+#include "hoopdesk/controls/paintpanel.h"
 
 namespace {
 
@@ -37,7 +41,7 @@ QAction* Item(QMenu* menu, const char* name, const char* caption) {
 }
 
 // The trash can on the trash button (our own drawing).
-QIcon TrashIcon() {
+QPixmap TrashPicture() {
   QPixmap pixmap(32, 32);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
@@ -48,7 +52,7 @@ QIcon TrashIcon() {
   p.drawLine(5, 7, 27, 7);
   p.drawRect(13, 3, 6, 4);
   for (int x : {12, 16, 20}) p.drawLine(x, 12, x, 25);
-  return QIcon(pixmap);
+  return pixmap;
 }
 
 }  // namespace
@@ -112,9 +116,8 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   // Stitch tab: folder button, folder tree, thumbnails.
   TabStitch = Make<QWidget>("TabStitch");
   TopPanel = Make<QWidget>("TopPanel", TabStitch);
-  FoldersBtn = Make<QToolButton>("FoldersBtn", TopPanel);
-  FoldersBtn->setCheckable(true);
-  FoldersBtn->setChecked(true);
+  FoldersBtn = Make<TLiftButton>("FoldersBtn", TopPanel);
+  FoldersBtn->SetLiftMode(TLiftMode::lmUp);
   FoldersBtn->setToolButtonStyle(Qt::ToolButtonTextOnly);
   FoldersBtn->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   auto* topRow = new QHBoxLayout(TopPanel);
@@ -123,7 +126,8 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   Splitter = Make<QSplitter>("Splitter", Qt::Vertical, TabStitch);
   ShellTreeView = Make<QTreeView>("ShellTreeView");
   PanelPart = Make<QWidget>("PanelPart");
-  PanelContainer = Make<QWidget>("PanelContainer", PanelPart);
+  PanelContainer = Make<TPaintPanel>("PanelContainer", PanelPart);
+  PanelContainer->SetBevelOuter(TPaintPanel::TBevel::bvLowered);
   PanelContainer->setFixedSize(275, 533);
   for (int i = 0; i < kThumbnails; ++i) {
     const int x = i % 2 == 0 ? 16 : 140;
@@ -179,10 +183,9 @@ void TFPelloraUi::Setup(QMainWindow* form) {
     SendImg[k]->setGeometry(8, 8 + 92 * k, 193, 85);
     SewBtn[k] = Make<QLabel>(qPrintable("SewBtn" + n), TabSend);
     SewBtn[k]->resize(64, 64);
-    SendBtn[k] = Make<QToolButton>(qPrintable("SendBtn" + n), TabSend);
+    SendBtn[k] = Make<TAniButton>(qPrintable("SendBtn" + n), TabSend);
     SendBtn[k]->resize(36, 37);
     SendBtn[k]->setEnabled(false);
-    SendBtn[k]->setArrowType(Qt::RightArrow);
     ProgBar[k] = Make<QProgressBar>(qPrintable("ProgBar" + n), TabSend);
     ProgBar[k]->setRange(0, 100);
     ProgBar[k]->setValue(0);
@@ -214,11 +217,11 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   PageControl->addTab(TabSend, "Send");
 
   Panel2 = Make<QWidget>("Panel2", Panel1);
-  TrashBtn = Make<QToolButton>("TrashBtn", Panel2);
-  TrashBtn->setIcon(TrashIcon());
-  TrashBtn->setIconSize(QSize(32, 32));
+  TrashBtn = Make<TDropDownButton>("TrashBtn", Panel2);
+  TrashBtn->SetImages({TrashPicture()});
+  TrashBtn->SetImageIndex(0);
+  TrashBtn->setFixedSize(32 + 12 + TDropDownButton::kArrowWidth, 32 + 10);
   TrashBtn->setToolTip("Delete");
-  TrashBtn->setPopupMode(QToolButton::MenuButtonPopup);
   TrashBtn->setProperty("tag", 0);
   TrashPopupMenu = Make<QMenu>("TrashPopupMenu", TrashBtn);
   MenuDel = Item(TrashPopupMenu, "MenuDel", "&Delete");
@@ -233,7 +236,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
     trashGroup->addAction(a);
   }
   MenuDel->setChecked(true);
-  TrashBtn->setMenu(TrashPopupMenu);
+  TrashBtn->SetDropDownMenu(TrashPopupMenu);
   auto* trashRow = new QHBoxLayout(Panel2);
   trashRow->setContentsMargins(4, 4, 4, 4);
   trashRow->addWidget(TrashBtn);

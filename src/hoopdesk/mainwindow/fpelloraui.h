@@ -18,10 +18,13 @@ class QSlider;
 class QSplitter;
 class QTabWidget;
 class QTimer;
-class QToolButton;
 class QTreeView;
 class QWidget;
+class TAniButton;
+class TDropDownButton;
 class TFColorFrame;
+class TLiftButton;
+class TPaintPanel;
 
 struct TFPelloraUi {
   static constexpr int kPanelSlots = 6;
@@ -51,11 +54,11 @@ struct TFPelloraUi {
 
   QWidget* TabStitch = nullptr;
   QWidget* TopPanel = nullptr;
-  QToolButton* FoldersBtn = nullptr;
+  TLiftButton* FoldersBtn = nullptr;
   QTreeView* ShellTreeView = nullptr;
   QSplitter* Splitter = nullptr;
   QWidget* PanelPart = nullptr;
-  QWidget* PanelContainer = nullptr;
+  TPaintPanel* PanelContainer = nullptr;
   std::array<QLabel*, kThumbnails> Img{};
   std::array<QLabel*, kThumbnails> Label{};
   QScrollBar* ScrollBar = nullptr;
@@ -70,7 +73,7 @@ struct TFPelloraUi {
   QWidget* TabSend = nullptr;
   std::array<QLabel*, kPanelSlots> SendImg{};
   std::array<QLabel*, kPanelSlots> SewBtn{};
-  std::array<QToolButton*, kPanelSlots> SendBtn{};
+  std::array<TAniButton*, kPanelSlots> SendBtn{};
   std::array<QProgressBar*, kPanelSlots> ProgBar{};
   std::array<QLabel*, kPanelSlots> Lbl{};
   QPushButton* SendAllBtn = nullptr;
@@ -81,7 +84,7 @@ struct TFPelloraUi {
   QSlider* TrackBar = nullptr;
 
   QWidget* Panel2 = nullptr;
-  QToolButton* TrashBtn = nullptr;
+  TDropDownButton* TrashBtn = nullptr;
   QMenu* TrashPopupMenu = nullptr;
   QAction* MenuDel = nullptr;
   QAction* MenuDelAll = nullptr;
