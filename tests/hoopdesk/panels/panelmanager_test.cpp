@@ -1,0 +1,322 @@
+// The panel manager's link to the machine server and its machine list.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "hoopdesk/fakeservice.h"
+#include "hoopdesk/panels/panelhost.h"
+#include "hoopdesk/panels/panelmanager.h"
+#include "pelsrv/servicemessages.h"
+#include "platform/datafolder.h"
+#include "platform/messages.h"
+#include "serverprocess.h"
+
+namespace {
+
+using testing::ElementsAre;
+
+TConnInfo Serial(std::uint16_t port) {
+  TConnInfo info{};
+  info.port = port;
+  info.baudRate = 19200;
+  return info;
+}
+
+TConnInfo Network(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4,
+                  std::uint16_t port) {
+  TConnInfo info{};
+  info.tcpip = 1;
+  info.b1 = b1;
+  info.b2 = b2;
+  info.b3 = b3;
+  info.b4 = b4;
+  info.port = port;
+  return info;
+}
+
+// Catches the error boxes the code under test shows, with the server's message texts.
+class BoxCatcher {
+ public:
+  BoxCatcher() {
+    platform::SetMessageTextSource(ServiceMessageText);
+    platform::SetMessageBoxHandler([this](platform::MessageBoxKind, const std::string&,
+                                          const std::string& text) { boxes.push_back(text); });
+  }
+  ~BoxCatcher() {
+    platform::SetMessageBoxHandler({});
+    platform::SetMessageTextSource({});
+  }
+  std::vector<std::string> boxes;
+};
+
+class RecordingHost : public TPanelHost {
+ public:
+  void CreateTraceFrame(int devNo) override { traceFrames.push_back(devNo); }
+  std::vector<int> traceFrames;
+};
+
+// A panel manager linked to a fake server, in a data folder of its own.
+class PanelManagerTest : public testing::Test {
+ protected:
+  PanelManagerTest() : panels_(FakeConnector(fake_)) { panels_.SetHost(&host_); }
+  void Connect() {
+    ASSERT_TRUE(panels_.ConnectService());
+    fake_.log.clear();
+  }
+
+  ServerWorld world_;
+  TFakeService fake_;
+  RecordingHost host_;
+  TPanelManager panels_;
+};
+
+TEST(ConnectService, WithoutAServerShowsTheBoxAndFails) {
+  ServerWorld world;  // nothing runs and nothing is registered
+  BoxCatcher catcher;
+  TPanelManager panels;
+  EXPECT_FALSE(panels.ConnectService());
+  EXPECT_THAT(catcher.boxes, ElementsAre("PelService is not running: 0x80040154"));
+  EXPECT_EQ(panels.GetService(), nullptr);
+  EXPECT_FALSE(panels.AddMachine(0, Serial(0), ""));
+}
+
+TEST(ConnectService, TheBoxCarriesTheConnectorsCode) {
+  BoxCatcher catcher;
+  TPanelManager panels([](std::unique_ptr<TServiceLink>*) { return CO_E_SERVER_EXEC_FAILURE; });
+  EXPECT_FALSE(panels.ConnectService());
+  EXPECT_THAT(catcher.boxes, ElementsAre("PelService is not running: 0x80080005"));
+}
+
+TEST_F(PanelManagerTest, ConnectAdvisesThenClearsTheServersList) {
+  fake_.connections.push_back({7, Serial(3), "", true});  // left from an earlier run
+  ASSERT_TRUE(panels_.ConnectService());
+  EXPECT_THAT(fake_.log, ElementsAre("Advise", "DisconnectAll"));
+  EXPECT_EQ(fake_.sinks.size(), 1u);
+  EXPECT_TRUE(fake_.connections.empty());
+  EXPECT_EQ(panels_.GetService(), &fake_);
+}
+
+TEST_F(PanelManagerTest, FailedAdviseFailsWithoutABox) {
+  BoxCatcher catcher;
+  fake_.sinks.assign(5, nullptr);  // five sinks of other clients: the sixth is refused
+  EXPECT_FALSE(panels_.ConnectService());
+  EXPECT_TRUE(catcher.boxes.empty());
+}
+
+TEST_F(PanelManagerTest, RefusedMachineLeavesItsDeviceNumberToTheNext) {
+  Connect();
+  fake_.connectResults = {S_FALSE};
+  EXPECT_FALSE(panels_.AddMachine(0, Serial(2), ""));
+  EXPECT_EQ(panels_.GetMachineCount(), 0);
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(4), ""));
+  ASSERT_TRUE(panels_.AddMachine(1, Network(10, 0, 0, 7, 0x8813), "EMB-1"));
+
+  EXPECT_EQ(panels_.GetMachineCount(), 2);
+  EXPECT_EQ(panels_.GetMachine(0)->connInfo.port, 4);
+  // Cookies come from the server: 1 went to nobody, the refused call got none.
+  EXPECT_EQ(panels_.GetMachine(0)->cookie, 1);
+  EXPECT_EQ(panels_.GetMachine(1)->cookie, 2);
+  // Device number and server list position agree.
+  for (int d = 0; d < 2; ++d) EXPECT_EQ(fake_.connections[d].cookie, panels_.GetMachine(d)->cookie);
+  EXPECT_THAT(host_.traceFrames, ElementsAre(0, 1));
+  EXPECT_EQ(panels_.GetMachine(1)->address, "machine-2");
+}
+
+TEST_F(PanelManagerTest, DeviceNumberMustBeTheNextIndex) {
+  Connect();
+  EXPECT_FALSE(panels_.AddMachine(1, Serial(0), ""));
+  EXPECT_FALSE(panels_.AddMachine(-1, Serial(0), ""));
+  EXPECT_TRUE(fake_.log.empty());
+  for (int d = 0; d < TPanelManager::kMaxMachines; ++d)
+    ASSERT_TRUE(panels_.AddMachine(d, Network(10, 0, 0, static_cast<std::uint8_t>(d), 1), "m"));
+  EXPECT_FALSE(panels_.AddMachine(16, Network(10, 0, 1, 0, 1), "m"));
+  EXPECT_EQ(panels_.GetMachineCount(), 16);
+}
+
+struct SectionCase {
+  const char* name;
+  bool network;
+  const char* hostName;
+  int devNo;
+  const char* section;
+  friend void PrintTo(const SectionCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PaletteSection : public PanelManagerTest, public testing::WithParamInterface<SectionCase> {};
+
+TEST_P(PaletteSection, ComesFromTheNumberOrTheSafeNetworkName) {
+  Connect();
+  const SectionCase& c = GetParam();
+  for (int d = 0; d <= c.devNo; ++d)
+    ASSERT_TRUE(panels_.AddMachine(d, c.network ? Network(10, 0, 0, 1, 80) : Serial(0),
+                                   c.network ? c.hostName : ""));
+  const TMachineRecord* record = panels_.GetMachine(c.devNo);
+  EXPECT_EQ(record->palette.GetSection(), c.section);
+  EXPECT_EQ(record->palette.GetCount(), TPanelManager::kPaletteSize);
+  EXPECT_EQ(record->palette.GetFileName(), platform::DataPath("SysColor.dat").string());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PaletteSection,
+    testing::Values(SectionCase{"SerialDevice2", false, "", 2, "MacColor3"},
+                    SectionCase{"SerialDevice0", false, "", 0, "MacColor1"},
+                    SectionCase{"NetworkNameless", true, "", 0, "1"},
+                    SectionCase{"NetworkPlainName", true, "EMB-1", 0, "EMB-1"},
+                    // A network name cannot take a serial machine's palette...
+                    SectionCase{"NetworkSerialLike", true, "MacColor1", 0, "%MacColor1"},
+                    // ...nor the system palette, nor break the file.
+                    SectionCase{"NetworkSystem", true, "SysColor", 0, "%SysColor"},
+                    SectionCase{"NetworkBracket", true, "a]b", 0, "%a%5Db"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PanelManagerTest, NewMachineIsOfflineUntilItsFirstStateEvent) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOffline);
+  EXPECT_FALSE(panels_.IsOnline(0));
+  fake_.FireStatus(1, SEW_IDLE);
+  EXPECT_TRUE(panels_.IsOnline(0));
+  EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOnline);
+}
+
+TEST_F(PanelManagerTest, StateEventFromInsideConnectReachesTheNewMachine) {
+  Connect();
+  // The event names the cookie the call is about to return.
+  fake_.during = [this](const std::string& call) {
+    if (call.rfind("Connect", 0) == 0)
+      fake_.FireStatus(static_cast<TCookie>(fake_.connections.size() + 1), SEW_IDLE);
+  };
+  ASSERT_TRUE(panels_.AddMachine(0, Network(10, 0, 0, 1, 80), "a"));
+  ASSERT_TRUE(panels_.AddMachine(1, Network(10, 0, 0, 2, 80), "b"));
+  EXPECT_TRUE(panels_.IsOnline(0));
+  EXPECT_TRUE(panels_.IsOnline(1));
+  EXPECT_EQ(panels_.GetMachine(1)->sewImage, kSewImageOnline);
+}
+
+TEST_F(PanelManagerTest, EventsDuringEveryCallKeepTheListWhole) {
+  Connect();
+  // Each call lets the server report every machine it knows as idle, then as offline.
+  fake_.during = [this](const std::string&) {
+    for (const auto& conn : std::vector<TFakeService::TConnection>(fake_.connections)) {
+      fake_.FireStatus(conn.cookie, SEW_IDLE);
+      fake_.FireStatus(conn.cookie, SEW_OFFLINE);
+      fake_.FireStatus(conn.cookie, SEW_IDLE);
+    }
+  };
+  for (int d = 0; d < 4; ++d)
+    ASSERT_TRUE(panels_.AddMachine(d, Network(10, 0, 0, static_cast<std::uint8_t>(d), 80), "m"));
+  EXPECT_TRUE(panels_.ReconnectMachine(2));
+  EXPECT_EQ(panels_.GetMachineCount(), 4);
+  for (int d = 0; d < 4; ++d) EXPECT_TRUE(panels_.IsOnline(d)) << d;
+  panels_.RemoveAllMachines();
+  EXPECT_EQ(panels_.GetMachineCount(), 0);
+}
+
+TEST_F(PanelManagerTest, FindByCookieTakesTheFirstHolder) {
+  Connect();
+  fake_.nextCookie = 5;
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  fake_.nextCookie = 5;
+  ASSERT_TRUE(panels_.AddMachine(1, Serial(1), ""));
+  EXPECT_EQ(panels_.FindMachineByCookie(5), 0);
+  EXPECT_EQ(panels_.FindMachineByCookie(6), -1);
+  EXPECT_EQ(panels_.FindMachineByCookie(0), -1);
+}
+
+TEST_F(PanelManagerTest, MachineAddressOfNetworkedAndSerialMachines) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Network(192, 168, 0, 5, 0x8813), "EMB-1"));
+  ASSERT_TRUE(panels_.AddMachine(1, Serial(3), ""));
+  const std::uint8_t bytes[4] = {192, 168, 0, 5};
+  std::uint32_t expected;
+  std::memcpy(&expected, bytes, 4);
+  EXPECT_EQ(panels_.GetMachineAddress(0), (TMachineAddress{0x8813, expected}));
+  EXPECT_EQ(panels_.GetMachineAddress(1), (TMachineAddress{3, 0}));
+  EXPECT_EQ(panels_.GetMachineAddress(2), (TMachineAddress{}));
+}
+
+TEST_F(PanelManagerTest, ReconnectOfASerialMachineCallsNothing) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  fake_.log.clear();
+  EXPECT_FALSE(panels_.ReconnectMachine(0));
+  EXPECT_FALSE(panels_.ReconnectMachine(1));
+  EXPECT_TRUE(fake_.log.empty());
+}
+
+TEST_F(PanelManagerTest, FailedReconnectKeepsTheCookie) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Network(10, 0, 0, 1, 80), "a"));
+  fake_.connectResults = {S_FALSE};
+  EXPECT_FALSE(panels_.ReconnectMachine(0));
+  EXPECT_EQ(panels_.GetMachine(0)->cookie, 1);
+  EXPECT_EQ(panels_.GetMachine(0)->alarmTicks, 0);
+
+  fake_.nextCookie = 9;
+  EXPECT_TRUE(panels_.ReconnectMachine(0));
+  EXPECT_EQ(panels_.GetMachine(0)->cookie, 9);
+  EXPECT_EQ(panels_.GetMachine(0)->alarmTicks, -1) << "the alarm is acknowledged";
+  EXPECT_TRUE(fake_.Logged("Connect 0 a"));
+}
+
+TEST_F(PanelManagerTest, RemoveAllClearsTheServersListSoNumbersAgreeAfterARebuild) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  ASSERT_TRUE(panels_.AddMachine(1, Serial(1), ""));
+  fake_.log.clear();
+  panels_.RemoveAllMachines();
+  EXPECT_THAT(fake_.log, ElementsAre("Disconnect 1", "Disconnect 2", "DisconnectAll"));
+  EXPECT_EQ(panels_.GetMachineCount(), 0);
+  EXPECT_TRUE(fake_.connections.empty());
+
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(1), ""));
+  std::int32_t cookie = 0;
+  fake_.GetCookie(0, &cookie);
+  EXPECT_EQ(cookie, panels_.GetMachine(0)->cookie);
+}
+
+TEST_F(PanelManagerTest, DestructionUnadvisesAndDisconnects) {
+  {
+    TPanelManager panels(FakeConnector(fake_));
+    ASSERT_TRUE(panels.ConnectService());
+    ASSERT_TRUE(panels.AddMachine(0, Serial(0), ""));
+    fake_.log.clear();
+  }
+  EXPECT_THAT(fake_.log, ElementsAre("Unadvise 1", "Disconnect 1", "DisconnectAll"));
+  EXPECT_TRUE(fake_.sinks.empty());
+}
+
+TEST_F(PanelManagerTest, SectionNameIsMacColorAndTheOneBasedNumber) {
+  EXPECT_EQ(TPanelManager::MachineSectionName(0), "MacColor1");
+  EXPECT_EQ(TPanelManager::MachineSectionName(15), "MacColor16");
+}
+
+TEST_F(PanelManagerTest, ReleaseRefusesWhileAMachineSewsUnlessForced) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  ASSERT_TRUE(panels_.AddMachine(1, Serial(1), ""));
+  fake_.states[2] = SEW_SEWING;
+  EXPECT_FALSE(panels_.ReleaseIdleMachines(false));
+  EXPECT_EQ(panels_.GetMachineCount(), 2);
+  EXPECT_TRUE(panels_.ReleaseIdleMachines(true));
+  EXPECT_EQ(panels_.GetMachineCount(), 0);
+}
+
+TEST_F(PanelManagerTest, OfflineEventDropsTheQueueAndStopsTheAnimation) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  fake_.FireStatus(1, SEW_IDLE);
+  TStitchItem design;
+  panels_.QueueDesign(0, -1, design);
+  ASSERT_EQ(panels_.QueuedDesignCount(0), 1);
+  EXPECT_TRUE(panels_.CanSend(0));
+  panels_.SetBusy(0, true);
+  fake_.FireStatus(1, SEW_OFFLINE);
+  EXPECT_EQ(panels_.QueuedDesignCount(0), 0);
+  EXPECT_FALSE(panels_.IsMachineBusy(0));
+  EXPECT_FALSE(panels_.IsOnline(0));
+  EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOffline);
+}
+
+}  // namespace
