@@ -29,7 +29,8 @@ bool IsRegistrationSwitch(const std::vector<std::string>& args) {
 }
 
 void ShowBox(platform::MessageBoxKind kind, const std::string& caption, const std::string& text) {
-  const QString title = caption.empty() ? QStringLiteral("Hoopdesk") : QString::fromStdString(caption);
+  const QString title =
+      caption.empty() ? QStringLiteral("Hoopdesk") : QString::fromStdString(caption);
   if (kind == platform::MessageBoxKind::Error) {
     QMessageBox::critical(nullptr, title, QString::fromStdString(text));
   } else {

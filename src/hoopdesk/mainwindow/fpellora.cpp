@@ -2,14 +2,14 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMetaObject>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
@@ -17,12 +17,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "hoopdesk/browser/designbrowser.h"
+#include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
-#include "hoopdesk/browser/designbrowser.h"
-#include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
@@ -44,6 +44,7 @@ constexpr int kDragThreshold = 50;
 constexpr int kMaxMachines = 16;
 constexpr int kArgumentDelayMs = 500;
 constexpr int kOrderThumbnail = 50;
+constexpr int kOrderItemHeight = 64;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kGray = 0x808080;
 
@@ -62,15 +63,16 @@ TConnInfo NetworkConnInfo(std::uint16_t port, std::uint32_t address) {
 }  // namespace
 
 TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
-    : QMainWindow(parent), options_(std::move(options)), panels_(options_.connector),
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      panels_(options_.connector),
       schedule_(options_.clock) {
   ui_.Setup(this);
   panels_.SetHost(this);
 
-  TBrowserWidgets widgets{ui_.ShellTreeView, ui_.FoldersBtn,   ui_.TopPanel,
-                          ui_.Splitter,      ui_.PanelPart,    ui_.PanelContainer,
-                          ui_.ScrollBar,     ui_.SetColBtn,    {},
-                          {}};
+  TBrowserWidgets widgets{
+      ui_.ShellTreeView,  ui_.FoldersBtn, ui_.TopPanel,  ui_.Splitter, ui_.PanelPart,
+      ui_.PanelContainer, ui_.ScrollBar,  ui_.SetColBtn, {},           {}};
   widgets.images = ui_.Img;
   widgets.labels = ui_.Label;
   browser_ = new TDesignBrowser(widgets, systemPalette_, this);
@@ -78,8 +80,8 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   QString savedFolder;
   LoadSettings(options_.settingsPath, savedFolder, settings_);
 
-  const std::filesystem::path folder = ChooseDesignFolder(
-      options_.workFolder, savedFolder.toStdString(), options_.programFolder);
+  const std::filesystem::path folder =
+      ChooseDesignFolder(options_.workFolder, savedFolder.toStdString(), options_.programFolder);
   browser_->ShowFolder(QString::fromStdString(folder.string()));
 
   systemPalette_.SetFileName((options_.programFolder / "SysColor.dat").string());
@@ -235,7 +237,9 @@ bool TFPellora::AddDesignToLayout(const QString& path, int x, int y) {
   if (index < 0) return false;
   platform::Bitmap bitmap(kOrderThumbnail, kOrderThumbnail);
   layout_->DrawDesignThumbnail(index, bitmap);
-  ui_.ListBox->addItem(new QListWidgetItem(QPixmap::fromImage(ToQImage(bitmap)), name));
+  auto* item = new QListWidgetItem(QPixmap::fromImage(ToQImage(bitmap)), name);
+  item->setSizeHint(QSize(0, kOrderItemHeight));
+  ui_.ListBox->addItem(item);
   return true;
 }
 

@@ -33,12 +33,12 @@ struct TFoundMachine;
 
 // What the window takes from the program around it; tests give their own.
 struct TPelloraOptions {
-  QString settingsPath;                     // the settings store
-  std::filesystem::path programFolder;      // SysColor.dat, SendData, the log
-  std::filesystem::path workFolder;         // "PEL_design"
-  std::filesystem::path paramFile;          // "param.txt"
-  std::vector<std::string> args;            // the command line, without the program
-  TServiceConnector connector;              // reaches PelService
+  QString settingsPath;                 // the settings store
+  std::filesystem::path programFolder;  // SysColor.dat, SendData, the log
+  std::filesystem::path workFolder;     // "PEL_design"
+  std::filesystem::path paramFile;      // "param.txt"
+  std::vector<std::string> args;        // the command line, without the program
+  TServiceConnector connector;          // reaches PelService
   TTickClock clock = SystemTickCount;
 };
 

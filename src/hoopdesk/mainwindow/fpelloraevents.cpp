@@ -123,9 +123,9 @@ void TFPellora::TabSendResize() {
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
     const int top = 8 + kSlotPitch * k;
     ui_.SendImg[k]->setGeometry(8, top, imageWidth, 85);
-    ui_.SewBtn[k]->move(column, top);
-    ui_.SendBtn[k]->move(column + 70, top + 2);
-    ui_.Lbl[k]->move(column + 69, top + 44);
+    ui_.SendBtn[k]->move(column, top + 4);
+    ui_.Lbl[k]->move(column - 1, top + 46);
+    ui_.SewBtn[k]->move(column + kSlotColumn - 64, top);
     ui_.ProgBar[k]->move(column, top + 67);
   }
   ui_.VScroll->setGeometry(width - scroll - 2, 8, scroll, 6 * kSlotPitch - 7);

@@ -181,6 +181,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
     const QString n = QString::number(k);
     SendImg[k] = Make<QLabel>(qPrintable("SendImg" + n), TabSend);
     SendImg[k]->setGeometry(8, 8 + 92 * k, 193, 85);
+    SendImg[k]->setFrameShape(QFrame::Box);
     SewBtn[k] = Make<QLabel>(qPrintable("SewBtn" + n), TabSend);
     SewBtn[k]->resize(64, 64);
     SendBtn[k] = Make<TAniButton>(qPrintable("SendBtn" + n), TabSend);
@@ -202,6 +203,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   }
   SendAllBtn = Make<QPushButton>("SendAllBtn", "&Send All", TabSend);
   HScroll = Make<QScrollBar>("HScroll", Qt::Horizontal, TabSend);
+  HScroll->setEnabled(false);  // until a queue is longer than the panels are wide
   VScroll = Make<QScrollBar>("VScroll", Qt::Vertical, TabSend);
   VScroll->setPageStep(6);
   VScroll->hide();
