@@ -22,6 +22,8 @@
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
+#include "hoopdesk/dialogs/fabout.h"
+#include "hoopdesk/dialogs/frecent.h"
 #include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/fpellora.h"
@@ -43,6 +45,17 @@ void TFPellora::Bind() {
   connect(ui_.MenuWhite, &QAction::triggered, this, [this] { MenuBackColorClick(0); });
   connect(ui_.MenuGray, &QAction::triggered, this, [this] { MenuBackColorClick(1); });
   connect(ui_.MenuTcpip, &QAction::triggered, this, &TFPellora::MenuTcpipClick);
+  connect(ui_.MenuRecent, &QAction::triggered, this, [this] {
+    TFRecent dialog(this, settings_);
+    dialog.exec();
+  });
+  connect(ui_.MenuAbout, &QAction::triggered, this, [this] {
+    TFAbout dialog(this);
+    dialog.exec();
+  });
+  // The colour settings and the port dialog are not in this build yet.
+  ui_.MenuColorSet->setEnabled(false);
+  ui_.MenuPort->setEnabled(false);
   connect(ui_.MenuWindowTab, &QAction::triggered, this, &TFPellora::MenuWindowTabClick);
   connect(ui_.MenuWindowTileH, &QAction::triggered, this,
           [this] { MenuWindowTileClick(Qt::Horizontal); });
