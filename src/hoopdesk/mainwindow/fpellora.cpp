@@ -27,7 +27,6 @@
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
-#include "hoopdesk/slp/discoverysocket.h"
 #include "hoopdesk/slp/findsrv.h"
 #include "hoopdesk/startup/argumentfile.h"
 #include "hoopdesk/startup/paramfile.h"
@@ -41,24 +40,11 @@ namespace {
 constexpr int kSystemColors = 60;
 constexpr std::uintmax_t kLogRotateSize = 65536;
 constexpr int kDragThreshold = 50;
-constexpr int kMaxMachines = 16;
 constexpr int kArgumentDelayMs = 500;
 constexpr int kOrderThumbnail = 50;
 constexpr int kOrderItemHeight = 64;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kGray = 0x808080;
-
-TConnInfo NetworkConnInfo(std::uint16_t port, std::uint32_t address) {
-  TConnInfo info{};
-  info.tcpip = 1;
-  info.port = port;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&address);
-  info.b1 = bytes[0];
-  info.b2 = bytes[1];
-  info.b3 = bytes[2];
-  info.b4 = bytes[3];
-  return info;
-}
 
 }  // namespace
 
@@ -92,7 +78,7 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
 
   QApplication::setStartDragDistance(kDragThreshold);
   browser_->FoldersBtnClick();
-  discovery_ = std::make_unique<slp::TDiscoverySocket>();
+  found_ = std::make_unique<TFoundMachines>(panels_);
 
   // The docked windows are made right after the main window, as the program entry would.
   layout_ = new TFLayout(systemPalette_, this);
@@ -113,7 +99,7 @@ TFPellora::~TFPellora() {
   if (systemPalette_.SaveColors()) {
     if (IPelSrv* service = panels_.GetService()) service->LoadSysColors();
   }
-  discovery_.reset();
+  found_.reset();
 }
 
 void TFPellora::FormCreate() {
@@ -194,8 +180,8 @@ void TFPellora::StartMachines(bool search) {
     std::vector<slp::TFoundMachine> found;
     slp::FindMachinesBySlp(found);
     for (const slp::TFoundMachine& entry : found) {
-      if (m >= kMaxMachines) break;
-      if (panels_.AddMachine(m, NetworkConnInfo(entry.port, entry.address), entry.name)) ++m;
+      if (m >= TFoundMachines::kMaxMachines) break;
+      if (panels_.AddMachine(m, TFoundMachines::ConnInfo(entry), entry.name)) ++m;
     }
   } else {
     schedule_.SetTicksSincePoll(10);
@@ -327,13 +313,9 @@ bool TFPellora::AnyMachineBusy() {
 
 void TFPellora::EnableRescan(bool enabled) { ui_.MenuTcpip->setEnabled(enabled); }
 
-void TFPellora::SendServiceRequest() { discovery_->SendServiceRequest(); }
+void TFPellora::SendServiceRequest() { found_->SendServiceRequest(); }
 
-std::optional<bool> TFPellora::ReceiveAndMerge() {
-  slp::TFoundMachine entry;
-  if (!discovery_->ReceiveServiceReplies(entry)) return std::nullopt;
-  return MergeFoundMachine(entry);
-}
+std::optional<bool> TFPellora::ReceiveAndMerge() { return found_->ReceiveAndMerge(); }
 
 void TFPellora::MachinesAdded() {
   panels_.ArrangePanels();
@@ -342,24 +324,7 @@ void TFPellora::MachinesAdded() {
   UpdateTabControls();
 }
 
-int TFPellora::FindMachineByAddress(std::uint16_t port, std::uint32_t address) const {
-  const TMachineAddress wanted{port, address};
-  for (int i = 0; i < panels_.GetMachineCount(); ++i) {
-    if (panels_.GetMachineAddress(i) == wanted) return i;
-  }
-  return -1;
-}
-
-bool TFPellora::MergeFoundMachine(const slp::TFoundMachine& entry) {
-  const int known = FindMachineByAddress(entry.port, entry.address);
-  const int count = panels_.GetMachineCount();
-  if (known < 0) {
-    if (count >= kMaxMachines) return false;
-    return panels_.AddMachine(count, NetworkConnInfo(entry.port, entry.address), entry.name);
-  }
-  if (!panels_.IsOnline(known)) panels_.ReconnectMachine(known);
-  return false;
-}
+bool TFPellora::MergeFoundMachine(const slp::TFoundMachine& entry) { return found_->Merge(entry); }
 
 void TFPellora::MenuTcpipClick() {
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hoopdesk/mainwindow/foundmachines.h"
 #include "hoopdesk/mainwindow/fpelloraui.h"
 #include "hoopdesk/mainwindow/pollschedule.h"
 #include "hoopdesk/mainwindow/queueddrag.h"
@@ -26,10 +27,6 @@ class TDesignBrowser;
 class TFDockForm;
 class TFLayout;
 class TFTrace;
-namespace slp {
-class TDiscoverySocket;
-struct TFoundMachine;
-}  // namespace slp
 
 // What the window takes from the program around it; tests give their own.
 struct TPelloraOptions {
@@ -118,7 +115,6 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   void Bind();
   void ApplyPlacement();
   void StorePlacement();
-  int FindMachineByAddress(std::uint16_t port, std::uint32_t address) const;
   void ListBoxMoved(int from, int to);
   void TabSendResize();
   bool SendImgMouse(int slot, QEvent* event);
@@ -131,7 +127,7 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   TSettings settings_;
   TColorInfo systemPalette_;
   std::filesystem::path logPath_;
-  std::unique_ptr<slp::TDiscoverySocket> discovery_;
+  std::unique_ptr<TFoundMachines> found_;
   TPollSchedule schedule_;
   TFLayout* layout_ = nullptr;
   TFTrace* trace_ = nullptr;
