@@ -104,7 +104,9 @@ TSingleInstance::TRole TSingleInstance::HandOver(QLocalSocket& socket,
     *warning = "only the first " + std::to_string(TParamFile::kMaxArguments) +
                " arguments are handed over";
 
-  // Held under the lock, so an old file here was left by a program that never read it.
+  // A file still here belongs to an earlier start whose wait ran out while the running program
+  // was busy: give it the same time to be taken before it is replaced.
+  WaitUntilTaken(socket);
   platform::RemoveFile(paths_.paramFile);
   if (!TParamFile::Write(paths_.paramFile, absolute)) {
     *warning = "cannot write " + paths_.paramFile.string();
@@ -115,12 +117,16 @@ TSingleInstance::TRole TSingleInstance::HandOver(QLocalSocket& socket,
     return TRole::HandOverFailed;
   }
   // Keep the lock until the running program has taken the file.
+  WaitUntilTaken(socket);
+  socket.disconnectFromServer();
+  return TRole::HandedOver;
+}
+
+void TSingleInstance::WaitUntilTaken(QLocalSocket& socket) const {
   const auto end = std::chrono::steady_clock::now() + kTakeWait;
   while (platform::FileExists(paths_.paramFile) && socket.state() == QLocalSocket::ConnectedState &&
          std::chrono::steady_clock::now() < end)
     socket.waitForReadyRead(5);
-  socket.disconnectFromServer();
-  return TRole::HandedOver;
 }
 
 bool TSingleInstance::Listen(std::string* warning) {
