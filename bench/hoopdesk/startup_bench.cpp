@@ -99,8 +99,7 @@ class World {
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QApplication>(argc, argv);
   }
-  ~World() {
-    app_.reset();
+  void Cleanup() {
     if (server_ > 0) {
       ::kill(server_, SIGTERM);
       ::waitpid(server_, nullptr, 0);
@@ -129,9 +128,15 @@ class World {
   std::unique_ptr<QApplication> app_;
 };
 
+// Made once and never destroyed: the application object must not outlive the benchmark
+// library's own statics. Only the server and the folder are cleaned up at exit.
 World& TheWorld() {
-  static World world;
-  return world;
+  static World* world = [] {
+    auto* w = new World;
+    std::atexit([] { TheWorld().Cleanup(); });
+    return w;
+  }();
+  return *world;
 }
 
 template <class Done>
