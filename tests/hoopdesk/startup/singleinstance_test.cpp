@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLocalSocket>
 #include <QProcess>
 #include <chrono>
 #include <thread>
@@ -155,6 +156,41 @@ TEST(SingleInstance, FiveThousandByteArgumentIsHandedOverWhole) {
   const TArgumentFile split = SplitArgumentFile(program.opened[0], 3);
   EXPECT_EQ(split.path, absolute.substr(0, absolute.size() - 2));
   EXPECT_EQ(split.machine, 1);
+}
+
+// Only the two requests count; anything else on the socket is dropped, an endless line with
+// its connection.
+TEST(SingleInstance, StrangeRequestsAreIgnored) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  program.Connect();
+  int files = 0;
+  QObject::connect(&program.instance(), &TSingleInstance::paramFileRequested, [&] { ++files; });
+
+  QLocalSocket junk;
+  junk.connectToServer(QString::fromStdString(program.paths().socket.string()));
+  ASSERT_TRUE(junk.waitForConnected(2000));
+  junk.write("activatex\nparamfile please\n");
+  junk.write(QByteArray(200, 'a'));
+  ASSERT_TRUE(junk.waitForBytesWritten(2000));
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (junk.state() == QLocalSocket::ConnectedState && std::chrono::steady_clock::now() < end) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    junk.waitForReadyRead(1);
+  }
+  EXPECT_NE(junk.state(), QLocalSocket::ConnectedState) << "an endless line ends the connection";
+
+  QLocalSocket good;
+  good.connectToServer(QString::fromStdString(program.paths().socket.string()));
+  ASSERT_TRUE(good.waitForConnected(2000));
+  good.write("activate\n");
+  ASSERT_TRUE(good.waitForBytesWritten(2000));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (program.activations == 0 && std::chrono::steady_clock::now() < until)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(program.activations, 1);
+  EXPECT_EQ(files, 0);
 }
 
 // A running program that is busy when the first hand-over comes: the first start's wait runs
