@@ -28,6 +28,8 @@ void TImgContainer::UpdateBar() {
   if (scrolls) {
     bar_->setPageStep(visibleRows_);
     bar_->setRange(0, rowCount_ - 1);
+  } else {
+    bar_->setRange(0, 0);
   }
   topRow_ = ClampTopRow(topRow_);
   bar_->setValue(topRow_);
