@@ -368,6 +368,12 @@ void TFPellora::MenuWindowTileClick(Qt::Orientation orientation) {
   ui_.MainPanelSplitter->setOrientation(orientation);
   ui_.MainPanelSplitter->addWidget(layout_);
   ui_.MainPanelSplitter->addWidget(trace_);
+  // Half each, also before the panel has its size.
+  ui_.MainPanelSplitter->setStretchFactor(0, 1);
+  ui_.MainPanelSplitter->setStretchFactor(1, 1);
+  const int whole =
+      orientation == Qt::Horizontal ? ui_.MainPageControl->width() : ui_.MainPageControl->height();
+  ui_.MainPanelSplitter->setSizes({whole / 2, whole - whole / 2});
   layout_->show();
   trace_->show();
   ui_.MainPageControl->hide();
