@@ -108,6 +108,23 @@ TEST(MainWindow, SpeedFromTheSettingsIsShownUnchangedAndNotMarkedModified) {
   EXPECT_TRUE(window->Settings().modified);
 }
 
+TEST(MainWindow, ClosingSavesFolderPanelAndPlacementButNotAnUnchangedSpeed) {
+  PelloraWorld world;
+  world.SerialMachines(1);
+  world.Store("RotSpeed", 555);
+  world.fake.log.clear();
+  {
+    auto window = world.StartWindow();
+    window->Ui().SplitterV->setSizes({600, 400});
+  }
+  QSettings store(world.SettingsPath(), QSettings::IniFormat);
+  EXPECT_EQ(store.value("CurrentDir").toString().toStdString(), world.Work().string());
+  EXPECT_GT(store.value("PanelWidth").toInt(), 315);
+  EXPECT_EQ(store.value("WpRight").toInt() - store.value("WpLeft").toInt(), 1022);
+  EXPECT_EQ(store.value("RotSpeed").toInt(), 555);
+  EXPECT_TRUE(world.fake.Logged("Disconnect 1")) << "every machine is disconnected";
+}
+
 TEST(MainWindow, CommandLineFilesLoadInTurnAndQueueOnTheirMachine) {
   PelloraWorld world;
   world.SerialMachines(2);
