@@ -3,6 +3,8 @@
 // answers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -82,11 +84,12 @@ class PelloraWorld {
 
   // A window shown and started: its deferred start-up has run.
   std::unique_ptr<TFPellora> StartWindow(std::vector<std::string> args = {}) {
-    const int wait = args.empty() ? 50 : 700;  // files on the command line delay the start-up
     auto window = std::make_unique<TFPellora>(Options(std::move(args)));
     window->resize(1022, 752);
     window->show();
-    QTest::qWait(wait);
+    // The deferred start-up ends with the timer running (or the window closed).
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->TimerActive() || !window->isVisible(); }, 20000));
     QCoreApplication::processEvents();
     return window;
   }
