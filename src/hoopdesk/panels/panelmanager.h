@@ -1,0 +1,177 @@
+// The desktop program's single owner of the link to the machine server and of the machine
+// list. Machines are named by their device number, their index in the list, which is also
+// their position in the server's connection list: the list is built in the order of the
+// Connect calls, after the server's own list was cleared. Server events may arrive during
+// any call to the server, so no operation keeps a record across such a call; it looks the
+// machine up again by its index.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hoopdesk/panels/machinerecord.h"
+#include "hoopdesk/panels/servicelink.h"
+
+class QAbstractButton;
+class QLabel;
+class QProgressBar;
+class QScrollBar;
+class QSlider;
+class QSocketNotifier;
+class QWidget;
+class TPanelHost;
+class TPelSrvEvents;
+class TStitchItem;
+
+class TPanelManager {
+ public:
+  static constexpr int kMaxMachines = 16;
+  static constexpr int kSlotCount = 6;
+  static constexpr int kPaletteSize = 15;
+  // The send button's transfer animation (program resource).
+  static constexpr std::int32_t kSendAnimationResId = 136;
+  static constexpr std::int32_t kServiceNotRunningMessage = 275;
+
+  explicit TPanelManager(TServiceConnector connector = ConnectPelService);
+  virtual ~TPanelManager();
+  TPanelManager(const TPanelManager&) = delete;
+  TPanelManager& operator=(const TPanelManager&) = delete;
+
+  // The windows around the panels; borrowed, may be null.
+  void SetHost(TPanelHost* host) { host_ = host; }
+
+  // The Send tab's shared controls (borrowed) and the speed the track bar starts from.
+  void SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll, QAbstractButton* sendAllBtn,
+                          QLabel* spLbl, QLabel* trackLbl, QSlider* trackBar,
+                          std::int32_t rotSpeed);
+  // The five controls of panel slot 0..5 (borrowed); the send button gets the transfer
+  // animation as its "ResId".
+  void SetPanelSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstractButton* sendBtn,
+                    QWidget* sewBtn, QProgressBar* progBar);
+
+  // ---- Service link ----
+
+  // Obtains the server, advises the event sink and clears the server's connection list. Without
+  // a server it shows "PelService is not running: 0x<code>" and returns false, as it does,
+  // silently, when the advise fails.
+  bool ConnectService();
+  // The server interface; null until ConnectService succeeded.
+  IPelSrv* GetService() const;
+
+  // Connects one machine and appends its record. d must be the current machine count, below
+  // kMaxMachines. False, with nothing added, when the server could not connect it.
+  bool AddMachine(TDevNo d, const TConnInfo& info, const std::string& hostName);
+  // Connects a known networked machine again; its cookie changes only on success.
+  bool ReconnectMachine(TDevNo d);
+  // Clears the server's connection list and empties the machine list.
+  void RemoveAllMachines();
+
+  int GetMachineCount() const { return static_cast<int>(machines_.size()); }
+  // The record, or null for an index outside the list. Valid until the next server call.
+  TMachineRecord* GetMachine(TDevNo d);
+  const TMachineRecord* GetMachine(TDevNo d) const;
+  // The first machine holding the cookie, or -1.
+  int FindMachineByCookie(TCookie cookie) const;
+  TMachineAddress GetMachineAddress(TDevNo d) const;
+  // "MacColor" and d + 1: the palette section of a serial machine.
+  static std::string MachineSectionName(TDevNo d);
+  // The normal sew picture: 132 offline, 133 in the synchronised group, 128 otherwise.
+  void UpdateSewImage(TDevNo d);
+  int QueuedDesignCount(TDevNo d) const;
+  void InvalidateLayoutView();
+
+  // A state event for a cookie no record holds yet: kept while a Connect call runs, and
+  // handed to the sink again once that machine's record exists.
+  void HoldEarlyStatus(TCookie cookie, std::uint8_t state);
+
+  // ---- Alarms ----
+
+  // Starts an alarm (1 machine error, 2 rejected or busy) unless one is set.
+  void SetAlarm(TDevNo d, std::int32_t mode);
+  // With clear: ends the alarm and clears the server's error; otherwise only acknowledges it.
+  void ClearMachineError(TDevNo d, bool clear);
+
+  // ---- Synchronised group ----
+
+  void SyncSetup(std::int32_t mode, TCookie cookie, bool inGroup);
+  std::int32_t GetSyncMode() const { return syncMode_; }
+
+  // ---- Panels ----
+
+  void ArrangePanels();
+  void RefreshPanelImages();
+  void DrawPanel(TDevNo d);
+  void ShowMachinesFrom(TDevNo first);
+  int SlotToMachine(int slot) const { return firstVisible_ + slot; }
+  int GetFirstVisible() const { return firstVisible_; }
+  void UpdateSendButtons(TDevNo d, bool all);
+  // Queues a copy of the design on the machine (on every member of its synchronised group).
+  void QueueDesign(TDevNo d, TDevNo source, const TStitchItem& design);
+  void AddDesign(TDevNo d, TDevNo source, const TStitchItem& design);
+  void ClearQueue(TDevNo d);
+  void RemoveQueuedDesign(int position, TDevNo d);
+  // Disconnects and removes every machine unless one sews, starts sewing or receives a design
+  // (forced: always). True when the machines were released.
+  bool ReleaseIdleMachines(bool force);
+
+  bool IsShown(TDevNo d) const;
+  void SetShown(TDevNo d, bool shown);
+  void SetMachineNumber(TDevNo d, const std::string& text);
+  bool IsOnline(TDevNo d) const;
+  void SetOnline(TDevNo d, bool online);
+  bool IsEnabled(TDevNo d) const;
+  void SetEnabled(TDevNo d, bool enabled);
+  bool CanSend(TDevNo d) const;
+  void SetCanSend(TDevNo d, bool canSend);
+  bool IsMachineBusy(TDevNo d) const;
+  void SetBusy(TDevNo d, bool busy);
+  void SetProgress(TDevNo d, std::int32_t percent);
+  void SetSewImage(TDevNo d, std::uint32_t resId);
+
+ private:
+  struct TSlot {
+    QWidget* sendImg = nullptr;
+    QLabel* lbl = nullptr;
+    QAbstractButton* sendBtn = nullptr;
+    QWidget* sewBtn = nullptr;
+    QProgressBar* progBar = nullptr;
+  };
+  struct THeldStatus {
+    TCookie cookie;
+    std::uint8_t state;
+  };
+
+  // The slot showing machine d, or null when it is not in view.
+  const TSlot* VisibleSlot(TDevNo d) const;
+  // The server's state of the machine; offline when the call fails or there is no server.
+  TSewingState MachineState(TDevNo d);
+  // IPelSrv::Connect, holding the state events that come for the cookie before it is known.
+  bool ConnectMachine(TDevNo d, const std::string& hostName, const TConnInfo& info,
+                      TCookie* cookie);
+  void LoadPalette(TDevNo d);
+  void ReplayHeldStatus(TCookie cookie);
+  void DropService();
+
+  TServiceConnector connector_;
+  TPanelHost* host_ = nullptr;
+  std::int32_t firstVisible_ = 0;
+  std::int32_t syncMode_ = 0;
+  QScrollBar* hScroll_ = nullptr;
+  QScrollBar* vScroll_ = nullptr;
+  QAbstractButton* sendAllBtn_ = nullptr;
+  QLabel* spLbl_ = nullptr;
+  QLabel* trackLbl_ = nullptr;
+  QSlider* trackBar_ = nullptr;
+  std::int32_t rotSpeed_ = 500;
+  std::unique_ptr<TServiceLink> service_;
+  std::unique_ptr<TPelSrvEvents> sink_;
+  std::unique_ptr<QSocketNotifier> eventNotifier_;
+  std::array<TSlot, kSlotCount> slots_{};
+  std::vector<TMachineRecord> machines_;
+  int connecting_ = 0;  // Connect calls under way
+  std::vector<THeldStatus> heldStatus_;
+  std::int32_t syncGroupJob_ = 1;
+};

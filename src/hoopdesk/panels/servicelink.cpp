@@ -1,0 +1,39 @@
+#include "hoopdesk/panels/servicelink.h"
+
+#include "rpc/pelsrvclient.h"
+
+namespace {
+
+class TRemoteServiceLink : public TServiceLink {
+ public:
+  explicit TRemoteServiceLink(std::unique_ptr<rpc::PelSrvClient> client)
+      : client_(std::move(client)) {}
+
+  IPelSrvObject& Object() override { return *client_; }
+  int EventFd() const override { return client_->fd(); }
+  bool PumpEvents() override { return client_->ProcessEvents(0); }
+
+ private:
+  std::unique_ptr<rpc::PelSrvClient> client_;
+};
+
+HRESULT Wrap(HRESULT hr, std::unique_ptr<rpc::PelSrvClient> client,
+             std::unique_ptr<TServiceLink>* out) {
+  if (SUCCEEDED(hr) && client) *out = std::make_unique<TRemoteServiceLink>(std::move(client));
+  return hr;
+}
+
+}  // namespace
+
+HRESULT GetPublishedService(std::unique_ptr<TServiceLink>* out) {
+  std::unique_ptr<rpc::PelSrvClient> client;
+  const HRESULT hr = rpc::PelSrvClient::Attach(&client);
+  return Wrap(hr, std::move(client), out);
+}
+
+HRESULT ConnectPelService(std::unique_ptr<TServiceLink>* out) {
+  if (SUCCEEDED(GetPublishedService(out))) return S_OK;
+  std::unique_ptr<rpc::PelSrvClient> client;
+  const HRESULT hr = rpc::PelSrvClient::Create(&client);
+  return Wrap(hr, std::move(client), out);
+}
