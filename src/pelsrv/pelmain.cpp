@@ -22,19 +22,6 @@ bool SameAddress(const TConnAddress& address, const TConnInfo& info) {
 
 }  // namespace
 
-void RotateLog(const std::filesystem::path& log, std::uintmax_t limit) {
-  std::ifstream readable(log, std::ios::binary);
-  if (!readable) return;
-  readable.close();
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(log, ec);
-  if (ec || size <= limit) return;
-  std::filesystem::path old = log;
-  old.replace_extension(".old");
-  std::filesystem::remove(old, ec);
-  std::filesystem::rename(log, old, ec);
-}
-
 TPelMain::TPelMain(platform::TargetId window, TPelMainOptions options)
     : window_(window), options_(options) {
   logFileName_ = platform::DataPath("pelservice.log");

@@ -14,6 +14,7 @@
 #include "pelsrv/commbase.h"
 #include "pelsrv/commfactory.h"
 #include "pelsrv/syncgroup.h"
+#include "platform/fileutil.h"
 #include "platform/messagetarget.h"
 #include "shared/colorinfo.h"
 
@@ -85,6 +86,4 @@ class TPelMain : public ISyncGroup {
   TCookie nextCookie_ = 1;
 };
 
-// Moves a log of more than `limit` bytes aside to the same name with the extension ".old",
-// replacing an earlier one. A log that cannot be read is left alone.
-void RotateLog(const std::filesystem::path& log, std::uintmax_t limit);
+using platform::RotateLog;

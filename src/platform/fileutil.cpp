@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <system_error>
 
 #include "platform/lasterror.h"
@@ -151,6 +152,19 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view dat
   return WriteFileAtomically(
       path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(data.data()),
                                           data.size()));
+}
+
+void RotateLog(const std::filesystem::path& log, std::uintmax_t limit) {
+  std::ifstream readable(log, std::ios::binary);
+  if (!readable) return;
+  readable.close();
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(log, ec);
+  if (ec || size <= limit) return;
+  std::filesystem::path old = log;
+  old.replace_extension(".old");
+  std::filesystem::remove(old, ec);
+  std::filesystem::rename(log, old, ec);
 }
 
 }  // namespace platform

@@ -38,4 +38,8 @@ std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::filesystem::pa
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> data);
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view data);
 
+// Moves a log of more than `limit` bytes aside to the same name with the extension ".old",
+// replacing an earlier one. A log that cannot be read is left alone.
+void RotateLog(const std::filesystem::path& log, std::uintmax_t limit);
+
 }  // namespace platform

@@ -1,0 +1,28 @@
+// Paging of the eight design thumbnails: which row of the file list is on top, kept in step
+// with the scroll bar beside them.
+#pragma once
+
+class QScrollBar;
+class QWidget;
+
+class TImgContainer {
+ public:
+  TImgContainer(QWidget* panel, QScrollBar* bar);
+
+  int SetHeight(int h);
+  void SetItemCount(int n);
+  void UpdateBar();
+  int ClampTopRow(int r) const;
+  int GetTopRow();
+  void SetTopRow(int r);
+  void ScrollRows(int d) { SetTopRow(topRow_ + d); }
+  void MakeVisible(int i);
+  int VisibleRows() const { return visibleRows_; }
+
+ private:
+  QWidget* panel_;
+  QScrollBar* bar_;
+  int topRow_ = 0;
+  int rowCount_ = 0;
+  int visibleRows_ = 4;
+};

@@ -1,0 +1,406 @@
+#include "hoopdesk/mainwindow/fpellora.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "hoopdesk/browser/designbrowser.h"
+#include "hoopdesk/colours/fcolorframe.h"
+#include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/dropdownbutton.h"
+#include "hoopdesk/controls/liftbutton.h"
+#include "hoopdesk/controls/paintpanel.h"
+#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/mainwindow/workfolder.h"
+#include "hoopdesk/sendfolder/purgesendfolder.h"
+#include "hoopdesk/slp/findsrv.h"
+#include "hoopdesk/startup/argumentfile.h"
+#include "hoopdesk/startup/paramfile.h"
+#include "hoopdesk/trace/ftrace.h"
+#include "platform/bitmap.h"
+#include "platform/fileutil.h"
+#include "shared/getserial.h"
+
+namespace {
+
+constexpr int kSystemColors = 60;
+constexpr std::uintmax_t kLogRotateSize = 65536;
+constexpr int kDragThreshold = 50;
+constexpr int kArgumentDelayMs = 500;
+constexpr int kOrderThumbnail = 50;
+constexpr int kOrderItemHeight = 64;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kGray = 0x808080;
+
+}  // namespace
+
+TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      options_(std::move(options)),
+      panels_(options_.connector),
+      schedule_(options_.clock) {
+  ui_.Setup(this);
+  panels_.SetHost(this);
+
+  TBrowserWidgets widgets{
+      ui_.ShellTreeView,  ui_.FoldersBtn, ui_.TopPanel,  ui_.Splitter, ui_.PanelPart,
+      ui_.PanelContainer, ui_.ScrollBar,  ui_.SetColBtn, {},           {}};
+  widgets.images = ui_.Img;
+  widgets.labels = ui_.Label;
+  browser_ = new TDesignBrowser(widgets, systemPalette_, this);
+
+  QString savedFolder;
+  LoadSettings(options_.settingsPath, savedFolder, settings_);
+
+  const std::filesystem::path folder =
+      ChooseDesignFolder(options_.workFolder, savedFolder.toStdString(), options_.programFolder);
+  browser_->ShowFolder(QString::fromStdString(folder.string()));
+
+  systemPalette_.SetFileName((options_.programFolder / "SysColor.dat").string());
+  systemPalette_.LoadColors("SysColor", kSystemColors);
+
+  logPath_ = options_.programFolder / "hoopdesk.log";
+  platform::RotateLog(logPath_, kLogRotateSize);
+
+  QApplication::setStartDragDistance(kDragThreshold);
+  browser_->FoldersBtnClick();
+  found_ = std::make_unique<TFoundMachines>(panels_);
+
+  // The docked windows are made right after the main window, as the program entry would.
+  layout_ = new TFLayout(systemPalette_, this);
+  trace_ = new TFTrace(this);
+  layout_->hide();
+  trace_->hide();
+
+  Bind();
+  FormCreate();
+}
+
+TFPellora::~TFPellora() {
+  ReleaseMachines(true);
+  ui_.ListBox->clear();
+  settings_.PanelWidth = ui_.Panel1->width();
+  StorePlacement();
+  SaveSettings(options_.settingsPath, browser_->DesignDir(), settings_);
+  if (systemPalette_.SaveColors()) {
+    if (IPelSrv* service = panels_.GetService()) service->LoadSysColors();
+  }
+  found_.reset();
+}
+
+void TFPellora::FormCreate() {
+  ui_.PageControl->setCurrentWidget(ui_.TabStitch);
+  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k)
+    panels_.SetPanelSlot(k, ui_.SendImg[k], ui_.Lbl[k], ui_.SendBtn[k], ui_.SewBtn[k],
+                         ui_.ProgBar[k]);
+
+  const std::filesystem::path sendFolder = options_.programFolder / "SendData";
+  SetSerialFolder(sendFolder.string() + "/");
+  PurgeSendFolder(sendFolder, settings_.ExpireDays, settings_.ExpireFiles);
+
+  browser_->ShellTreeViewChange();
+  ApplyPlacement();
+  if (options_.args.empty()) {
+    PostStartup();
+  } else {
+    QTimer::singleShot(kArgumentDelayMs, this, [this] { PostStartup(); });
+  }
+}
+
+void TFPellora::PostStartup() {
+  QMetaObject::invokeMethod(this, &TFPellora::DeferredStartup, Qt::QueuedConnection);
+}
+void TFPellora::PostParamFile() {
+  QMetaObject::invokeMethod(this, &TFPellora::ReadParamFile, Qt::QueuedConnection);
+}
+void TFPellora::PostActivate() {
+  QMetaObject::invokeMethod(this, &TFPellora::ActivateForHandOver, Qt::QueuedConnection);
+}
+void TFPellora::PostDockRefresh() {
+  QMetaObject::invokeMethod(this, &TFPellora::RefreshLayoutView, Qt::QueuedConnection);
+}
+
+void TFPellora::DockFormsAsPages() {
+  ui_.MainPageControl->addTab(layout_, layout_->windowTitle());
+  ui_.MainPageControl->addTab(trace_, trace_->windowTitle());
+  layout_->show();
+  trace_->show();
+}
+
+void TFPellora::DeferredStartup() {
+  if (started_) return;
+  started_ = true;
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  DockFormsAsPages();
+  if (!panels_.ConnectService()) {
+    close();
+  } else {
+    StartMachines(false);
+    const std::vector<std::string>& args = options_.args;
+    if (!args.empty() && !SuppressesFileLoading(args)) {
+      ui_.PageControl->setCurrentWidget(ui_.TabSend);
+      ClearLayout(true);
+      for (const std::string& arg : args) {
+        if (!OpenArgumentFile(arg)) break;
+      }
+    }
+  }
+  QGuiApplication::restoreOverrideCursor();
+}
+
+void TFPellora::StartMachines(bool search) {
+  for (QWidget* w : std::initializer_list<QWidget*>{ui_.SpLbl, ui_.TrackLbl, ui_.TrackBar})
+    w->hide();
+  panels_.SetSendTabControls(ui_.HScroll, ui_.VScroll, ui_.SendAllBtn, ui_.SpLbl, ui_.TrackLbl,
+                             ui_.TrackBar, settings_.RotSpeed);
+  int m = 0;
+  for (std::int32_t setting : settings_.Ports) {
+    const auto port = static_cast<std::int16_t>(setting);
+    if (port < 0) continue;
+    TConnInfo info{};
+    info.port = static_cast<std::uint16_t>(port);
+    info.baudRate = static_cast<std::uint16_t>(settings_.BaudRate);
+    if (panels_.AddMachine(m, info, "")) ++m;
+  }
+  if (search) {
+    std::vector<slp::TFoundMachine> found;
+    slp::FindMachinesBySlp(found);
+    for (const slp::TFoundMachine& entry : found) {
+      if (m >= TFoundMachines::kMaxMachines) break;
+      if (panels_.AddMachine(m, TFoundMachines::ConnInfo(entry), entry.name)) ++m;
+    }
+  } else {
+    schedule_.SetTicksSincePoll(10);
+  }
+  panels_.ArrangePanels();
+  UpdateMachineList(true);
+  ui_.FMainColorFrame->Setup(nullptr);
+  ui_.Timer->start();
+  panels_.RefreshPanelImages();
+}
+
+bool TFPellora::OpenArgumentFile(const std::string& text) {
+  const TArgumentFile file = SplitArgumentFile(text, panels_.GetMachineCount());
+  ClearLayout(true);
+  const bool loaded = AddDesignToLayout(QString::fromStdString(file.path), 0, 0);
+  if (loaded) ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
+  if (loaded && file.machine != kNoMachine && panels_.IsShown(file.machine))
+    panels_.QueueDesign(file.machine, -1, layout_->CurrentDesign());
+  return loaded;
+}
+
+void TFPellora::ReadParamFile() {
+  TParamFile::Read(options_.paramFile, [this](const std::string& arg) { OpenArgumentFile(arg); });
+}
+
+void TFPellora::ActivateForHandOver() {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+  ClearLayout(true);
+  ui_.PageControl->setCurrentWidget(ui_.TabSend);
+}
+
+void TFPellora::RefreshLayoutView() { layout_->PaintLayout(true, false); }
+
+bool TFPellora::AddDesignToLayout(const QString& path, int x, int y) {
+  QString name = path;
+  const int index = layout_->LoadFile(name, x, y);
+  if (index < 0) return false;
+  platform::Bitmap bitmap(kOrderThumbnail, kOrderThumbnail);
+  layout_->DrawDesignThumbnail(index, bitmap);
+  auto* item = new QListWidgetItem(QPixmap::fromImage(ToQImage(bitmap)), name);
+  item->setSizeHint(QSize(0, kOrderItemHeight));
+  ui_.ListBox->addItem(item);
+  return true;
+}
+
+void TFPellora::ClearLayout(bool all) {
+  if (all) {
+    DeleteLayoutDesign(-1);
+    return;
+  }
+  const int selected = layout_->SelectedDesign();
+  if (selected >= 0) DeleteLayoutDesign(selected);
+}
+
+void TFPellora::DeleteLayoutDesign(int index) {
+  const int position = layout_->DeleteDesign(index);
+  if (index == -1) {
+    ui_.ListBox->clear();
+  } else if (position >= 0) {
+    delete ui_.ListBox->takeItem(position);
+  }
+  ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
+  ui_.FMainColorFrame->PanelSrcColor()->update();
+}
+
+void TFPellora::QueueLayoutDesign(int machine, const TStitchItem& design) {
+  panels_.QueueDesign(machine, ui_.FMainColorFrame->GetMachineIndex(), design);
+}
+
+void TFPellora::UpdateMachineList(bool reset) {
+  QComboBox* list = ui_.FMainColorFrame->MachineCB();
+  const int count = panels_.GetMachineCount();
+  if (reset) list->clear();
+  for (int i = list->count(); i < count; ++i) {
+    const TMachineRecord* record = panels_.GetMachine(i);
+    list->addItem(record != nullptr ? QString::fromStdString(record->address) : QString());
+  }
+  if (reset && list->count() > 0) list->setCurrentIndex(0);
+}
+
+void TFPellora::UpdateTabControls() {
+  const int count = panels_.GetMachineCount();
+  QWidget* page = ui_.PageControl->currentWidget();
+  if (page == ui_.TabSend) {
+    ui_.SendAllBtn->setVisible(count > 0);
+    ui_.HScroll->setVisible(count > 0);
+  } else if (page == ui_.TabColor) {
+    TFColorFrame* frame = ui_.FMainColorFrame;
+    if (count == 0) {
+      frame->ThreadColorChoice()->hide();
+    } else if (frame->GetMachineIndex() < 0) {
+      frame->ThreadColorChoice()->show();
+      frame->MachineCB()->setCurrentIndex(0);
+      frame->Setup(&layout_->CurrentDesign());
+    }
+  }
+}
+
+bool TFPellora::IsTrashBox(int x, int y) const {
+  const QPoint at = ui_.TrashBtn->mapFrom(this, QPoint(x, y));
+  return ui_.TrashBtn->rect().contains(at);
+}
+
+void TFPellora::CloseTraceWindows() {
+  for (int i = 0; i < TFPelloraUi::kPanelSlots; ++i) trace_->ShowTraceFrame(i, false);
+}
+
+int TFPellora::GetQueuedCount(int machine) const { return panels_.QueuedDesignCount(machine); }
+
+bool TFPellora::ReleaseMachines(bool force) {
+  if (!panels_.ReleaseIdleMachines(force)) return false;
+  ui_.Timer->stop();
+  return true;
+}
+
+void TFPellora::TimerTimer() { schedule_.Tick(*this); }
+
+// The machine polls themselves (serial machines, machines in error) are not in this build yet.
+void TFPellora::PollMachines(std::int32_t) {}
+
+bool TFPellora::AnyMachineBusy() {
+  for (int i = 0; i < panels_.GetMachineCount(); ++i) {
+    if (panels_.IsMachineBusy(i)) return true;
+  }
+  return false;
+}
+
+void TFPellora::EnableRescan(bool enabled) { ui_.MenuTcpip->setEnabled(enabled); }
+
+void TFPellora::SendServiceRequest() { found_->SendServiceRequest(); }
+
+std::optional<bool> TFPellora::ReceiveAndMerge() { return found_->ReceiveAndMerge(); }
+
+void TFPellora::MachinesAdded() {
+  panels_.ArrangePanels();
+  panels_.RefreshPanelImages();
+  UpdateMachineList(false);
+  UpdateTabControls();
+}
+
+bool TFPellora::MergeFoundMachine(const slp::TFoundMachine& entry) { return found_->Merge(entry); }
+
+void TFPellora::MenuTcpipClick() {
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  schedule_.SetRescanning(true);
+  std::vector<slp::TFoundMachine> found;
+  slp::FindMachinesBySlp(found);
+  bool added = false;
+  for (const slp::TFoundMachine& entry : found) added = MergeFoundMachine(entry) || added;
+  if (added) {
+    panels_.ArrangePanels();
+    panels_.RefreshPanelImages();
+  }
+  UpdateMachineList(false);
+  schedule_.SetRescanning(false);
+  schedule_.AnswerNow();
+  UpdateTabControls();
+  QGuiApplication::restoreOverrideCursor();
+}
+
+void TFPellora::MenuBackColorClick(int tag) {
+  const std::uint32_t colour = tag == 0 ? kWhite : kGray;
+  (tag == 0 ? ui_.MenuWhite : ui_.MenuGray)->setChecked(true);
+  trace_->ChangeBackColor(colour);
+  layout_->SetBackColor(colour);
+}
+
+void TFPellora::MenuWindowTabClick() {
+  const bool panelWasVisible = !ui_.MainPanel->isHidden();
+  ui_.MainPanel->hide();
+  ui_.MainPageControl->show();
+  if (panelWasVisible) {
+    ui_.MainPageControl->addTab(layout_, layout_->windowTitle());
+    ui_.MainPageControl->addTab(trace_, trace_->windowTitle());
+  }
+  if (ui_.MainPageControl->indexOf(layout_) == 1) ui_.MainPageControl->tabBar()->moveTab(1, 0);
+  ui_.MainPageControl->setCurrentIndex(0);
+}
+
+void TFPellora::MenuWindowTileClick(Qt::Orientation orientation) {
+  ui_.MainPanel->show();
+  ui_.MainPanelSplitter->setOrientation(orientation);
+  ui_.MainPanelSplitter->addWidget(layout_);
+  ui_.MainPanelSplitter->addWidget(trace_);
+  layout_->show();
+  trace_->show();
+  ui_.MainPageControl->hide();
+}
+
+void TFPellora::TrashBtnClick() { ClearLayout(ui_.TrashBtn->property("tag").toInt() == 1); }
+
+void TFPellora::MenuDelClick(int tag) {
+  QAction* item = tag == 1 ? ui_.MenuDelAll : ui_.MenuDel;
+  item->setChecked(true);
+  ui_.TrashBtn->setProperty("tag", tag);
+  ClearLayout(tag == 1);
+  ui_.TrashBtn->setToolTip(item->toolTip());
+}
+
+void TFPellora::TrackBarChange(int position) {
+  const int value = position / 10 * 10;
+  ui_.TrackLbl->setText(QString::number(value));
+  settings_.RotSpeed = value;
+  settings_.modified = true;
+}
+
+// Sending from the panels is not in this build yet: the machines that could send are found, and
+// nothing is sent.
+void TFPellora::SendAllBtnClick() {}
+
+int TFPellora::TimerIntervalMs() const { return ui_.Timer->interval(); }
+bool TFPellora::TimerActive() const { return ui_.Timer->isActive(); }
+
+void TFPellora::CreateTraceFrame(int devNo) { trace_->CreateTraceFrame(devNo); }
+void TFPellora::UpdateTraceFrames(int first, int count) { trace_->UpdateTraceFrames(first, count); }
+void TFPellora::InvalidateLayoutView() { layout_->DrawPanel()->update(); }
+std::string TFPellora::LayoutFileName() const {
+  return layout_->FileNameEdit()->text().toStdString();
+}
+bool TFPellora::IsSendTabShown() const { return ui_.PageControl->currentWidget() == ui_.TabSend; }

@@ -1,0 +1,138 @@
+// TFPellora: Hoopdesk's main window. It docks the layout and trace windows on its left, shows
+// the Stitch, Color, Order and Send tabs on its right, and drives the machines through the panel
+// manager: the deferred start-up, the 250 ms poll and discovery timer, the hand-over of a second
+// start's files, and the handlers of its menus, tabs and trash button.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hoopdesk/mainwindow/foundmachines.h"
+#include "hoopdesk/mainwindow/fpelloraui.h"
+#include "hoopdesk/mainwindow/pollschedule.h"
+#include "hoopdesk/mainwindow/queueddrag.h"
+#include "hoopdesk/panels/panelhost.h"
+#include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/settings/settings.h"
+#include "shared/colorinfo.h"
+
+class QLabel;
+class TDesignBrowser;
+class TFDockForm;
+class TFLayout;
+class TFTrace;
+
+// What the window takes from the program around it; tests give their own.
+struct TPelloraOptions {
+  QString settingsPath;                 // the settings store
+  std::filesystem::path programFolder;  // SysColor.dat, SendData, the log
+  std::filesystem::path workFolder;     // "PEL_design"
+  std::filesystem::path paramFile;      // "param.txt"
+  std::vector<std::string> args;        // the command line, without the program
+  TServiceConnector connector;          // reaches PelService
+  TTickClock clock = SystemTickCount;
+};
+
+class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
+  Q_OBJECT
+ public:
+  explicit TFPellora(TPelloraOptions options, QWidget* parent = nullptr);
+  ~TFPellora() override;
+
+  // The posted window messages: each queues its handler on the window's thread.
+  void PostStartup();
+  void PostParamFile();
+  void PostActivate();
+  void PostDockRefresh();
+
+  void DeferredStartup();
+  void StartMachines(bool search);
+  bool OpenArgumentFile(const std::string& text);
+  void ReadParamFile();
+  void ActivateForHandOver();
+  void RefreshLayoutView();
+
+  void ClearLayout(bool all);
+  void DeleteLayoutDesign(int index);
+  void QueueLayoutDesign(int machine, const TStitchItem& design);
+  void UpdateMachineList(bool reset);
+  void UpdateTabControls();
+  bool IsTrashBox(int x, int y) const;
+  void CloseTraceWindows();
+  int GetQueuedCount(int machine) const;
+  bool ReleaseMachines(bool force);
+  bool AddDesignToLayout(const QString& path, int x, int y);
+  bool MergeFoundMachine(const slp::TFoundMachine& entry);
+  void DockFormsAsPages();
+
+  // The handlers of the form's events.
+  void TimerTimer();
+  void MenuTcpipClick();
+  void MenuBackColorClick(int tag);
+  void MenuWindowTabClick();
+  void MenuWindowTileClick(Qt::Orientation orientation);
+  void TrashBtnClick();
+  void MenuDelClick(int tag);
+  void TrackBarChange(int position);
+  void SendAllBtnClick();
+
+  const TFPelloraUi& Ui() const { return ui_; }
+  TPanelManager& Panels() { return panels_; }
+  TFLayout& Layout() { return *layout_; }
+  TFTrace& Trace() { return *trace_; }
+  TDesignBrowser& Browser() { return *browser_; }
+  const TSettings& Settings() const { return settings_; }
+  TPollSchedule& Schedule() { return schedule_; }
+  int TimerIntervalMs() const;
+  bool TimerActive() const;
+
+  // TPanelHost
+  void CreateTraceFrame(int devNo) override;
+  void UpdateTraceFrames(int first, int count) override;
+  void InvalidateLayoutView() override;
+  std::string LayoutFileName() const override;
+  bool IsSendTabShown() const override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // IPollHost
+  void PollMachines(std::int32_t pollCount) override;
+  bool AnyMachineBusy() override;
+  void EnableRescan(bool enabled) override;
+  void SendServiceRequest() override;
+  std::optional<bool> ReceiveAndMerge() override;
+  void MachinesAdded() override;
+
+  void FormCreate();
+  void Bind();
+  void ApplyPlacement();
+  void StorePlacement();
+  void ListBoxMoved(int from, int to);
+  void TabSendResize();
+  bool SendImgMouse(int slot, QEvent* event);
+  int QueuedDesignAt(int slot, QPoint point);
+  void EndQueuedDrag(bool overTrash);
+
+  TPelloraOptions options_;
+  TFPelloraUi ui_;
+  TPanelManager panels_;
+  TSettings settings_;
+  TColorInfo systemPalette_;
+  std::filesystem::path logPath_;
+  std::unique_ptr<TFoundMachines> found_;
+  TPollSchedule schedule_;
+  TFLayout* layout_ = nullptr;
+  TFTrace* trace_ = nullptr;
+  TDesignBrowser* browser_ = nullptr;
+  std::optional<TQueuedDrag> queuedDrag_;
+  QLabel* dragImage_ = nullptr;
+  bool started_ = false;
+};

@@ -1,0 +1,251 @@
+// TFPellora: the bindings of the form's events, the Send tab's geometry and drags, the Order
+// list and the window placement.
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "hoopdesk/browser/designbrowser.h"
+#include "hoopdesk/colours/fcolorframe.h"
+#include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/dropdownbutton.h"
+#include "hoopdesk/controls/liftbutton.h"
+#include "hoopdesk/dialogs/fabout.h"
+#include "hoopdesk/dialogs/frecent.h"
+#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/mainwindow/fpellora.h"
+#include "hoopdesk/trace/ftrace.h"
+#include "platform/bitmap.h"
+
+namespace {
+
+constexpr int kSlotPitch = 92;
+constexpr int kSlotColumn = 113;  // machine picture, send button, number and progress bar
+constexpr int kDragImage = 64;
+constexpr std::int32_t kShowMaximized = 3;
+
+}  // namespace
+
+void TFPellora::Bind() {
+  connect(ui_.Timer, &QTimer::timeout, this, &TFPellora::TimerTimer);
+  connect(ui_.MenuExit, &QAction::triggered, this, &QWidget::close);
+  connect(ui_.MenuWhite, &QAction::triggered, this, [this] { MenuBackColorClick(0); });
+  connect(ui_.MenuGray, &QAction::triggered, this, [this] { MenuBackColorClick(1); });
+  connect(ui_.MenuTcpip, &QAction::triggered, this, &TFPellora::MenuTcpipClick);
+  connect(ui_.MenuRecent, &QAction::triggered, this, [this] {
+    TFRecent dialog(this, settings_);
+    dialog.exec();
+  });
+  connect(ui_.MenuAbout, &QAction::triggered, this, [this] {
+    TFAbout dialog(this);
+    dialog.exec();
+  });
+  // The colour settings and the port dialog are not in this build yet.
+  ui_.MenuColorSet->setEnabled(false);
+  ui_.MenuPort->setEnabled(false);
+  connect(ui_.MenuWindowTab, &QAction::triggered, this, &TFPellora::MenuWindowTabClick);
+  connect(ui_.MenuWindowTileH, &QAction::triggered, this,
+          [this] { MenuWindowTileClick(Qt::Horizontal); });
+  connect(ui_.MenuWindowTileV, &QAction::triggered, this,
+          [this] { MenuWindowTileClick(Qt::Vertical); });
+
+  connect(ui_.TrashBtn, &TDropDownButton::clicked, this, &TFPellora::TrashBtnClick);
+  connect(ui_.MenuDel, &QAction::triggered, this, [this] { MenuDelClick(0); });
+  connect(ui_.MenuDelAll, &QAction::triggered, this, [this] { MenuDelClick(1); });
+  layout_->onMenuDel = [this](int tag) { MenuDelClick(tag); };
+  layout_->onUpdateColorFrame = [this](TStitchItem& design) {
+    ui_.FMainColorFrame->Setup(&design);
+  };
+  layout_->machinePalette = [this] { return ui_.FMainColorFrame->Palette(); };
+
+  connect(ui_.PageControl, &QTabWidget::currentChanged, this, [this] {
+    browser_->PageControlChange(ui_.PageControl->currentWidget() == ui_.TabStitch);
+    UpdateTabControls();
+  });
+  connect(ui_.FoldersBtn, &QToolButton::clicked, this, [this] { browser_->FoldersBtnClick(); });
+  browser_->onDirectoryChanged = [this](const QString& dir) {
+    if (IPelSrv* service = panels_.GetService()) service->SetDirectory(dir.toStdString());
+  };
+
+  // Only the operator's moves reach the handler: a position set from the settings (555) is
+  // neither rounded nor marks them modified.
+  connect(ui_.TrackBar, &QSlider::actionTriggered, this,
+          [this] { TrackBarChange(ui_.TrackBar->sliderPosition()); });
+  connect(ui_.SendAllBtn, &QPushButton::clicked, this, &TFPellora::SendAllBtnClick);
+  connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.RefreshPanelImages(); });
+  connect(ui_.VScroll, &QScrollBar::valueChanged, this, [this] {
+    panels_.RefreshPanelImages();
+    panels_.ShowMachinesFrom(ui_.VScroll->value());
+  });
+  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+    ui_.SendImg[k]->installEventFilter(this);
+  }
+  ui_.TabSend->installEventFilter(this);
+  ui_.PanelPart->installEventFilter(this);
+
+  connect(ui_.ListBox->model(), &QAbstractItemModel::rowsMoved, this,
+          [this](const QModelIndex&, int start, int, const QModelIndex&, int row) {
+            ListBoxMoved(start, row > start ? row - 1 : row);
+          });
+  connect(ui_.ListBox, &QListWidget::itemClicked, this, [this] {
+    layout_->SelectDesign(layout_->DesignAtOrder(ui_.ListBox->currentRow()));
+    layout_->PaintLayout(false, false);
+  });
+
+  TFColorFrame* frame = ui_.FMainColorFrame;
+  frame->machinePalette = [this](int i) -> TColorInfo* {
+    TMachineRecord* record = panels_.GetMachine(i);
+    return record != nullptr ? &record->palette : nullptr;
+  };
+  const auto repaintWhenChanged = [this] {
+    if (ui_.FMainColorFrame->TakeChanged()) RefreshLayoutView();
+  };
+  connect(frame, &TFColorFrame::PanelSrcColorMouseUp, this, repaintWhenChanged);
+  connect(frame, &TFColorFrame::PanelDstColorMouseDown, this, repaintWhenChanged);
+  connect(frame, &TFColorFrame::ColorModeRGClick, this,
+          [this] { layout_->SetDataColors(ui_.FMainColorFrame->IsDataMode()); });
+  connect(frame, &TFColorFrame::MachineCBChange, this, [this] {
+    if (!ui_.FMainColorFrame->IsDataMode()) RefreshLayoutView();
+  });
+}
+
+void TFPellora::ListBoxMoved(int from, int to) {
+  ui_.FMainColorFrame->ClearMappings();
+  layout_->MoveDesignOrder(from, to);
+  ui_.ListBox->setCurrentRow(to);
+}
+
+void TFPellora::TabSendResize() {
+  const int width = ui_.TabSend->width();
+  const int scroll = ui_.VScroll->isVisible() ? ui_.VScroll->sizeHint().width() : 0;
+  const int column = width - 8 - scroll - kSlotColumn;
+  const int imageWidth = std::max(1, column - 12);
+  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+    const int top = 8 + kSlotPitch * k;
+    ui_.SendImg[k]->setGeometry(8, top, imageWidth, 85);
+    ui_.SendBtn[k]->move(column, top + 4);
+    ui_.Lbl[k]->move(column - 1, top + 46);
+    ui_.SewBtn[k]->move(column + kSlotColumn - 64, top);
+    ui_.ProgBar[k]->move(column, top + 67);
+  }
+  ui_.VScroll->setGeometry(width - scroll - 2, 8, scroll, 6 * kSlotPitch - 7);
+  ui_.SendAllBtn->resize(ui_.SendAllBtn->sizeHint());
+  ui_.TrackBar->setGeometry(8, ui_.TrackBar->y(), std::max(120, imageWidth), 30);
+  ui_.SpLbl->move(8, ui_.SpLbl->y());
+  ui_.TrackLbl->move(60, ui_.TrackLbl->y());
+  panels_.RefreshPanelImages();
+  panels_.ShowMachinesFrom(ui_.VScroll->isVisible() ? ui_.VScroll->value() : 0);
+}
+
+bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_.TabSend && event->type() == QEvent::Resize) {
+    TabSendResize();
+  } else if (watched == ui_.PanelPart && event->type() == QEvent::Resize) {
+    browser_->PanelPartResize();
+  }
+  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+    if (watched == ui_.SendImg[k]) return SendImgMouse(k, event);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFPellora::SendImgMouse(int slot, QEvent* event) {
+  const auto type = event->type();
+  if (type == QEvent::MouseMove) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (!(mouse->buttons() & Qt::LeftButton)) return false;
+    const QPoint at = mapFromGlobal(mouse->globalPosition().toPoint());
+    if (!queuedDrag_) {
+      const int machine = panels_.SlotToMachine(slot);
+      const int position = QueuedDesignAt(slot, mouse->position().toPoint());
+      const TMachineRecord* record = panels_.GetMachine(machine);
+      if (record == nullptr || record->queue.GetItem(position) == nullptr) return true;
+      queuedDrag_ = TQueuedDrag{record->cookie, position, *record->queue.GetItem(position)};
+      platform::Bitmap bitmap(kDragImage, kDragImage);
+      TStitch one;
+      one.AddItem(queuedDrag_->design);
+      one.DrawItem(0, bitmap, &record->palette);
+      dragImage_ = new QLabel(this);
+      dragImage_->setPixmap(QPixmap::fromImage(ToQImage(bitmap)));
+      dragImage_->resize(kDragImage, kDragImage);
+      dragImage_->show();
+      QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+    }
+    dragImage_->move(at - QPoint(kDragImage / 2, kDragImage / 2));
+    const bool overTrash = IsTrashBox(at.x(), at.y());
+    if (overTrash != ui_.TrashBtn->Active()) {
+      ui_.TrashBtn->SetActive(overTrash);
+      QGuiApplication::changeOverrideCursor(overTrash ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+    }
+    return true;
+  }
+  if (type == QEvent::MouseButtonRelease && queuedDrag_) {
+    const QPoint at = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    EndQueuedDrag(IsTrashBox(at.x(), at.y()));
+    return true;
+  }
+  return false;
+}
+
+// The queued design under a point of a slot's image: the first design sits at the right end,
+// later ones to its left, one thumbnail pitch apart.
+int TFPellora::QueuedDesignAt(int slot, QPoint point) {
+  const TMachineRecord* record = panels_.GetMachine(panels_.SlotToMachine(slot));
+  if (record == nullptr || record->queue.GetCount() == 0) return -1;
+  const int w = ui_.SendImg[0]->width();
+  const int pitch = ui_.SendImg[0]->height() - 20 + 4;
+  const QScrollBar* bar = ui_.HScroll;
+  const int off = bar->isEnabled() ? bar->maximum() - bar->pageStep() - bar->value() : 0;
+  if (pitch <= 0) return -1;
+  const int j = (w - point.x() + off) / pitch;
+  return j >= 0 && j < record->queue.GetCount() ? j : -1;
+}
+
+void TFPellora::EndQueuedDrag(bool overTrash) {
+  delete dragImage_;
+  dragImage_ = nullptr;
+  QGuiApplication::restoreOverrideCursor();
+  ui_.TrashBtn->SetActive(false);
+  const TQueuedDrag drag = std::move(*queuedDrag_);
+  queuedDrag_.reset();
+  if (!overTrash) return;
+  // The queue may have moved on since the drag began: find the design again by what it is.
+  const int machine = panels_.FindMachineByCookie(drag.cookie);
+  const TMachineRecord* record = panels_.GetMachine(machine);
+  if (record == nullptr) return;
+  const int position = FindQueuedDesign(record->queue, drag);
+  if (position >= 0) panels_.RemoveQueuedDesign(position, machine);
+}
+
+void TFPellora::ApplyPlacement() {
+  const TWindowPlacement& p = settings_.Placement;
+  if (p.right > p.left && p.bottom > p.top)
+    setGeometry(p.left, p.top, p.right - p.left, p.bottom - p.top);
+  if (p.showCmd == kShowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+  const int panelWidth = settings_.PanelWidth > 0 ? settings_.PanelWidth : 315;
+  ui_.SplitterV->setSizes({std::max(307, width() - panelWidth), panelWidth});
+}
+
+void TFPellora::StorePlacement() {
+  TWindowPlacement& p = settings_.Placement;
+  const QRect normal = normalGeometry();
+  p.length = 44;
+  p.left = normal.left();
+  p.top = normal.top();
+  p.right = normal.left() + normal.width();
+  p.bottom = normal.top() + normal.height();
+  p.showCmd = isMaximized() ? kShowMaximized : 1;
+}
