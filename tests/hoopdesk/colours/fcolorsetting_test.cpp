@@ -44,11 +44,12 @@ class FColorSettingTest : public ColourTableTest {
     QMouseEvent e(type, at, right_->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
     QApplication::sendEvent(right_, &e);
   }
-  void Drag(int fromRow, QWidget* onto, QPoint ontoPoint) {
+  void Drag(int fromRow, QWidget* onto, QPoint ontoPoint, const char* screenshot = nullptr) {
     const QPoint end = right_->mapFromGlobal(onto->mapToGlobal(ontoPoint));
     Send(QEvent::MouseButtonPress, RowPoint(fromRow), Qt::LeftButton);
     Send(QEvent::MouseMove, RowPoint(fromRow) + QPoint(3, 3), Qt::LeftButton);
     Send(QEvent::MouseMove, end, Qt::LeftButton);
+    if (screenshot) SaveScreenshot(*dialog_, screenshot);
     Send(QEvent::MouseButtonRelease, end, Qt::NoButton);
   }
   template <typename W>
@@ -98,7 +99,7 @@ TEST_F(FColorSettingTest, DroppingOnAMachineEntryCopiesTheSystemColour) {
   system_.SetLabel(6, "Lime");
   machines_.palettes[0].SetFlag(2, false);
   Open(0);
-  Drag(6, left_, RowPoint(2));
+  Drag(6, left_, RowPoint(2), "colour-settings-dragging");
   EXPECT_EQ(machines_.palettes[0].GetColor(2), system_.GetColor(6));
   EXPECT_EQ(machines_.palettes[0].GetLabel(2), "Lime");
   EXPECT_FALSE(machines_.palettes[0].GetFlag(2));
