@@ -125,7 +125,10 @@ void TSimMachine::HandleCommand(std::span<const std::uint8_t> command) {
     case 0xC0:
       if (config_.persona == Persona::kSyncGroup) SendReply(0x6D);
       break;
-    default:  // "AT", group commands: a machine takes note and says nothing
+    case 0x41:  // "AT"
+      if (config_.enquiresOnProbe) Enquire();
+      break;
+    default:  // group commands: a machine takes note and says nothing
       break;
   }
 }
@@ -138,7 +141,7 @@ void TSimMachine::SendIdentity() {
   payload[2] = 1;
   payload[8] = 0x5A;
   payload[11] = config_.syncFlag;
-  SendReply(0x01, payload);
+  SendReply(0x01, config_.identity ? *config_.identity : payload);
 }
 
 void TSimMachine::SendFileName() {

@@ -5,7 +5,9 @@
 // chooses how it misbehaves.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,6 +48,10 @@ struct TSimConfig {
   std::uint32_t sewStep = 100;    // stitches per progress reply while sewing
   std::uint32_t memory = 500000;  // remaining memory reported, in stitches
   std::string heldName;           // design held at start ("" none)
+  bool enquiresOnProbe = false;   // answers the modem probe "AT" with its enquiry 'E'
+  // The payload of the identity reply 0x01 as sent, in place of the one made from the fields
+  // above (version words, model bytes).
+  std::optional<std::array<std::uint8_t, 12>> identity;
 };
 
 // One record as the machine sews it: its kind (control byte & 0x1F) and the needle position

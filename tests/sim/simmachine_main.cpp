@@ -4,10 +4,11 @@
 //
 //   pellora-simmachine [--persona NAME] [--wire serial|tcp] [--type N] [--needles N]
 //                      [--sync] [--at-block N] [--alarm N] [--held NAME]
-//                      [--enquire] [--offer] [--sew] [--keepalive]
+//                      [--enquire] [--answer-probe] [--offer] [--sew] [--keepalive]
 //
-// --enquire sends 'E' at start, --offer announces a transfer after the first file-name
-// answer, --sew sews a received design at once, --keepalive sends 0x16 every second.
+// --enquire sends 'E' at start, --answer-probe answers the modem test "AT" with 'E', --offer
+// announces a transfer after the first file-name answer, --sew sews a received design at once,
+// --keepalive sends 0x16 every second.
 //
 //   pellora-simmachine --slp PORT --announce TCPPORT[:NAME[:MAC]] ...
 //
@@ -57,7 +58,7 @@ int Usage() {
   std::fputs(
       "usage: pellora-simmachine [--persona NAME] [--wire serial|tcp] [--type N]\n"
       "       [--needles N] [--sync] [--at-block N] [--alarm N] [--held NAME]\n"
-      "       [--enquire] [--offer] [--sew] [--keepalive]\n"
+      "       [--enquire] [--answer-probe] [--offer] [--sew] [--keepalive]\n"
       "   or: pellora-simmachine --slp PORT --announce TCPPORT[:NAME[:MAC]] ...\n",
       stderr);
   return 2;
@@ -92,6 +93,8 @@ int main(int argc, char** argv) {
       config.syncFlag = 1;
     } else if (arg == "--enquire") {
       enquire = true;
+    } else if (arg == "--answer-probe") {
+      config.enquiresOnProbe = true;
     } else if (arg == "--offer") {
       offer = true;
     } else if (arg == "--sew") {

@@ -74,6 +74,8 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   // The handlers of the form's events.
   void TimerTimer();
   void MenuTcpipClick();
+  void MenuColorSetClick();
+  void MenuPortClick();
   void MenuBackColorClick(int tag);
   void MenuWindowTabClick();
   void MenuWindowTileClick(Qt::Orientation orientation);

@@ -53,9 +53,8 @@ void TFPellora::Bind() {
     TFAbout dialog(this);
     dialog.exec();
   });
-  // The colour settings and the port dialog are not in this build yet.
-  ui_.MenuColorSet->setEnabled(false);
-  ui_.MenuPort->setEnabled(false);
+  connect(ui_.MenuColorSet, &QAction::triggered, this, &TFPellora::MenuColorSetClick);
+  connect(ui_.MenuPort, &QAction::triggered, this, &TFPellora::MenuPortClick);
   connect(ui_.MenuWindowTab, &QAction::triggered, this, &TFPellora::MenuWindowTabClick);
   connect(ui_.MenuWindowTileH, &QAction::triggered, this,
           [this] { MenuWindowTileClick(Qt::Horizontal); });
@@ -119,6 +118,13 @@ void TFPellora::Bind() {
           [this] { layout_->SetDataColors(ui_.FMainColorFrame->IsDataMode()); });
   connect(frame, &TFColorFrame::MachineCBChange, this, [this] {
     if (!ui_.FMainColorFrame->IsDataMode()) RefreshLayoutView();
+  });
+  connect(frame, &TFColorFrame::PanelSrcColorDblClick, this, [this] {
+    if (!ui_.FMainColorFrame->IsDataMode()) {
+      MenuColorSetClick();
+      layout_->UpdateColorFrame();
+    }
+    if (ui_.FMainColorFrame->TakeChanged()) RefreshLayoutView();
   });
 }
 
