@@ -38,7 +38,7 @@ std::unique_ptr<TStitchItem> BigDesign() {
 void BM_BuildDataFrames(benchmark::State& state) {
   const std::shared_ptr<const TStitchItem> design(BigDesign());
   const TTransferSource source(design, 0x01);
-  const std::int32_t blocks = BlockCountFor(source.Total());
+  const std::int32_t blocks = source.BlockCount();
   TTransferFrame frame;
   std::int32_t index = 0;
   for (auto _ : state) {

@@ -15,11 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (records.size() != 3 * design.Points.size()) std::abort();
   if (design.Points.empty()) return 0;
 
-  const std::size_t anchor = NativeAnchor(design.Points);
-  if (anchor >= design.Points.size()) return 0;
-  std::int64_t x = design.Points[anchor].X;
-  std::int64_t y = design.Points[anchor].Y;
-  for (std::size_t i = anchor; i < design.Points.size(); ++i) {
+  // Record 0 carries no move; every moving record after it sums back from there.
+  std::int64_t x = design.Points[0].X;
+  std::int64_t y = design.Points[0].Y;
+  for (std::size_t i = 0; i < design.Points.size(); ++i) {
     const std::uint8_t control = records[3 * i];
     const std::int64_t dx = (control & 0x20) ? -records[3 * i + 2] : records[3 * i + 2];
     const std::int64_t dy = (control & 0x40) ? records[3 * i + 1] : -records[3 * i + 1];

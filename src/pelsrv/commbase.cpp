@@ -164,19 +164,28 @@ std::filesystem::path SendFolderPath(const std::string& name) {
   return platform::DataPath("SendData") / name;
 }
 
+std::shared_ptr<TStitchItem> TCommBase::DesignNamed(const std::string& name) const {
+  if (sentDesign_ && !name.empty() && name == sentName_) {
+    return std::make_shared<TStitchItem>(*sentDesign_);
+  }
+  // The name comes from the machine; only a plain name inside the send folder is opened.
+  if (!IsSafeDesignName(name)) return nullptr;
+  auto design = std::make_shared<TStitchItem>();
+  if (!design->Load(SendFolderPath(name).string(), *machineColors_)) return nullptr;
+  return design;
+}
+
 bool TCommBase::LoadTraceDesign() {
   if (designLoaded_) return true;
-  // The name comes from the machine; only a plain name inside the send folder is opened.
-  if (!IsSafeDesignName(sewingFileName_)) return false;
-  auto design = std::make_shared<TStitchItem>();
-  designLoaded_ = design->Load(SendFolderPath(sewingFileName_).string(), *machineColors_);
-  if (designLoaded_) {
-    design->ColorMatch(machineColors_.get());
-    progress_.nMax = design->GetStitchSize(identity_.machineType);
-  }
-  // A new object: a running transfer keeps the design it started with.
+  std::shared_ptr<TStitchItem> design = DesignNamed(sewingFileName_);
+  // A failed load leaves the design being sewn, its total and its trace as they were.
+  if (!design) return false;
+  design->ColorMatch(machineColors_.get());
+  progress_.nMax = design->GetStitchSize(identity_.machineType);
+  // Replaced, not changed in place: a running transfer keeps the design it started with.
   sendDesign_ = std::move(design);
-  return designLoaded_;
+  designLoaded_ = true;
+  return true;
 }
 
 bool TCommBase::LoadSecondDesign(const std::filesystem::path& path) {

@@ -196,8 +196,12 @@ class TCommBase {
   void StopIfSyncCapable();
 
   // Transfer helpers.
-  void TakeSendDesign(std::shared_ptr<TStitchItem> design);
   void ResizeMachineColors(std::int32_t count);
+  // A transfer that did not reach the machine: the name it held before comes back.
+  void ForgetSentDesign();
+  // A new copy of the design the machine holds under `name`: the records last sent under that
+  // name, else the send folder's file of that name; null when neither can be had.
+  std::shared_ptr<TStitchItem> DesignNamed(const std::string& name) const;
 
   IPelSrvEvents* owner_;
   ISyncGroup* group_;
@@ -207,6 +211,11 @@ class TCommBase {
   // The design being sewn or traced; replaced, never changed in place, so that a running
   // transfer (which holds its own reference) is never disturbed by a reload.
   std::shared_ptr<TStitchItem> sendDesign_;
+  // The design of the last transfer and the name it went under. The machine holds exactly
+  // these records, which its stitch numbers count; the send folder's file of that name may read
+  // back fewer (its reader drops repeated zero-length jumps), so it is not used for them.
+  std::shared_ptr<TStitchItem> sentDesign_;
+  std::string sentName_;
   std::unique_ptr<TStitchItem> secondDesign_;
   std::unique_ptr<TColorInfo> machineColors_;
 

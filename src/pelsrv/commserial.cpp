@@ -61,12 +61,15 @@ void TCommSerial::ClosePort() {
 }
 
 void TCommSerial::Close() {
-  const bool wasUp = Online() || IsSending();
+  const bool wasSending = IsSending();
   ClosePort();
-  if (wasUp) {
-    // The client hears that the line is gone and that a transfer in progress has ended.
-    tty_.modemStatus = 0;
+  tty_.modemStatus = 0;
+  if (wasSending) {
+    // The client hears that the line is gone and that the transfer in progress has ended.
     LineChanged();
+  } else {
+    // A plain close reports nothing and keeps the machine's error.
+    SetOnline(false);
   }
 }
 

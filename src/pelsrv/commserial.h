@@ -30,6 +30,8 @@ class TCommSerial : public TCommBase {
   bool PortOpen() const { return portOpen_; }
   std::size_t QueuedCommands() const { return queue_.size(); }
 
+  // Closes the port. Fires events only when a transfer was running: it then ends as when the
+  // line is lost.
   void Close() override;
   std::string GetName() const override;
   TConnAddress GetAddress() const override;

@@ -107,10 +107,14 @@ void TCommTcpip::LineLost() {
 }
 
 void TCommTcpip::Close() {
-  // A transfer in progress ends here too, and the client hears of it, as when the line is lost.
-  const bool wasUp = Online() || IsSending();
+  // A reader ended by Close reports nothing: the connection goes offline quietly and keeps its
+  // error. Only a transfer in progress ends as when the line is lost, and the client hears of it.
+  const bool wasSending = IsSending();
   StopReader();
-  if (wasUp) LineLost();
+  if (wasSending)
+    LineLost();
+  else
+    SetOnline(false);
 }
 
 std::string TCommTcpip::GetName() const { return hostName_.empty() ? "1" : hostName_; }

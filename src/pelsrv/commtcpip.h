@@ -33,6 +33,8 @@ class TCommTcpip : public TCommBase {
     return reader_ != nullptr && generation == static_cast<std::intptr_t>(generation_);
   }
 
+  // Stops the reader and closes the socket. Fires events only when a transfer was running: it
+  // then ends as when the line is lost.
   void Close() override;
   std::string GetName() const override;
   TConnAddress GetAddress() const override;

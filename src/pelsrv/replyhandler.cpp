@@ -190,10 +190,9 @@ void TCommBase::HandleFileName(const TReplyRecord& record) {
   progress_.nRemain = static_cast<std::int32_t>(status_.remainingMemory);
   if (total != 0 && name != sewingFileName_) {
     sewingFileName_ = name;
-    auto design = std::make_shared<TStitchItem>();
-    // The name comes from the machine; only a plain name inside the send folder is opened.
-    if (IsSafeDesignName(name)) design->Load(SendFolderPath(name).string(), *machineColors_);
-    sendDesign_ = std::move(design);
+    std::shared_ptr<TStitchItem> design = DesignNamed(name);
+    // A design that cannot be had leaves an empty one: the old one is not what the machine holds.
+    sendDesign_ = design ? std::move(design) : std::make_shared<TStitchItem>();
   }
   if (status_.lastProgressCode == 0) SendCommand(kCmdProgressRequest);
   if (name.empty()) {
@@ -221,7 +220,7 @@ void TCommBase::HandleTransferEnd() {
   // a normal end for a design that was never sent.
   if (!wasSending) return;
   // Blocks are missing: the machine still holds the design it had before.
-  if (!complete) sewingFileName_ = previousFileName_;
+  if (!complete) ForgetSentDesign();
   TransferEnded(complete ? TTransferResult::kComplete : TTransferResult::kIncomplete);
 }
 

@@ -62,11 +62,15 @@ bool TCommBase::StartTransfer(bool reportProgress) {
   BuildHeaderFrame(header, frame_);
 
   blockIndex_ = -1;
-  blockCount_ = BlockCountFor(header.total);
+  // The blocks the records fill: for type 0x20 the stream carries one record more than the
+  // header's total (the leading start record), and its last block is served too.
+  blockCount_ = transfer_.BlockCount();
   SendRaw(frame_);
 
   previousFileName_ = sewingFileName_;
   sewingFileName_ = header.fileName.substr(0, kFrameNameLength);
+  sentDesign_ = sendDesign_;
+  sentName_ = sewingFileName_;
   status_.currentStitch = 0;
   progress_.nPos = 0;
   progress_.nMax = static_cast<std::int32_t>(header.total);
@@ -98,12 +102,20 @@ void TCommBase::EndTransfer(bool normal) {
     if (endPause_.count() > 0) std::this_thread::sleep_for(endPause_);
     SendCommand(kCmdFileNameRequest);
   } else if (sending_) {
-    // The machine still holds the design it had before this transfer.
-    sewingFileName_ = previousFileName_;
+    ForgetSentDesign();
   }
   sending_ = false;
   status_.transferWord = 0;
   transfer_ = TTransferSource();
+}
+
+void TCommBase::ForgetSentDesign() {
+  // The machine still holds the design it had before this transfer: its trace comes from that
+  // design's name again.
+  sewingFileName_ = previousFileName_;
+  sentDesign_.reset();
+  sentName_.clear();
+  designLoaded_ = false;
 }
 
 void TCommBase::TransferEnded(TTransferResult result) {

@@ -13,12 +13,16 @@ class TStitchItem;
 class TTransferSource {
  public:
   TTransferSource() = default;
-  // The records a machine of `machineType` receives: all of them, except a leading start record
-  // for machine type 0x20, which its stitch count leaves out too.
+  // The stream of every record from record 0 on. The total that a machine of `machineType` is
+  // told leaves a leading start record out for machine type 0x20 (GetStitchSize); the stream
+  // still carries it in front.
   TTransferSource(std::shared_ptr<const TStitchItem> design, std::uint8_t machineType);
 
   std::uint32_t Total() const { return total_; }
-  std::size_t FirstRecord() const { return first_; }
+  // Records in the stream: Total(), plus the leading start record that type 0x20 is not told.
+  std::uint64_t Records() const { return records_; }
+  // Blocks that the stream's bytes fill, so that no record is cut off at the end.
+  std::int32_t BlockCount() const;
   const std::shared_ptr<const TStitchItem>& Design() const { return design_; }
 
   // Stream bytes of block `index` into `data` (512 bytes); bytes outside the stream are 0.
@@ -26,6 +30,6 @@ class TTransferSource {
 
  private:
   std::shared_ptr<const TStitchItem> design_;
-  std::size_t first_ = 0;
+  std::uint64_t records_ = 0;
   std::uint32_t total_ = 0;
 };

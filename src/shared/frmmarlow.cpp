@@ -68,15 +68,16 @@ constexpr std::array<std::int8_t, 32> kFuncOfKind{sfStitch,
                                                   -1,
                                                   -1};
 
-// Encodes records in order, keeping the position that the next move starts from.
+// Encodes records in order, keeping the position that the next move starts from: the last
+// moving record before it, or record 0 (which itself never carries a move). Records that do
+// not move carry no move and leave that position alone, so a colour change or a cut away
+// from the stitches does not shift the stitch after it.
 class RecordEncoder {
  public:
-  RecordEncoder(const std::vector<TEmbPoint>& points, std::size_t first)
-      : points_(points), anchor_(NativeAnchor(points)) {
-    if (anchor_ >= points.size()) return;
-    // The last moving record after the anchor and before `first`, or the anchor.
-    std::size_t ref = anchor_;
-    for (std::size_t j = std::min(first, points.size()); j > anchor_ + 1; --j) {
+  RecordEncoder(const std::vector<TEmbPoint>& points, std::size_t first) : points_(points) {
+    if (points.empty()) return;
+    std::size_t ref = 0;
+    for (std::size_t j = std::min(first, points.size()); j > 1; --j) {
       if (IsMovingFunc(points[j - 1].Func)) {
         ref = j - 1;
         break;
@@ -91,7 +92,7 @@ class RecordEncoder {
     const auto& p = points_[i];
     if (p.Func >= kControlOfFunc.size()) return 0;
     std::uint8_t control = kControlOfFunc[p.Func];
-    if (!IsMovingFunc(p.Func) || i <= anchor_) return control;
+    if (!IsMovingFunc(p.Func) || i == 0) return control;
     std::int64_t h = static_cast<std::int64_t>(p.X) - refX_;
     std::int64_t v = static_cast<std::int64_t>(refY_) - p.Y;
     if (h < 0) {
@@ -111,7 +112,6 @@ class RecordEncoder {
 
  private:
   const std::vector<TEmbPoint>& points_;
-  std::size_t anchor_;
   std::int32_t refX_ = 0;
   std::int32_t refY_ = 0;
 };

@@ -15,14 +15,15 @@ class TStitchItem;
 // The native design pair: ".10o" holds the stitch records as 3-byte records (control byte,
 // vertical magnitude, horizontal magnitude), ".00o" the title and one record per thread.
 //
-// Record encoding (shared by the file writer and the machine transfer): each moving record
-// (stitch, jump, mode jump, native jump) carries its move from the last moving record
-// before it, or from the NativeAnchor record (the first one that is not a start record);
-// the anchor and every non-moving record carry no move. A reader that sums the moves
-// therefore puts every moving record back where it was relative to the anchor, and a file
-// agrees with the records sent from the design's stream form. Moves must fit in 127 units
-// per axis: TStitchItem::LimitMoves splits longer ones into jumps, and Save calls it on the
-// design before it writes.
+// Record encoding (shared by the file writer and the machine transfer): record 0 carries no
+// move; every later moving record (stitch, jump, mode jump, native jump) carries its move from
+// the last moving record before it, or from record 0 when there is none; every other record
+// carries no move. A reader that sums the moves from record 0 therefore puts every moving
+// record back where it was relative to record 0. The stream form puts a start record at
+// (0, 0) in front of a design that has none, so a design sent from it is rebuilt by a machine
+// at the design's own positions, and so is a ".10o" written from such a design. Moves must
+// fit in 127 units per axis: TStitchItem::LimitMoves splits longer ones into jumps, and Save
+// calls it on the design before it writes.
 class TStitchFormatMarlow final : public TStitchFormat {
  public:
   // Reads the ".10o" file at path exactly as named and appends its records to the design.

@@ -139,7 +139,7 @@ void TStitchItem::MoveHome(int dx, int dy) {
   });
   const TPoint target = first == Points.end() ? TPoint{0, 0} : TPoint{first->X, first->Y};
   TStitchItem run;
-  run.JumpOneByOne({0, 0}, target);
+  run.JumpRun({0, 0}, target);
   run.Points.push_back({sfJump, target.x, target.y});
   Points.insert(first, run.Points.begin(), run.Points.end());
 }
@@ -147,6 +147,15 @@ void TStitchItem::MoveHome(int dx, int dy) {
 void TStitchItem::JumpOneByOne(TPoint from, TPoint to) {
   AppendIntermediateJumps(Points, from, to, StepCount(from, to));
   Points.push_back({sfJump, to.x, to.y});
+}
+
+void TStitchItem::JumpRun(TPoint from, TPoint to) {
+  const std::int64_t dx = std::llabs(std::int64_t{to.x} - from.x);
+  const std::int64_t dy = std::llabs(std::int64_t{to.y} - from.y);
+  if (std::max(dx, dy) / 127 > kMaxInsertedJumps)
+    Points.push_back({sfJump, to.x, to.y});
+  else
+    JumpOneByOne(from, to);
 }
 
 void TStitchItem::Copy(const TStitchItem& source) {
@@ -160,19 +169,13 @@ void TStitchItem::Copy(const TStitchItem& source) {
   ViewRect = source.ViewRect;
 }
 
-std::size_t NativeAnchor(const std::vector<TEmbPoint>& points) {
-  std::size_t i = 0;
-  while (i < points.size() && points[i].Func == sfStart) ++i;
-  return i;
-}
-
 int TStitchItem::LimitMoves() {
-  const std::size_t anchor = NativeAnchor(Points);
-  if (anchor >= Points.size()) return 0;
-  const TPoint from{Points[anchor].X, Points[anchor].Y};
+  // Record 0 carries no move: the moves after it are measured from it.
+  if (Points.empty()) return 0;
+  const TPoint from{Points[0].X, Points[0].Y};
   std::int64_t extra = 0;
   TPoint ref = from;
-  for (std::size_t i = anchor + 1; i < Points.size(); ++i) {
+  for (std::size_t i = 1; i < Points.size(); ++i) {
     const auto& p = Points[i];
     if (!IsMovingFunc(p.Func)) continue;
     extra += std::max<std::int64_t>(StepCount(ref, {p.X, p.Y}) - 1, 0);
@@ -185,9 +188,9 @@ int TStitchItem::LimitMoves() {
 
   std::vector<TEmbPoint> out;
   out.reserve(Points.size() + static_cast<std::size_t>(extra));
-  out.insert(out.end(), Points.begin(), Points.begin() + static_cast<std::ptrdiff_t>(anchor) + 1);
+  out.push_back(Points[0]);
   ref = from;
-  for (std::size_t i = anchor + 1; i < Points.size(); ++i) {
+  for (std::size_t i = 1; i < Points.size(); ++i) {
     const auto& p = Points[i];
     if (IsMovingFunc(p.Func)) {
       const TPoint to{p.X, p.Y};

@@ -45,13 +45,6 @@ struct TEmbPoint {
   friend bool operator==(const TEmbPoint&, const TEmbPoint&) = default;
 };
 
-// Index of the record that native moves are measured from: the first record that is not a
-// start record (points.size() when there is none). It and the start records before it carry
-// no move. Start records are left out of this choice because the stream form adds one in
-// front of a design that has none, and the file writer writes its own: the written file and
-// the records sent to a machine from the stream form therefore encode the same moves.
-std::size_t NativeAnchor(const std::vector<TEmbPoint>& points);
-
 // One colour block: block 0 is used from the first record, block k from the k-th colour
 // change on.
 struct TEmbColor {
@@ -121,11 +114,14 @@ class TStitchItem {
   void DeleteExtraNeedle();
   void MoveHome(int dx, int dy);
   void JumpOneByOne(TPoint from, TPoint to);
+  // JumpOneByOne, unless that would take more than kMaxInsertedJumps jumps: then the one jump
+  // to `to`. No machine follows moves that long, and the records stay bounded.
+  void JumpRun(TPoint from, TPoint to);
   void Copy(const TStitchItem& source);
 
   // Makes every moving record reachable in native records of at most 127 units per axis
-  // from the one it is encoded against (the last moving record before it, or the
-  // NativeAnchor record), by inserting jumps on the way. Readers call it while they build a design
+  // from the one it is encoded against (the last moving record before it, or record 0), by
+  // inserting jumps on the way. Readers call it while they build a design
   // and the native writer before it writes, so files, transfer blocks and the record indexes that
   // machines report all count the same records. Returns the number of jumps inserted;
   // -1 (design unchanged) when that would take more than kMaxInsertedJumps plus one jump per

@@ -172,6 +172,8 @@ void TStitchItem::DrawStitch(TDrawParam* p, int trace, const TColorInfo* palette
       else if (f == sfCut || f == sfColorChange)
         lift = true;
       if (moves_pen) pen_record = &pt;
+      // A forward step from `first` on keeps the cross on record trace, which lies before it.
+      if (!swapped && i == trace) std::tie(cross_x, cross_y) = scaled(pt);
       continue;
     }
     if (pen_record != nullptr) {

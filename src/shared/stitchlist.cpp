@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 #include <utility>
 
@@ -33,18 +32,6 @@ int FitZoom(std::int64_t area, std::int64_t length) {
   // Only a negative area can fall below the int range.
   return static_cast<int>(
       std::max<std::int64_t>(area * 100 / length, std::numeric_limits<int>::min()));
-}
-
-// Joins the designs of a merge with a run of jumps the native records can carry. Designs laid
-// absurdly far apart would need millions of jumps: they get one long jump instead, which no
-// machine frame could follow anyway.
-void JoinWithJumps(TStitchItem& out, TPoint from, TPoint to) {
-  const std::int64_t dx = std::llabs(std::int64_t{to.x} - from.x);
-  const std::int64_t dy = std::llabs(std::int64_t{to.y} - from.y);
-  if (std::max(dx, dy) / 127 > TStitchItem::kMaxInsertedJumps)
-    out.Points.push_back({sfJump, to.x, to.y});
-  else
-    out.JumpOneByOne(from, to);
 }
 
 }  // namespace
@@ -223,7 +210,7 @@ void TStitch::MergeItems(TStitchItem& out) const {
         ++changes;
       }
       const TPoint start = d.GetStartPos();
-      JoinWithJumps(out, last, {intmath::Add(start.x, shift.x), intmath::Add(start.y, shift.y)});
+      out.JumpRun(last, {intmath::Add(start.x, shift.x), intmath::Add(start.y, shift.y)});
     }
     // d's block j is used from d's j-th colour change on, which here is the slot below.
     const int firstSlot = changes;

@@ -23,6 +23,29 @@ std::unique_ptr<TStitchItem> MakeDesign(int stitches, int colorEvery = 0, bool l
                                         bool leadingStart = false,
                                         const std::string& name = "2609c008.10o");
 
+// Designs that a machine must sew exactly where they lie, as a client hands them over.
+struct TFidelityCase {
+  std::string what;
+  TStitchItem design;
+};
+std::vector<TFidelityCase> FidelityDesigns();
+// The design as the server takes it from its stream form (IPelSrv::SendStartStream).
+TStitchItem ThroughStreamForm(const TStitchItem& design);
+// Where a machine sews each record of `design`: its kind and the needle position, which a
+// record that does not move leaves where the last moving record put it.
+std::vector<sim::TSewnRecord> NeedlePositions(const TStitchItem& design);
+// Where the server's trace image puts its cross when the machine reports `stitch`.
+TPoint TraceCross(const TStitchItem& design, std::int32_t stitch);
+
+// The machine rebuilt `sent` record for record from the frames, as a machine of `type` takes it,
+// at the design's own positions.
+void ExpectRebuiltInPlace(const sim::TSimMachine& machine, const TStitchItem& sent,
+                          std::uint8_t type);
+// The connection traces `sent` (the records the machine holds), its total is the header's, and
+// the cross sits on the record of the stitch the machine reported last.
+void ExpectTraceOnReportedRecord(const TCommBase& comm, const TStitchItem& sent,
+                                 std::uint32_t total);
+
 // The reply record `code` with `payload` as the serial line carries it.
 TReplyRecord Reply(std::uint8_t code, std::vector<std::uint8_t> payload = {});
 TReplyRecord Progress(std::uint8_t code, std::uint8_t needle, std::uint8_t second,

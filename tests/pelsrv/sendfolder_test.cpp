@@ -82,13 +82,37 @@ TEST_F(SendFolder, TraceLoadDuringATransferLeavesTheSentDesignAlone) {
   const TStitchItem copy = *design;
   ASSERT_TRUE(Send(std::move(design)));
   ASSERT_TRUE(Comm().IsSending());
+  // The trace takes the records being sent, which the machine's stitch numbers count.
   ASSERT_TRUE(Comm().LoadTraceDesign());
-  EXPECT_EQ(Comm().Progress().nMax, 5000 + 2);
+  EXPECT_EQ(Comm().Progress().nMax, 400);
+  EXPECT_EQ(Comm().SendDesign().Points, copy.Points);
   Comm().HandleReply(TReplyRecord::BareCode(0x84));
   const auto& frame = Machine().Commands().back();
   const auto expected = TStitchFormatMarlow::EncodeRecords(copy);
   EXPECT_EQ(std::vector<std::uint8_t>(frame.begin() + 8, frame.begin() + 520),
             std::vector<std::uint8_t>(expected.begin() + 512, expected.begin() + 1024));
+}
+
+TEST_F(SendFolder, FailedTraceLoadKeepsTheDesignItsTotalAndItsTrace) {
+  // The transfer ends early: the machine keeps OLD.10o, which the send folder does not hold.
+  sim::TSimConfig config;
+  config.persona = sim::Persona::kEndsEarly;
+  config.heldName = "OLD.10o";
+  Open(config);
+  events_.filenameTotal = 1;
+  Comm().HandleReply(FileName("OLD.10o"));
+  ASSERT_TRUE(Send(MakeDesign(1000)));
+  ASSERT_EQ(Comm().SewingFileName(), "OLD.10o");
+  ASSERT_EQ(Comm().Progress().nMax, 1000);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_FALSE(Comm().LoadTraceDesign());
+    EXPECT_EQ(Comm().SendDesign().GetStitchSize(0), 1000) << "the trace still has a design";
+    EXPECT_EQ(Comm().Progress().nMax, 1000);
+  }
+  // Once the file is there, the trace loads it.
+  Write(home_ / "SendData" / "OLD.10o", 30);
+  EXPECT_TRUE(Comm().LoadTraceDesign());
+  EXPECT_EQ(Comm().Progress().nMax, 30 + 2);
 }
 
 TEST_F(SendFolder, SecondDesignLoadsByPath) {

@@ -7,6 +7,7 @@
 #include "pelsrv/commtcpip.h"
 #include "protocol_fixture.h"
 #include "servicefixture.h"
+#include "shared/frmmarlow.h"
 #include "sim/simline.h"
 
 namespace pelsrv_test {
@@ -265,6 +266,105 @@ TEST_F(SimOverTcp, SynchronisedGroupRelaysReachTheOtherMembers) {
   }));
 }
 
+// Disconnecting a machine that is not transferring: no event, the alarm's message id stays.
+void ExpectQuietDisconnect(ServiceHarness& service, sim::TSimLine& machine, TCommBase& comm) {
+  machine.Call([](TSimMachine& m) { m.SendProgressReply(0x1E, 6, 10); });  // thread break
+  ASSERT_TRUE(service.PumpUntil([&] { return comm.GetError() == 284; }));
+  service.PumpFor(50ms);
+  const std::vector<std::string> before = service.events.Events();
+  comm.Close();
+  service.PumpFor(200ms);
+  EXPECT_EQ(service.events.Events(), before);
+  EXPECT_EQ(comm.GetError(), 284);
+  EXPECT_EQ(comm.EffectiveState(), SEW_OFFLINE);
+  EXPECT_FALSE(comm.IsSending());
+}
+
+TEST_F(SimOverTcp, DisconnectOutsideATransferFiresNothingAndKeepsTheError) {
+  sim::TSimTcpMachine machine({}, kChatty);
+  ExpectQuietDisconnect(harness, machine, Bring(machine));
+}
+
+// One design of the fidelity table over a real line: the desktop program's copy written to the
+// send folder, the stream form sent, the machine's rebuilt records, the trace and the totals
+// through the transfer, the sewing and a repeated position.
+void SendAndSewInPlace(ServiceHarness& service, sim::TSimLine& machine, TCommBase& comm,
+                       const prototest::TFidelityCase& c, std::uint8_t type) {
+  // The file reads back fewer records than were sent when the design repeats zero-length jumps.
+  TStitchItem written = c.design;
+  std::filesystem::create_directories(service.data.Path() / "SendData");
+  ASSERT_TRUE(TStitchFormatMarlow::Save(
+      (service.data.Path() / "SendData" / written.FileName).string(), written, nullptr));
+  const TStitchItem sent = prototest::ThroughStreamForm(c.design);
+  const auto total = static_cast<std::uint32_t>(sent.GetStitchSize(type));
+
+  machine.Call([](TSimMachine& m) { m.OfferTransfer(); });
+  ASSERT_TRUE(service.PumpUntil([&] { return Has(service.events, "SendStart(1)"); }));
+  ASSERT_TRUE(comm.StartTransfer(std::make_unique<TStitchItem>(sent), true));
+  ASSERT_TRUE(service.PumpUntil([&] { return Has(service.events, "SendStop(1,0)"); }));
+  ASSERT_TRUE(service.PumpUntil(
+      [&] { return machine.Get<bool>([](TSimMachine& m) { return !m.HeldName().empty(); }); }));
+  machine.Call([&](TSimMachine& m) { prototest::ExpectRebuiltInPlace(m, sent, type); });
+  ASSERT_TRUE(comm.LoadTraceDesign());
+  prototest::ExpectTraceOnReportedRecord(comm, sent, total);
+
+  service.events.Take();
+  machine.Call([](TSimMachine& m) { m.StartSewing(); });
+  ASSERT_TRUE(service.PumpUntil([&] { return Has(service.events, "Complete(1,1,1)"); }));
+  const std::string max = "," + std::to_string(total) + ",";
+  for (const std::string& e : service.events.Only("Progress")) EXPECT_NE(e.find(max), e.npos) << e;
+  ASSERT_TRUE(comm.LoadTraceDesign());
+  prototest::ExpectTraceOnReportedRecord(comm, sent, total);
+
+  const std::uint32_t half = total / 2;
+  machine.Call([&](TSimMachine& m) { m.SendProgressReply(0x12, 0, half); });
+  ASSERT_TRUE(
+      service.PumpUntil([&] { return comm.Progress().nPos == static_cast<std::int32_t>(half); }));
+  prototest::ExpectTraceOnReportedRecord(comm, sent, total);
+}
+
+class FidelityOverLines : public ::testing::TestWithParam<std::uint8_t> {
+ protected:
+  // Runs every design of the table on a fresh service, with the machine type of the case.
+  void ForEachDesign(const std::function<void(ServiceHarness&, TSimConfig,
+                                              const prototest::TFidelityCase&)>& run) {
+    for (const prototest::TFidelityCase& c : prototest::FidelityDesigns()) {
+      SCOPED_TRACE(c.what);
+      ServiceHarness service;
+      TSimConfig config;
+      config.machineType = GetParam();
+      run(service, config, c);
+    }
+  }
+};
+
+TEST_P(FidelityOverLines, TcpIp) {
+  ForEachDesign([](ServiceHarness& service, TSimConfig config, const auto& c) {
+    config.wire = sim::Wire::kTcp;
+    sim::TSimTcpMachine machine(config, kChatty);
+    TCommBase& comm = pelsrv_test::Bring(service, machine, machine.ConnInfo());
+    SendAndSewInPlace(service, machine, comm, c, config.machineType);
+  });
+}
+
+TEST_P(FidelityOverLines, Serial) {
+  ForEachDesign([](ServiceHarness& service, TSimConfig config, const auto& c) {
+    sim::TSimPtyMachine machine(config, 0);
+    // A serial machine answers nothing until it enquires, as a real one does after power-up.
+    TCommBase* comm = service.main->FindByCookie(service.Connect(0, machine.ConnInfo()));
+    ASSERT_NE(comm, nullptr);
+    ASSERT_TRUE(machine.WaitFor([](TSimMachine& m) { return Heard(m, 0x41); }));
+    machine.Call([](TSimMachine& m) { m.Enquire(); });
+    ASSERT_TRUE(service.PumpUntil(
+        [&] { return machine.Get<bool>([](TSimMachine& m) { return Heard(m, 0xD0); }); }));
+    service.PumpFor(100ms);
+    SendAndSewInPlace(service, machine, *comm, c, config.machineType);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(MachineTypes, FidelityOverLines,
+                         ::testing::Values(std::uint8_t{0x01}, std::uint8_t{0x20}));
+
 class SimOverPty : public ::testing::Test {
  protected:
   // A serial machine answers nothing until it enquires ('E'), as a real one does after power-up.
@@ -380,6 +480,13 @@ TEST_F(SimOverPty, DisconnectDuringATransferEndsItAndFreesThePort) {
   EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
   EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,1)");
   EXPECT_EQ(harness.main->Count(), 1);
+}
+
+TEST_F(SimOverPty, DisconnectOutsideATransferFiresNothingAndKeepsTheError) {
+  sim::TSimPtyMachine machine({}, 0);
+  TCommBase& comm = Bring(machine);
+  ExpectQuietDisconnect(harness, machine, comm);
+  EXPECT_FALSE(Serial(comm).PortOpen());
 }
 
 TEST_F(SimOverPty, RepliesComeAsRecordsInThePayloadOrAsBareCodes) {

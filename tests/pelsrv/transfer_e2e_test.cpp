@@ -17,10 +17,9 @@ std::vector<std::uint8_t> Codes(std::initializer_list<int> codes) {
   return {codes.begin(), codes.end()};
 }
 
-// The records a machine of `type` should have rebuilt from the frames.
-std::vector<std::uint8_t> ExpectedStream(const TStitchItem& design, std::uint8_t type) {
-  const std::size_t first = design.Points.size() - design.GetStitchSize(type);
-  return TStitchFormatMarlow::EncodeRecords(design, first);
+// The records a machine should have rebuilt from the frames: the stream from record 0 on.
+std::vector<std::uint8_t> ExpectedStream(const TStitchItem& design) {
+  return TStitchFormatMarlow::EncodeRecords(design);
 }
 
 class TransferE2E : public LinkFixture, public ::testing::WithParamInterface<Wire> {};
@@ -48,7 +47,7 @@ TEST_P(TransferE2E, ConnectSendAndSewANormalMachine) {
   EXPECT_EQ(Machine().Header().colors, (std::vector<std::uint8_t>{1, 0, 3, 4, 5, 6, 7}));
   EXPECT_EQ(Machine().Header().machineNumber, 1);
   EXPECT_EQ(Machine().Header().title, "Test design");
-  EXPECT_EQ(Machine().RebuiltStream(), ExpectedStream(copy, 0x01));
+  EXPECT_EQ(Machine().RebuiltStream(), ExpectedStream(copy));
   EXPECT_EQ(Machine().FramesReceived(), 1 + BlockCountFor(1000));
 
   const auto events = events_.Take();
@@ -83,59 +82,88 @@ TEST_F(Personas, SendProgressRisesPerBlockAndStaysWithinZeroToHundred) {
   }
 }
 
-TEST_F(Personas, DesignsRebuiltExactlyWithLongMovesColourChangesAndMachineType0x20) {
-  const struct {
-    const char* what;
-    std::uint8_t type;
-    bool leadingStart;
-    bool longMoves;
-    int colorEvery;
-  } cases[] = {
-      {"colour changes", 0x01, false, false, 7},
-      {"long moves", 0x00, false, true, 0},
-      {"type 0x20 with a leading start record", 0x20, true, false, 40},
-      {"type 0x20 without a start record", 0x20, false, true, 0},
-      {"type 0x10 with a start record", 0x10, true, true, 13},
-  };
-  for (const auto& c : cases) {
+// Every design sent through its stream form to machine types 0x01 and 0x20, with the record
+// lengths of both lines: rebuilt in place, traced on the reported record with the header's total.
+class Fidelity : public LinkFixture,
+                 public ::testing::WithParamInterface<std::tuple<Wire, std::uint8_t>> {};
+
+TEST_P(Fidelity, EveryRecordArrivesWhereTheDesignHasIt) {
+  const auto [wire, type] = GetParam();
+  for (const TFidelityCase& c : FidelityDesigns()) {
     SCOPED_TRACE(c.what);
     TSimConfig config;
-    config.machineType = c.type;
+    config.wire = wire;
+    config.machineType = type;
     Open(config);
-    auto design = MakeDesign(777, c.colorEvery, c.longMoves, c.leadingStart);
-    TStitchItem expected = *design;
-    expected.LimitMoves();
-    ASSERT_TRUE(Send(std::move(design)));
-    EXPECT_TRUE(Machine().Faults().empty());
-    const std::uint32_t total = static_cast<std::uint32_t>(expected.GetStitchSize(c.type));
-    EXPECT_EQ(Machine().Header().total, total);
-    EXPECT_EQ(Machine().RebuiltStream(), ExpectedStream(expected, c.type));
-    EXPECT_EQ(Machine().FramesReceived(), 1 + BlockCountFor(total));
+    const TStitchItem sent = ThroughStreamForm(c.design);
+    ASSERT_EQ(sent.Points.front(), (TEmbPoint{sfStart, 0, 0}));
+    const auto total = static_cast<std::uint32_t>(sent.GetStitchSize(type));
+    ASSERT_TRUE(Send(std::make_unique<TStitchItem>(sent)));
     EXPECT_EQ(events_.Only("SendStop"), std::vector<std::string>{"SendStop(1,0)"});
+    events_.Take();
+    ExpectRebuiltInPlace(Machine(), sent, type);
+    ASSERT_TRUE(Comm().LoadTraceDesign());
+    ExpectTraceOnReportedRecord(Comm(), sent, total);
 
-    // Reading the rebuilt records back puts every record where it was, relative to the first.
-    std::vector<std::uint8_t> file = {0x8A, 0, 0};
-    file.insert(file.end(), Machine().RebuiltStream().begin(), Machine().RebuiltStream().end());
-    TStitchItem rebuilt;
-    TStitchFormatMarlow::ParseDesignFile(file, rebuilt, false);
-    const std::size_t first = expected.Points.size() - total;
-    std::vector<TEmbPoint> sent;
-    for (std::size_t i = first; i < expected.Points.size(); ++i) {
-      if (expected.Points[i].Func != sfStart) sent.push_back(expected.Points[i]);
-    }
-    std::vector<TEmbPoint> got;
-    for (const TEmbPoint& p : rebuilt.Points) {
-      if (p.Func != sfStart) got.push_back(p);
-    }
-    ASSERT_EQ(got.size(), sent.size());
-    for (std::size_t i = 0; i < sent.size(); ++i) {
-      ASSERT_EQ(got[i].Func, sent[i].Func) << i;
-      if (IsMovingFunc(sent[i].Func)) {
-        ASSERT_EQ(got[i].X - got[0].X, sent[i].X - sent[0].X) << i;
-        ASSERT_EQ(got[i].Y - got[0].Y, sent[i].Y - sent[0].Y) << i;
-      }
-    }
+    SewToTheEnd();
+    const std::string max = "," + std::to_string(total) + ",";
+    for (const std::string& e : events_.Only("Progress")) EXPECT_NE(e.find(max), e.npos) << e;
+    // Completion forgets the trace design; the next trace takes the sent records again.
+    ASSERT_TRUE(Comm().LoadTraceDesign());
+    ExpectTraceOnReportedRecord(Comm(), sent, total);
+    Comm().HandleReply(Progress(0x12, 1, 0, total / 2));
+    ExpectTraceOnReportedRecord(Comm(), sent, total);
   }
+}
+
+TEST_F(Personas, GoldenFramesOfAJumpAwayFromTheStart) {
+  // The ".10o" records start, jump +100 in X, stitch, end; read, put in the stream form and sent.
+  const std::vector<std::uint8_t> records = {0x8A, 0, 0, 0x90, 0, 0x64, 0x80, 0, 0x0A, 0x87, 0, 0};
+  for (const std::uint8_t type : {0x01, 0x20}) {
+    SCOPED_TRACE(type);
+    TSimConfig config;
+    config.machineType = type;
+    Open(config);
+    TStitchItem read;
+    std::vector<std::uint8_t> file = records;
+    file.push_back(0x1A);
+    TStitchFormatMarlow::ParseDesignFile(file, read, true);
+    read.FileName = "REPRO.10o";
+    ASSERT_TRUE(Send(std::make_unique<TStitchItem>(ThroughStreamForm(read))));
+    // The last commands: the header, the one data frame, the end record and 0xE0.
+    const auto& commands = Machine().Commands();
+    ASSERT_GE(commands.size(), 4u);
+    const std::vector<std::uint8_t>& header = commands[commands.size() - 4];
+    const std::vector<std::uint8_t>& data = commands[commands.size() - 3];
+    ASSERT_EQ(header[0], 'B');
+    EXPECT_EQ(GetU32(header, kHdrTotal), type == 0x20 ? 3u : 4u);
+    ASSERT_EQ(data.size(), kFrameSize);
+    std::vector<std::uint8_t> golden = {'D', 0, 0, 0, 0, 0, 0x5C, 0x2A};
+    golden.insert(golden.end(), records.begin(), records.end());
+    golden.resize(kFrameSize - 1, 0);
+    golden.push_back(0xAA);
+    EXPECT_EQ(data, golden);
+    EXPECT_EQ(Machine().RebuiltPositions(),
+              (std::vector<sim::TSewnRecord>{{10, 0, 0}, {16, 100, 0}, {0, 110, 0}, {7, 110, 0}}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(TypesAndLines, Fidelity,
+                         ::testing::Combine(::testing::Values(Wire::kSerial, Wire::kTcp),
+                                            ::testing::Values(std::uint8_t{0x01},
+                                                              std::uint8_t{0x20})));
+
+TEST_F(Personas, Type0x20ProgressCountsTheBlocksOfTheWholeStream) {
+  // 171 records: the header tells 170, the stream's 513 bytes fill two blocks.
+  TSimConfig config;
+  config.machineType = 0x20;
+  Open(config);
+  ASSERT_TRUE(Send(std::make_unique<TStitchItem>(ThroughStreamForm(*MakeDesign(169)))));
+  EXPECT_EQ(Machine().Header().total, 170u);
+  EXPECT_EQ(Comm().BlockCount(), 2);
+  EXPECT_EQ(events_.Only("SendProgress"),
+            (std::vector<std::string>{"SendProgress(1,0)", "SendProgress(1,50)"}));
+  EXPECT_EQ(events_.Only("SendStop"), std::vector<std::string>{"SendStop(1,0)"});
 }
 
 TEST_F(Personas, BusyMachineEndsTheTransferAsBusyAndKeepsTheState) {
@@ -205,7 +233,7 @@ TEST_F(Personas, BlockAskedAgainIsSentAgainWithTheSameData) {
   ASSERT_TRUE(Send(std::move(design)));
   EXPECT_TRUE(Machine().Faults().empty());
   EXPECT_EQ(Machine().BlocksRepeated(), 1);
-  EXPECT_EQ(Machine().RebuiltStream(), ExpectedStream(copy, 0x01));
+  EXPECT_EQ(Machine().RebuiltStream(), ExpectedStream(copy));
   EXPECT_EQ(events_.Only("SendStop"), std::vector<std::string>{"SendStop(1,0)"});
 }
 
@@ -350,7 +378,7 @@ TEST_F(Personas, RefusedSecondSendLeavesTheRunningTransferIntact) {
   Comm().HandleReply(TReplyRecord::BareCode(0x84));
   const auto& frame = Machine().Commands().back();
   EXPECT_EQ(frame[0], 'D');
-  const auto expected = ExpectedStream(copy, 0x01);
+  const auto expected = ExpectedStream(copy);
   EXPECT_EQ(std::vector<std::uint8_t>(frame.begin() + 8, frame.begin() + 8 + 100),
             std::vector<std::uint8_t>(expected.begin() + 512, expected.begin() + 612));
 }

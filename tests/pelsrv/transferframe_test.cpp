@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <memory>
 #include <numeric>
+
+#include "pelsrv/transferblocks.h"
+#include "shared/frmmarlow.h"
+#include "shared/stitch.h"
 
 TEST(TransferFrame, BlockCountCoversThreeBytesPerRecord) {
   struct Case {
@@ -90,5 +97,34 @@ TEST(TransferFrame, BlocksOutsideTheStreamAreZero) {
     EXPECT_EQ(GetU16(f, 4), static_cast<std::uint16_t>(index)) << index;
     for (std::size_t i = 8; i < 520; ++i) ASSERT_EQ(f[i], 0) << index << " at " << i;
     EXPECT_EQ(f[520], 0xAA);
+  }
+}
+
+TEST(TransferSource, StreamRunsFromRecordZeroAndItsBlocksHoldEveryRecord) {
+  // 171 records (start, 169 stitches, end): 513 stream bytes whatever the machine type.
+  TStitchItem design;
+  design.Points.push_back({sfStart, 0, 0});
+  for (int i = 0; i < 169; ++i) design.Points.push_back({sfStitch, i % 2 ? 10 : 0, 0});
+  design.Points.push_back({sfEnd, 0, 0});
+  const std::vector<std::uint8_t> stream = TStitchFormatMarlow::EncodeRecords(design);
+  const auto shared = std::make_shared<const TStitchItem>(design);
+  struct Case {
+    std::uint8_t type;
+    std::uint32_t total;  // what the header tells
+  };
+  for (const Case& c : {Case{0x01, 171}, Case{0x20, 170}}) {
+    SCOPED_TRACE(c.type);
+    const TTransferSource source(shared, c.type);
+    EXPECT_EQ(source.Total(), c.total);
+    EXPECT_EQ(source.Records(), 171u);
+    EXPECT_EQ(source.BlockCount(), 2) << "the last record fills a block of its own";
+    std::array<std::uint8_t, kFrameDataSize> block{};
+    source.FillBlock(0, block);
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), stream.begin())) << "the start is first";
+    source.FillBlock(1, block);
+    EXPECT_EQ(block[0], stream[512]);
+    EXPECT_TRUE(std::all_of(block.begin() + 1, block.end(), [](auto b) { return b == 0; }));
+    source.FillBlock(2, block);
+    EXPECT_TRUE(std::all_of(block.begin(), block.end(), [](auto b) { return b == 0; }));
   }
 }

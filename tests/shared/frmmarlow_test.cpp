@@ -47,16 +47,6 @@ std::vector<TPoint> MovingPositions(const TStitchItem& d) {
   return out;
 }
 
-// The same, relative to the record the native moves start from.
-std::vector<TPoint> MovingPositionsFromAnchor(const TStitchItem& d) {
-  std::vector<TPoint> out;
-  const std::size_t anchor = NativeAnchor(d.Points);
-  for (const auto& p : d.Points) {
-    if (IsMovingFunc(p.Func)) out.push_back({p.X - d.Points[anchor].X, p.Y - d.Points[anchor].Y});
-  }
-  return out;
-}
-
 TStitchItem Parsed(const Bytes& file) {
   TStitchItem d;
   TStitchFormatMarlow::ParseDesignFile(file, d, true);
@@ -95,32 +85,52 @@ TEST(NativeDesignFile, FileLayout) {
   EXPECT_EQ(want.size(), 3 * d.Points.size() + 7);
 }
 
-TEST(NativeDesignFile, MovesStartAtTheFirstRecordAfterTheStartRecords) {
+TEST(NativeDesignFile, RecordZeroCarriesNoMoveAndTheRecordAfterItKeepsItsMove) {
   // A first stitch at (50, 20) is written without a move and reads back at (0, 0).
   TStitchItem first;
   first.Points = {{sfStitch, 50, 20}, {sfStitch, 51, 20}};
   EXPECT_EQ(
       Parsed(TStitchFormatMarlow::BuildDesignFile(first)).Points,
       (std::vector<TEmbPoint>{{sfStart, 0, 0}, {sfStitch, 0, 0}, {sfStitch, 1, 0}, {sfEnd, 1, 0}}));
+  // After a start record the first stitch carries its move from it.
   TStitchItem started;
   started.Points = {{sfStart, 40, 20}, {sfStitch, 50, 20}, {sfStitch, 50, 21}};
   EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(started),
-            (Bytes{0x8A, 0, 0, 0x80, 0, 0, 0xC0, 1, 0}));
+            (Bytes{0x8A, 0, 0, 0x80, 0, 10, 0xC0, 1, 0}));
 
-  // The file and the records sent from the stream form of the same design agree, although
-  // the stream form puts a start record at (0, 0) in front.
+  // The stream form puts a start record at (0, 0) in front: the records sent from it carry
+  // the first stitch's move from home, and a file written from it reads back in place.
   auto stream = first.Save();
   TStitchItem sent;
   ASSERT_TRUE(sent.Load(stream.get()));
-  const Bytes file = TStitchFormatMarlow::BuildDesignFile(first);
-  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(sent), Bytes(file.begin(), file.end() - 1));
+  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(sent),
+            (Bytes{0x8A, 0, 0, 0xC0, 20, 50, 0x80, 0, 1, 0x87, 0, 0}));
+  const TStitchItem back = Parsed(TStitchFormatMarlow::BuildDesignFile(sent));
+  EXPECT_EQ(Funcs(back), Funcs(sent));
+  EXPECT_EQ(MovingPositions(back), MovingPositions(first));
+}
+
+TEST(NativeDesignFile, AJumpAwayFromTheStartReadsWrittenAndSentInPlace) {
+  // Start, a jump of +100 in X, a stitch, the end.
+  const Bytes file = {0x8A, 0, 0, 0x90, 0, 0x64, 0x80, 0, 0x0A, 0x87, 0, 0, 0x1A};
+  const std::vector<TEmbPoint> points = {
+      {sfStart, 0, 0}, {sfJump, 100, 0}, {sfStitch, 110, 0}, {sfEnd, 110, 0}};
+  TStitchItem d = Parsed(file);
+  ASSERT_EQ(d.Points, points);
+  std::uint8_t dx = 0, dy = 0;
+  EXPECT_EQ(TStitchFormatMarlow::GetEmbData(d, 1, dx, dy), 0x90);
+  EXPECT_EQ(dy, 0);
+  EXPECT_EQ(dx, 0x64);
+  EXPECT_EQ(TStitchFormatMarlow::BuildDesignFile(d), file);
+  EXPECT_EQ(TStitchFormatMarlow::EncodeRecords(d), Bytes(file.begin(), file.end() - 1));
+  EXPECT_EQ(Parsed(TStitchFormatMarlow::BuildDesignFile(d)).Points, points);
 }
 
 TEST(NativeDesignFile, StartEndAndUnknownRecordsAreNotWrittenTwice) {
   TStitchItem d;
   d.Points = {{sfStart, 0, 0}, {sfStitch, 1, 0}, {200, 0, 0}, {sfEnd, 0, 0}};
   EXPECT_EQ(TStitchFormatMarlow::BuildDesignFile(d),
-            (Bytes{0x8A, 0, 0, 0x80, 0, 0, 0x87, 0, 0, 0x1A}));
+            (Bytes{0x8A, 0, 0, 0x80, 0, 1, 0x87, 0, 0, 0x1A}));
 }
 
 TEST(NativeDesignFile, ReaderRules) {
@@ -179,7 +189,7 @@ TEST(NativeDesignFile, MovesAreTakenFromTheLastMovingRecord) {
               {sfStitch, 60, 60}, {sfModeJump, -60, 60}, {sfNativeJump, -60, -60}, {sfEnd, 0, 0}};
   const TStitchItem r = Parsed(TStitchFormatMarlow::BuildDesignFile(d));
   EXPECT_EQ(Funcs(r), Funcs(d));
-  EXPECT_EQ(MovingPositions(r), MovingPositionsFromAnchor(d));
+  EXPECT_EQ(MovingPositions(r), MovingPositions(d));
 }
 
 TEST(NativeDesignFile, LongMovesAreSplitBeforeWritingAndReadBackInPlace) {
@@ -193,7 +203,7 @@ TEST(NativeDesignFile, LongMovesAreSplitBeforeWritingAndReadBackInPlace) {
       << "the file and the transfer stream count the same records";
   const TStitchItem r = Parsed(file);
   EXPECT_EQ(r.Points.size(), d.Points.size());
-  EXPECT_EQ(MovingPositions(r), MovingPositionsFromAnchor(d));
+  EXPECT_EQ(MovingPositions(r), MovingPositions(d));
 }
 
 TEST(NativeDesignFile, UnsplitLongMovesAreClampedNeverWrapped) {

@@ -173,6 +173,26 @@ TEST(StitchItem, MoveHomeWithoutStitchesAppendsTheRun) {
   EXPECT_EQ(d.Points, Recs({{sfColorChange, 5, 5}, {sfJump, 0, 0}, {sfJump, 0, 0}}));
 }
 
+TEST(StitchItem, MoveHomeToAnAbsurdlyFarRecordInsertsBoundedJumps) {
+  const struct {
+    std::int32_t x;
+    std::size_t records;  // start, the jump run, the stitch
+  } cases[] = {
+      {2'147'483'647, 4},          // one jump and its repeat
+      {-2'147'483'647 - 1, 4},     // also at the far negative end
+      {127 * 65'536, 65'536 + 3},  // the longest run still made step by step, and its repeat
+      {127 * 65'537 + 1, 4},       // one step beyond
+  };
+  for (const auto& c : cases) {
+    TStitchItem d;
+    d.Points = Recs({{sfStart, 0, 0}, {sfStitch, c.x, 0}});
+    d.MoveHome(0, 0);
+    EXPECT_EQ(d.Points.size(), c.records) << c.x;
+    EXPECT_EQ(d.Points.back(), (TEmbPoint{sfStitch, c.x, 0})) << c.x;
+    EXPECT_EQ(d.Points[d.Points.size() - 2], (TEmbPoint{sfJump, c.x, 0})) << c.x;
+  }
+}
+
 TEST(StitchItem, CopyKeepsTheViewRectangleOnce) {
   TStitchItem src;
   src.Points = Recs({{sfStitch, 1, 2}});
@@ -219,9 +239,10 @@ TEST(StitchItem, LimitMovesSplitsLongMovesBetweenMovingRecords) {
   EXPECT_EQ(d.LimitMoves(), 0) << "idempotent";
 }
 
-TEST(StitchItem, LimitMovesMeasuresFromTheFirstRecordAfterTheStarts) {
+TEST(StitchItem, LimitMovesMeasuresFromRecordZeroUntilTheFirstMovingRecord) {
+  // The cut and the colour change carry no move: the jump is reached from the start record.
   TStitchItem d;
-  d.Points = Recs({{sfStart, 1000, 0}, {sfCut, 0, 0}, {sfColorChange, 5000, 0}, {sfJump, 128, 0}});
+  d.Points = Recs({{sfStart, 0, 0}, {sfCut, 500, 0}, {sfColorChange, 5000, 0}, {sfJump, 128, 0}});
   EXPECT_EQ(d.LimitMoves(), 1);
   EXPECT_EQ(d.Points[3], (TEmbPoint{sfJump, 64, 0}));
   EXPECT_EQ(d.Points.size(), 5u);

@@ -130,6 +130,18 @@ TEST_F(TraceRow, IncrementalTraceAddsRecordsAndMovesTheOneCross) {
   EXPECT_TRUE(before_cross.GetPixel(34, kRow - 6) == platform::kBlack);
 }
 
+TEST_F(TraceRow, RepeatedPositionMovesTheCrossToItsRecord) {
+  // Everything grey with the cross on record 0, then the machine reports stitch 4 twice: the
+  // first call draws nothing new (first = trace) and still moves the cross to record 3.
+  Run(0, 0, true);
+  ASSERT_EQ(CrossAt(), std::vector<int>{0});
+  Run(4, 4, false);
+  EXPECT_EQ(CrossAt(), std::vector<int>{3});
+  EXPECT_EQ(design_.CrossPos, (TPoint{2 + 4 * 3, kRow}));
+  Run(4, 4, false);
+  EXPECT_EQ(CrossAt(), std::vector<int>{3}) << "still one cross";
+}
+
 TEST(StitchDraw, LiftsJumpsAndCuts) {
   // stitch, stitch, jump, stitch: the jump neither draws nor moves the pen, so the last
   // stitch is drawn from the second. A cut lifts the pen: the stitch after it only moves.

@@ -209,8 +209,11 @@ void TSimMachine::HandleHeader(std::span<const std::uint8_t> frame) {
   header_.colors.assign(frame.begin() + kHdrColors, frame.begin() + kHdrColors + colors);
   header_.machineNumber = GetU16(frame, kHdrMachineNumber);
   header_.title = TextField(frame.subspan(kHdrTitle, kFrameTitleLength));
-  blocks_ = BlockCountFor(header_.total);
-  stream_.assign(3 * static_cast<std::size_t>(header_.total), 0);
+  // Machine type 0x20 is told the total without the leading start record, which the stream
+  // still carries in front: it takes one record more, and the blocks that record fills.
+  const std::size_t records = header_.total + (config_.machineType == 0x20 ? 1u : 0u);
+  stream_.assign(3 * records, 0);
+  blocks_ = static_cast<std::int32_t>((stream_.size() + kFrameDataSize - 1) / kFrameDataSize);
   lastIndex_ = -1;
   askedAgain_ = false;
   transferComplete_ = false;
@@ -289,6 +292,22 @@ void TSimMachine::HandleTransferEnd(std::span<const std::uint8_t> command) {
     sewn_ = 0;
   }
   word_ = 0;
+}
+
+std::vector<TSewnRecord> TSimMachine::RebuiltPositions() const {
+  std::vector<TSewnRecord> out;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  for (std::size_t at = 0; at + 3 <= stream_.size(); at += 3) {
+    const std::uint8_t control = stream_[at];
+    // Byte 1 moves Y up unless 0x40 is set, byte 2 moves X right unless 0x20 is set.
+    const std::int32_t dy = stream_[at + 1];
+    const std::int32_t dx = stream_[at + 2];
+    x += (control & 0x20) ? -dx : dx;
+    y += (control & 0x40) ? dy : -dy;
+    out.push_back({static_cast<std::uint8_t>(control & 0x1F), x, y});
+  }
+  return out;
 }
 
 void TSimMachine::StartSewing() {

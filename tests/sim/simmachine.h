@@ -48,6 +48,15 @@ struct TSimConfig {
   std::string heldName;           // design held at start ("" none)
 };
 
+// One record as the machine sews it: its kind (control byte & 0x1F) and the needle position
+// that the moves up to it sum to, from (0, 0) at the first record.
+struct TSewnRecord {
+  std::uint8_t kind = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const TSewnRecord&, const TSewnRecord&) = default;
+};
+
 // What the header frame of the last transfer announced.
 struct TReceivedHeader {
   std::string fileName;
@@ -83,8 +92,11 @@ class TSimMachine {
   std::vector<std::uint8_t> CommandCodes() const;
   const std::vector<std::string>& Faults() const { return faults_; }
   const TReceivedHeader& Header() const { return header_; }
-  // The native record stream rebuilt from the data frames: 3 bytes per announced record.
+  // The native record stream rebuilt from the data frames: 3 bytes per announced record, and
+  // for machine type 0x20 the leading start record in front of them.
   const std::vector<std::uint8_t>& RebuiltStream() const { return stream_; }
+  // Every record of the rebuilt stream with the position the machine sews it at.
+  std::vector<TSewnRecord> RebuiltPositions() const;
   std::int32_t FramesReceived() const { return frames_; }
   std::int32_t BlocksRepeated() const { return repeats_; }
   bool TransferComplete() const { return transferComplete_; }

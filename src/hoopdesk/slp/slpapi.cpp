@@ -34,6 +34,8 @@ SLPError SLPFindSrvs(const SLPHandle& handle, const char* serviceType, const cha
   switch (result) {
     case TSearchResult::kNetworkError:
       return SLP_NETWORK_ERROR;
+    case TSearchResult::kTooLong:
+      return SLP_BUFFER_OVERFLOW;
     case TSearchResult::kStopped:
       return SLP_OK;
     case TSearchResult::kDone:

@@ -12,6 +12,7 @@ enum SLPError : int {
   SLP_LAST_CALL = 1,
   SLP_OK = 0,
   SLP_NOT_IMPLEMENTED = -17,
+  SLP_BUFFER_OVERFLOW = -18,
   SLP_NETWORK_INIT_FAILED = -20,
   SLP_PARAMETER_BAD = -22,
   SLP_NETWORK_ERROR = -23,
@@ -34,7 +35,8 @@ using SLPSrvURLCallback = SLPBoolean (*)(const SLPHandle& handle, const char* sr
 SLPError SLPOpen(const char* language, SLPBoolean isAsync, SLPHandle* handle);
 
 // Searches for services of `serviceType` in `scopeList` (null or empty: "DEFAULT") that match
-// `searchFilter` (null: all) and reports each URL to the callback.
+// `searchFilter` (null: all) and reports each URL to the callback. SLP_BUFFER_OVERFLOW when the
+// request does not fit in one datagram.
 SLPError SLPFindSrvs(const SLPHandle& handle, const char* serviceType, const char* scopeList,
                      const char* searchFilter, SLPSrvURLCallback callback, void* cookie);
 

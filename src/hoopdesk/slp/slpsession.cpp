@@ -54,7 +54,10 @@ TSearchResult TSlpSession::FindServices(std::string_view serviceType, std::strin
   std::array<std::uint8_t, kMaxDatagram> buffer;
   for (std::size_t round = 0; round < kRoundWaits.size(); ++round) {
     const auto bytes = EncodeServiceRequest(request);
-    if (bytes.size() > kMaxDatagram) break;  // the responder list no longer fits
+    if (bytes.size() > kMaxDatagram) {
+      if (round == 0) return TSearchResult::kTooLong;
+      break;  // the responder list no longer fits
+    }
     if (!socket_.SendTo(bytes, *destination_)) {
       return round == 0 ? TSearchResult::kNetworkError : TSearchResult::kDone;
     }

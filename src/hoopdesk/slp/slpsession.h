@@ -18,7 +18,7 @@
 
 namespace slp {
 
-enum class TSearchResult { kDone, kStopped, kNetworkError };
+enum class TSearchResult { kDone, kStopped, kTooLong, kNetworkError };
 
 class TSlpSession {
  public:

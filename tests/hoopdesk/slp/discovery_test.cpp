@@ -173,6 +173,19 @@ TEST_F(Discovery, ACallbackThatWantsNoMoreEndsTheSearch) {
   EXPECT_EQ(calls.urls, (std::vector<std::string>{Url(1, "A")}));
 }
 
+TEST_F(Discovery, ARequestTooLongForADatagramIsNotSent) {
+  StartAgent({.urls = {Url(1, "A")}});
+  slp::SLPHandle handle;
+  ASSERT_EQ(slp::SLPOpen(nullptr, slp::SLP_FALSE, &handle), slp::SLP_OK);
+  const std::string filter = "(name=" + std::string(1400, 'x') + ")";
+  Calls calls;
+  EXPECT_EQ(
+      slp::SLPFindSrvs(handle, "service:sewing-machine", nullptr, filter.c_str(), Record, &calls),
+      slp::SLP_BUFFER_OVERFLOW);
+  EXPECT_TRUE(calls.urls.empty());
+  EXPECT_EQ(agent_->Requests(), 0);
+}
+
 TEST_F(Discovery, OpenAndSearchRefuseWhatTheyCannotDo) {
   slp::SLPHandle handle;
   EXPECT_EQ(slp::SLPOpen(nullptr, slp::SLP_TRUE, &handle), slp::SLP_NOT_IMPLEMENTED);
