@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hoopdesk/layout/layouthost.h"
 #include "hoopdesk/mainwindow/fpelloraui.h"
 #include "hoopdesk/mainwindow/pollschedule.h"
 #include "hoopdesk/mainwindow/queueddrag.h"
@@ -42,7 +43,7 @@ struct TPelloraOptions {
   TTickClock clock = SystemTickCount;
 };
 
-class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
+class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, private IPollHost {
   Q_OBJECT
  public:
   explicit TFPellora(TPelloraOptions options, QWidget* parent = nullptr);
@@ -62,11 +63,11 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   void RefreshLayoutView();
 
   void ClearLayout(bool all);
-  void DeleteLayoutDesign(int index);
-  void QueueLayoutDesign(int machine, const TStitchItem& design);
+  void DeleteLayoutDesign(int index) override;
+  void QueueLayoutDesign(int machine, const TStitchItem& design) override;
   void UpdateMachineList(bool reset);
   void UpdateTabControls();
-  bool IsTrashBox(int x, int y) const;
+  bool IsTrashBox(int x, int y) const override;
   void CloseTraceWindows();
   int GetQueuedCount(int machine) const;
   bool ReleaseMachines(bool force);
@@ -101,6 +102,12 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   void InvalidateLayoutView() override;
   std::string LayoutFileName() const override;
   bool IsSendTabShown() const override;
+
+  // TLayoutHost
+  QWidget* DragSpace() override { return this; }
+  void SetTrashActive(bool active) override;
+  int MachineAtFormPoint(int x, int y) const override;
+  void SelectOrderRow(int position) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -76,6 +76,11 @@ void TFPellora::Bind() {
     UpdateTabControls();
   });
   connect(ui_.FoldersBtn, &QToolButton::clicked, this, [this] { browser_->FoldersBtnClick(); });
+  browser_->onAddDesign = [this](const QString& path, int x, int y) {
+    const bool added = AddDesignToLayout(path, x, y);
+    if (added) ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
+    return added;
+  };
   browser_->onDirectoryChanged = [this](const QString& dir) {
     if (IPelSrv* service = panels_.GetService()) service->SetDirectory(dir.toStdString());
   };
@@ -115,6 +120,7 @@ void TFPellora::Bind() {
   };
   connect(frame, &TFColorFrame::PanelSrcColorMouseUp, this, repaintWhenChanged);
   connect(frame, &TFColorFrame::PanelDstColorMouseDown, this, repaintWhenChanged);
+  connect(frame, &TFColorFrame::DockRefresh, this, &TFPellora::PostDockRefresh);
   connect(frame, &TFColorFrame::ColorModeRGClick, this,
           [this] { layout_->SetDataColors(ui_.FMainColorFrame->IsDataMode()); });
   connect(frame, &TFColorFrame::MachineCBChange, this, [this] {
