@@ -33,6 +33,10 @@ bool TDesignBrowser::eventFilter(QObject* watched, QEvent* event) {
   }
   for (int slot = 0; slot < 8; ++slot) {
     if (watched != w_.images[slot]) continue;
+    if (type == QEvent::MouseButtonPress) {
+      event->accept();  // the image takes the mouse, so the release comes back to it
+      return true;
+    }
     if (type == QEvent::MouseMove) {
       auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->buttons() & Qt::LeftButton) ImgMouseMove(slot, mouse->globalPosition().toPoint());
