@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shared/frmmarlow.h"
+#include "shared/intmath.h"
 #include "shared/stitch.h"
 
 namespace designmaker {
@@ -26,6 +27,21 @@ inline constexpr Palette kThreads[] = {{0x3A2AD8, "Poppy Red"}, {0x2FA84A, "Leaf
                                        {0x2BC8F2, "Sunflower"}, {0xB0602A, "Denim Blue"},
                                        {0x9A3C8E, "Plum"},      {0x1C7AE8, "Tangerine"},
                                        {0x5A5A5A, "Charcoal"},  {0xC8A0F0, "Blossom Pink"}};
+
+// Sets the design's rectangles from its records, as a reader does (origin 0, 0).
+inline void SetBounds(TStitchItem& d) {
+  TRect bounds;
+  bool first = true;
+  for (const TEmbPoint& p : d.Points) {
+    if (!IsMovingFunc(p.Func)) continue;
+    if (first) bounds = {p.X, p.Y, p.X, p.Y};
+    first = false;
+    intmath::Extend(bounds, p.X, p.Y);
+  }
+  d.Origin = {0, 0};
+  d.SetRawRect(bounds);
+  d.SetViewRect(intmath::ViewOf(bounds, d.Origin));
+}
 
 // Builds a design by satin runs along curves; each run is one colour block.
 class Builder {
@@ -54,6 +70,7 @@ class Builder {
       d_.Colors[i] = {0, kNoPaletteIndex, p.color, p.name};
     }
     d_.Title = title;
+    SetBounds(d_);
     return d_;
   }
 

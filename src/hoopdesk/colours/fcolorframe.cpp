@@ -23,14 +23,9 @@ QScrollArea* MakeScrollBox(const char* name, QWidget* panel, QWidget* parent) {
   auto* box = new QScrollArea(parent);
   box->setObjectName(name);
   box->setWidget(panel);
-  box->setWidgetResizable(false);
+  box->setWidgetResizable(true);  // as wide as the box; the rows fix the height
   box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   return box;
-}
-
-// Keeps a panel as wide as its scroll box's viewport; its height is the rows'.
-void FitWidth(QScrollArea* box, QWidget* panel) {
-  panel->resize(box->viewport()->width(), panel->height());
 }
 
 }  // namespace
@@ -189,7 +184,6 @@ void TFColorFrame::DestroyRows() {
 void TFColorFrame::BuildDesignRows(bool editable) {
   const int blocks = design_ != nullptr ? design_->GetColorCount() : 0;
   panelDstColor_->setFixedHeight(ColorPanelHeight(blocks));
-  FitWidth(upScrollBox_, panelDstColor_);
   for (int i = 0; i < blocks; ++i) {
     auto* edit = new QLineEdit(panelDstColor_);
     edit->setObjectName(QString("NameEdit%1").arg(i));
@@ -209,7 +203,6 @@ void TFColorFrame::BuildDesignRows(bool editable) {
 void TFColorFrame::BuildPaletteRows(bool withChecks) {
   const int entries = palette_ != nullptr ? palette_->GetCount() : 0;
   panelSrcColor_->setFixedHeight(ColorPanelHeight(entries));
-  FitWidth(downScrollBox_, panelSrcColor_);
   if (!withChecks) return;
   for (int j = 0; j < std::min(entries, kCheckSlots); ++j) {
     auto* check = new QCheckBox(panelSrcColor_);

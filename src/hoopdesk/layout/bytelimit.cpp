@@ -1,6 +1,26 @@
 #include "hoopdesk/layout/bytelimit.h"
 
 #include <QLineEdit>
+#include <QValidator>
+#include <algorithm>
+
+namespace {
+
+// Cuts what is typed or pasted to the byte limit instead of refusing it.
+class TUtf8ByteValidator : public QValidator {
+ public:
+  TUtf8ByteValidator(int maxBytes, QObject* parent) : QValidator(parent), maxBytes_(maxBytes) {}
+  State validate(QString& input, int& pos) const override {
+    input = CutToUtf8Bytes(input, maxBytes_);
+    pos = std::min(pos, static_cast<int>(input.size()));
+    return Acceptable;
+  }
+
+ private:
+  int maxBytes_;
+};
+
+}  // namespace
 
 QString CutToUtf8Bytes(const QString& text, int maxBytes) {
   int bytes = 0;
@@ -19,8 +39,5 @@ QString CutToUtf8Bytes(const QString& text, int maxBytes) {
 
 void LimitEditToUtf8Bytes(QLineEdit* edit, int maxBytes) {
   edit->setMaxLength(maxBytes);
-  QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, maxBytes](const QString& text) {
-    const QString cut = CutToUtf8Bytes(text, maxBytes);
-    if (cut.size() != text.size()) edit->setText(cut);
-  });
+  edit->setValidator(new TUtf8ByteValidator(maxBytes, edit));
 }
