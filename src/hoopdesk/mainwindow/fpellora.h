@@ -20,6 +20,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/settings/settings.h"
+#include "hoopdesk/trace/dockhost.h"
 #include "shared/colorinfo.h"
 
 class QLabel;
@@ -43,7 +44,11 @@ struct TPelloraOptions {
   TTickClock clock = SystemTickCount;
 };
 
-class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, private IPollHost {
+class TFPellora : public QMainWindow,
+                  public TPanelHost,
+                  public TLayoutHost,
+                  public TDockHost,
+                  private IPollHost {
   Q_OBJECT
  public:
   explicit TFPellora(TPelloraOptions options, QWidget* parent = nullptr);
@@ -109,6 +114,11 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   int MachineAtFormPoint(int x, int y) const override;
   void SelectOrderRow(int position) override;
 
+  // TDockHost
+  TFDockForm* DockSiteAt(QPoint global) const override;
+  TDockTarget DockZoneAt(QPoint global) const override;
+  void DockFormAt(TFDockForm* target, TFDockForm* dropped, int align) override;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -131,6 +141,7 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   bool SendImgMouse(int slot, QEvent* event);
   int QueuedDesignAt(int slot, QPoint point);
   void EndQueuedDrag(bool overTrash);
+  bool DockTabMouse(QEvent* event);
 
   TPelloraOptions options_;
   TFPelloraUi ui_;
@@ -146,4 +157,6 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   std::optional<TQueuedDrag> queuedDrag_;
   QLabel* dragImage_ = nullptr;
   bool started_ = false;
+  int dockTab_ = -1;  // the page tab pressed, whose form a drag docks
+  QPoint dockPress_;
 };
