@@ -1,7 +1,7 @@
 #include "hoopdesk/startup/paramfile.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
 
 #include "platform/datafolder.h"
 #include "platform/fileutil.h"
@@ -29,10 +29,10 @@ std::filesystem::path TParamFile::DefaultPath() { return platform::DataPath("par
 
 std::vector<std::uint8_t> TParamFile::Encode(const std::vector<std::string>& args) {
   const std::size_t count = std::min(args.size(), kMaxArguments);
-  std::vector<std::uint8_t> data(kCountField, 0);
-  char digits[kCountField];
-  const auto end = std::to_chars(digits, digits + sizeof digits, count).ptr;
-  std::copy(digits, end, data.begin());
+  // At most four digits, padded with 0x00 bytes.
+  const std::string digits = std::to_string(count);
+  std::vector<std::uint8_t> data(digits.begin(), digits.end());
+  data.resize(kCountField, 0);
   for (std::size_t i = 0; i < count; ++i) {
     data.insert(data.end(), args[i].begin(), args[i].end());
     data.push_back(kLineEnd);

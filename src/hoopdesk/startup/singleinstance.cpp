@@ -27,14 +27,20 @@ constexpr const char kParamFile[] = "paramfile";
 // dies, so a crashed start never blocks the next one).
 class TStartLock {
  public:
+  // None with *busy set when another start held the lock for the whole wait; none with *busy
+  // clear when no lock can be had at all.
   static std::optional<TStartLock> Take(const std::filesystem::path& path,
-                                        std::chrono::milliseconds wait) {
+                                        std::chrono::milliseconds wait, bool* busy) {
+    *busy = false;
     rpc::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!fd.valid()) return std::nullopt;
     const auto end = std::chrono::steady_clock::now() + wait;
     while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
       if (errno != EWOULDBLOCK && errno != EINTR) return std::nullopt;
-      if (std::chrono::steady_clock::now() > end) return std::nullopt;
+      if (std::chrono::steady_clock::now() > end) {
+        *busy = true;
+        return std::nullopt;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return TStartLock(std::move(fd));
@@ -78,10 +84,15 @@ TSingleInstance::TRole TSingleInstance::Start(const std::vector<std::string>& ar
     *warning = "no private runtime folder: a second start cannot reach this program";
     return TRole::Running;
   }
-  const auto lock = TStartLock::Take(paths_.lock, kLockWait);
-  if (!lock) {
+  bool busy = false;
+  const auto lock = TStartLock::Take(paths_.lock, kLockWait, &busy);
+  if (!lock && busy) {
     *warning = "another start of Hoopdesk did not finish: " + paths_.lock.string();
     return TRole::HandOverFailed;
+  }
+  if (!lock) {
+    *warning = "cannot use " + paths_.lock.string() + ": a second start cannot reach this program";
+    return TRole::Running;
   }
   QLocalSocket socket;
   socket.connectToServer(QString::fromStdString(paths_.socket.string()));
@@ -104,7 +115,9 @@ TSingleInstance::TRole TSingleInstance::HandOver(QLocalSocket& socket,
     *warning = "only the first " + std::to_string(TParamFile::kMaxArguments) +
                " arguments are handed over";
 
-  // Held under the lock, so an old file here was left by a program that never read it.
+  // A file still here belongs to an earlier start whose wait ran out while the running program
+  // was busy: give it the same time to be taken before it is replaced.
+  WaitUntilTaken(socket);
   platform::RemoveFile(paths_.paramFile);
   if (!TParamFile::Write(paths_.paramFile, absolute)) {
     *warning = "cannot write " + paths_.paramFile.string();
@@ -115,12 +128,16 @@ TSingleInstance::TRole TSingleInstance::HandOver(QLocalSocket& socket,
     return TRole::HandOverFailed;
   }
   // Keep the lock until the running program has taken the file.
+  WaitUntilTaken(socket);
+  socket.disconnectFromServer();
+  return TRole::HandedOver;
+}
+
+void TSingleInstance::WaitUntilTaken(QLocalSocket& socket) const {
   const auto end = std::chrono::steady_clock::now() + kTakeWait;
   while (platform::FileExists(paths_.paramFile) && socket.state() == QLocalSocket::ConnectedState &&
          std::chrono::steady_clock::now() < end)
     socket.waitForReadyRead(5);
-  socket.disconnectFromServer();
-  return TRole::HandedOver;
 }
 
 bool TSingleInstance::Listen(std::string* warning) {

@@ -56,6 +56,8 @@ class TSingleInstance : public QObject {
 
  private:
   TRole HandOver(QLocalSocket& socket, const std::vector<std::string>& args, std::string* warning);
+  // Waits, bounded, until the running program has taken "param.txt" or has gone.
+  void WaitUntilTaken(QLocalSocket& socket) const;
   bool Listen(std::string* warning);
   void Accept();
 

@@ -2,9 +2,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <cstring>
 
 #include "hoopdesk/fakeservice.h"
+#include "hoopdesk/panels/machineentry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "pelsrv/servicemessages.h"
@@ -33,6 +39,14 @@ TConnInfo Network(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_
   info.b4 = b4;
   info.port = port;
   return info;
+}
+
+// b1..b4 as one value in memory order, as discovery reports an address.
+std::uint32_t Address(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
+  const std::uint8_t bytes[4] = {b1, b2, b3, b4};
+  std::uint32_t address;
+  std::memcpy(&address, bytes, sizeof address);
+  return address;
 }
 
 // Catches the error boxes the code under test shows, with the server's message texts.
@@ -228,10 +242,7 @@ TEST_F(PanelManagerTest, MachineAddressOfNetworkedAndSerialMachines) {
   Connect();
   ASSERT_TRUE(panels_.AddMachine(0, Network(192, 168, 0, 5, 0x8813), "EMB-1"));
   ASSERT_TRUE(panels_.AddMachine(1, Serial(3), ""));
-  const std::uint8_t bytes[4] = {192, 168, 0, 5};
-  std::uint32_t expected;
-  std::memcpy(&expected, bytes, 4);
-  EXPECT_EQ(panels_.GetMachineAddress(0), (TMachineAddress{0x8813, expected}));
+  EXPECT_EQ(panels_.GetMachineAddress(0), (TMachineAddress{0x8813, Address(192, 168, 0, 5)}));
   EXPECT_EQ(panels_.GetMachineAddress(1), (TMachineAddress{3, 0}));
   EXPECT_EQ(panels_.GetMachineAddress(2), (TMachineAddress{}));
 }
@@ -317,6 +328,119 @@ TEST_F(PanelManagerTest, OfflineEventDropsTheQueueAndStopsTheAnimation) {
   EXPECT_FALSE(panels_.IsMachineBusy(0));
   EXPECT_FALSE(panels_.IsOnline(0));
   EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOffline);
+}
+
+struct SlotCase {
+  std::int32_t setting;
+  bool filled;
+  std::uint16_t port;
+};
+
+TEST(SerialSlot, NegativeSixteenBitPortMeansEmpty) {
+  const SlotCase cases[] = {{-1, false, 0},     {0, true, 0},         {5, true, 5},
+                            {0xFFFF, false, 0}, {0x8000, false, 0},   {0x7FFF, true, 0x7FFF},
+                            {0x10003, true, 3}, {-65536 + 2, true, 2}};
+  for (const SlotCase& c : cases) {
+    const auto entry = SerialSlotEntry(c.setting, 38400);
+    ASSERT_EQ(entry.has_value(), c.filled) << c.setting;
+    if (!entry) continue;
+    EXPECT_EQ(entry->info.port, c.port) << c.setting;
+    EXPECT_EQ(entry->info.tcpip, 0);
+    EXPECT_EQ(entry->info.baudRate, 38400);
+    EXPECT_EQ(entry->info.b1 | entry->info.b2 | entry->info.b3 | entry->info.b4, 0);
+    EXPECT_TRUE(entry->hostName.empty());
+  }
+}
+
+TEST_F(PanelManagerTest, AddMachinesNumbersWithoutGapsUpToSixteen) {
+  Connect();
+  std::vector<TMachineEntry> entries;
+  for (int i = 0; i < 20; ++i)
+    entries.push_back(NetworkEntry(0x5000, Address(10, 0, 0, static_cast<std::uint8_t>(i)),
+                                   "m" + std::to_string(i)));
+  fake_.connectResults = {S_OK, S_FALSE, S_OK, S_FALSE};
+  EXPECT_EQ(AddMachines(panels_, entries), 16);
+  EXPECT_EQ(panels_.GetMachineCount(), 16);
+  EXPECT_EQ(panels_.GetMachine(0)->hostName, "m0");
+  EXPECT_EQ(panels_.GetMachine(1)->hostName, "m2");  // m1 was refused and took no number
+  EXPECT_EQ(panels_.GetMachine(2)->hostName, "m4");
+  EXPECT_EQ(panels_.GetMachine(2)->connInfo.b4, 4);
+  EXPECT_EQ(panels_.GetMachineAddress(2), (TMachineAddress{0x5000, Address(10, 0, 0, 4)}));
+  EXPECT_TRUE(fake_.Logged("Connect 1 m1"));
+  EXPECT_TRUE(fake_.Logged("Connect 1 m2"));
+  EXPECT_FALSE(fake_.Logged("Connect 16 m18"));
+}
+
+}  // namespace
+
+namespace {
+
+// The Send tab's controls as the main window hands them over.
+struct SendTab {
+  SendTab() {
+    trackBar.setRange(120, 1200);
+    for (int k = 0; k < TPanelManager::kSlotCount; ++k) {
+      images[k].setGeometry(8, 8 + 92 * k, 193, 85);
+      for (QWidget* w : Slot(k)) w->setParent(&page);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{&hScroll, &vScroll, &sendAll, &spLbl,
+                                                      &trackLbl, &trackBar})
+      w->setParent(&page);
+  }
+  std::vector<QWidget*> Slot(int k) {
+    return {&images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]};
+  }
+  void HandTo(TPanelManager& panels, std::int32_t rotSpeed) {
+    panels.SetSendTabControls(&hScroll, &vScroll, &sendAll, &spLbl, &trackLbl, &trackBar, rotSpeed);
+    for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+      panels.SetPanelSlot(k, &images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]);
+  }
+
+  QWidget page;
+  QScrollBar hScroll{Qt::Horizontal};
+  QScrollBar vScroll{Qt::Vertical};
+  QPushButton sendAll;
+  QLabel spLbl, trackLbl;
+  QSlider trackBar{Qt::Horizontal};
+  QLabel images[TPanelManager::kSlotCount];
+  QLabel labels[TPanelManager::kSlotCount];
+  QPushButton sendBtns[TPanelManager::kSlotCount];
+  QLabel sewBtns[TPanelManager::kSlotCount];
+  QProgressBar progBars[TPanelManager::kSlotCount];
+};
+
+TEST_F(PanelManagerTest, ArrangeShowsOneSlotPerMachineAndTheSavedSpeedQuietly) {
+  Connect();
+  SendTab tab;
+  tab.HandTo(panels_, 555);
+  EXPECT_EQ(tab.sendBtns[2].property("ResId").toInt(), TPanelManager::kSendAnimationResId);
+  int speedChanges = 0;
+  QObject::connect(&tab.trackBar, &QSlider::valueChanged, [&] { ++speedChanges; });
+  for (int d = 0; d < 3; ++d) ASSERT_TRUE(panels_.AddMachine(d, Serial(d), ""));
+  tab.page.show();
+  panels_.ArrangePanels();
+
+  for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+    for (QWidget* w : tab.Slot(k)) EXPECT_EQ(w->isVisible(), k < 3) << k;
+  EXPECT_FALSE(tab.vScroll.isVisible());
+  // Under slot 3: its image ends at 8 + 2 * 92 + 85.
+  EXPECT_EQ(tab.hScroll.y(), 8 + 2 * 92 + 85 + 10);
+  // The saved speed is shown as it is, and no change handler takes it for the operator's.
+  EXPECT_EQ(tab.trackBar.value(), 555);
+  EXPECT_EQ(speedChanges, 0);
+}
+
+TEST_F(PanelManagerTest, SevenMachinesShowTheMachineScrollBar) {
+  Connect();
+  SendTab tab;
+  tab.HandTo(panels_, 600);
+  for (int d = 0; d < 7; ++d) ASSERT_TRUE(panels_.AddMachine(d, Serial(d), ""));
+  tab.page.show();
+  panels_.ArrangePanels();
+  EXPECT_TRUE(tab.vScroll.isVisible());
+  EXPECT_EQ(tab.vScroll.maximum(), 6);
+  EXPECT_EQ(tab.vScroll.pageStep(), 6);
+  EXPECT_EQ(tab.hScroll.y(), 8 + 5 * 92 + 85 + 10);
 }
 
 }  // namespace

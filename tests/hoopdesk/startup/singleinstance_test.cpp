@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLocalSocket>
 #include <QProcess>
 #include <chrono>
 #include <thread>
 
+#include "hoopdesk/startup/argumentfile.h"
 #include "hoopdesk/startup/paramfile.h"
 #include "hoopdesk/startup/singleinstance.h"
 #include "platform/fileutil.h"
@@ -133,6 +135,81 @@ TEST(SingleInstance, NoRunningProgramMeansThisStartRuns) {
   ASSERT_TRUE(PumpUntilFinished({probe.get()}));
   EXPECT_EQ(probe->exitCode(), 3);
   EXPECT_FALSE(std::filesystem::exists(TSingleInstance::DefaultPaths().paramFile));
+}
+
+// A path far beyond any line buffer goes through the whole hand-over and splits whole.
+TEST(SingleInstance, FiveThousandByteArgumentIsHandedOverWhole) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  program.Connect();
+  std::string arg;
+  while (arg.size() < 5000 - 11) arg += "folder/";
+  arg.resize(5000 - 11);
+  arg += "/rose.10o/2";
+  ASSERT_EQ(arg.size(), 5000u);
+  auto probe = StartProbe(world.root(), {QString::fromStdString(arg)});
+  ASSERT_TRUE(PumpUntilFinished({probe.get()}));
+  EXPECT_EQ(probe->exitCode(), 1);
+  const std::string absolute = world.root().string() + "/" + arg;
+  ASSERT_THAT(program.opened, testing::ElementsAre(absolute));
+  const TArgumentFile split = SplitArgumentFile(program.opened[0], 3);
+  EXPECT_EQ(split.path, absolute.substr(0, absolute.size() - 2));
+  EXPECT_EQ(split.machine, 1);
+}
+
+// Only the two requests count; anything else on the socket is dropped, an endless line with
+// its connection.
+TEST(SingleInstance, StrangeRequestsAreIgnored) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  program.Connect();
+  int files = 0;
+  QObject::connect(&program.instance(), &TSingleInstance::paramFileRequested, [&] { ++files; });
+
+  QLocalSocket junk;
+  junk.connectToServer(QString::fromStdString(program.paths().socket.string()));
+  ASSERT_TRUE(junk.waitForConnected(2000));
+  junk.write("activatex\nparamfile please\n");
+  junk.write(QByteArray(200, 'a'));
+  ASSERT_TRUE(junk.waitForBytesWritten(2000));
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (junk.state() == QLocalSocket::ConnectedState && std::chrono::steady_clock::now() < end) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    junk.waitForReadyRead(1);
+  }
+  EXPECT_NE(junk.state(), QLocalSocket::ConnectedState) << "an endless line ends the connection";
+
+  QLocalSocket good;
+  good.connectToServer(QString::fromStdString(program.paths().socket.string()));
+  ASSERT_TRUE(good.waitForConnected(2000));
+  good.write("activate\n");
+  ASSERT_TRUE(good.waitForBytesWritten(2000));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (program.activations == 0 && std::chrono::steady_clock::now() < until)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(program.activations, 1);
+  EXPECT_EQ(files, 0);
+}
+
+// A running program that is busy when the first hand-over comes: the first start's wait runs
+// out, and the next start must not replace the file that has not been read yet.
+TEST(SingleInstance, UnreadFileOfABusyProgramIsNotReplaced) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  // As if an earlier start had given up waiting: its file is still there.
+  ASSERT_TRUE(TParamFile::Write(program.paths().paramFile, {"/earlier.dst"}));
+  program.Connect();
+  auto probe = StartProbe(world.root(), {"/later.dst"});
+  // The program reads the earlier file only after a while.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  TParamFile::Read(program.paths().paramFile,
+                   [&](const std::string& a) { program.opened.push_back(a); });
+  ASSERT_TRUE(PumpUntilFinished({probe.get()}));
+  EXPECT_EQ(probe->exitCode(), 1);
+  EXPECT_THAT(program.opened, testing::ElementsAre("/earlier.dst", "/later.dst"));
 }
 
 }  // namespace
