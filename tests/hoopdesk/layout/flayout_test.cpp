@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -128,6 +129,45 @@ TEST_F(LayoutWindow, DroppedOnTheTrashTheDesignGoesAndOutsideNothingHappens) {
   EXPECT_EQ(window->Ui().ListBox->count(), 1);
   EXPECT_FALSE(window->Ui().TrashBtn->Active());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(LayoutWindow, AThumbnailDraggedOntoTheLayoutAddsItsDesignThere) {
+  const TFPelloraUi& ui = window->Ui();
+  ui.PageControl->setCurrentWidget(ui.TabStitch);
+  if (!window->Browser().FolderTreeVisible()) window->Browser().FoldersBtnClick();
+  // The first folder was chosen before the server was connected: choose it again.
+  window->Browser().ShowFolder(QString::fromStdString(world.Home().string()));
+  window->Browser().ShowFolder(QString::fromStdString(world.Work().string()));
+  QCoreApplication::processEvents();
+  const QString folder = QString::fromStdString(world.Work().string());
+  ASSERT_EQ(window->Browser().DesignDir(), folder);
+  // The server was told the folder.
+  EXPECT_NE(std::find(world.fake.log.begin(), world.fake.log.end(),
+                      "SetDirectory " + world.Work().string()),
+            world.fake.log.end());
+  const int index = static_cast<int>(window->Browser().FileList().indexOf("heart.10o"));
+  ASSERT_GE(index, 0);
+  ASSERT_LT(index, 8);
+  QLabel* image = ui.Img[index];
+  const QPoint from = image->rect().center();
+  const QPoint to = image->mapFrom(window.get(), Panel()->mapTo(window.get(), QPoint(200, 150)));
+  Send(image, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  Send(image, QEvent::MouseMove, from + QPoint(-60, 0), Qt::NoButton, Qt::LeftButton);
+  EXPECT_NE(window->findChild<QLabel*>("ThumbDragImage"), nullptr);
+  Send(image, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+  Send(image, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(window->findChild<QLabel*>("ThumbDragImage"), nullptr);
+  ASSERT_EQ(Layout().DesignCount(), 1);
+  EXPECT_EQ(Layout().FileNameEdit()->text(), "heart");
+  EXPECT_EQ(ui.ListBox->count(), 1);
+  EXPECT_EQ(window->Browser().SelectedThumb(), index);
+  EXPECT_TRUE(ui.SetColBtn->isEnabled());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  // A release outside the layout adds nothing.
+  Send(image, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  Send(image, QEvent::MouseMove, from + QPoint(0, 60), Qt::NoButton, Qt::LeftButton);
+  Send(image, QEvent::MouseButtonRelease, from + QPoint(0, 60), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Layout().DesignCount(), 1);
 }
 
 TEST_F(LayoutWindow, ScreenshotsWithTwoDesignsMerged) {
