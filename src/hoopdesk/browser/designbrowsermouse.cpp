@@ -123,7 +123,8 @@ void TDesignBrowser::SetColBtnClick() {
   if (!design.Load(path.toStdString(), palette)) return;
 
   const bool save = runColorDialog ? runColorDialog(design, palette) : [&] {
-    TFSetCol dialog(w_.panelPart->window(), 0, &palette, &design, TColorFrameMode::Recolour);
+    TFSetCol dialog(w_.panelPart->window(), 0, &palette, &design, TColorFrameMode::Recolour,
+                    layout_ != nullptr ? layout_->BackColor() : TFSetCol::kWhite);
     return dialog.exec() == TFSetCol::kSaveResult;
   }();
   if (!save) return;

@@ -25,7 +25,6 @@
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
-#include "hoopdesk/layout/machinedrop.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
 #include "hoopdesk/slp/discoverysocket.h"
@@ -444,20 +443,3 @@ std::string TFPellora::LayoutFileName() const {
   return layout_->FileNameEdit()->text().toStdString();
 }
 bool TFPellora::IsSendTabShown() const { return ui_.PageControl->currentWidget() == ui_.TabSend; }
-
-void TFPellora::SetTrashActive(bool active) { ui_.TrashBtn->SetActive(active); }
-
-int TFPellora::MachineAtFormPoint(int x, int y) const {
-  if (!IsSendTabShown()) return -1;
-  std::array<TSlotArea, TFPelloraUi::kPanelSlots> areas{};
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
-    const QWidget* image = ui_.SendImg[k];
-    const int machine = panels_.SlotToMachine(k);
-    const bool exists = machine < panels_.GetMachineCount() && image->isVisible();
-    areas[k] = {QRect(image->mapTo(this, QPoint(0, 0)), image->size()), exists ? machine : -1,
-                exists && panels_.IsShown(machine)};
-  }
-  return MachineAtPoint(areas, QPoint(x, y));
-}
-
-void TFPellora::SelectOrderRow(int position) { ui_.ListBox->setCurrentRow(position); }

@@ -1,15 +1,39 @@
-// TFPellora: docking its two dock forms by dragging one by its page tab onto the other. The
-// side zones tile them in the main panel, the middle zone makes them pages again.
+// TFPellora: what its dock forms ask of it. For a design dragged out of the layout window: the
+// trash button, the machine panel under the pointer, the order list's row. For docking: one
+// form dragged by its page tab onto the other; the side zones tile them in the main panel, the
+// middle zone makes them pages again.
 #include <QApplication>
+#include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <array>
 
+#include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/layout/machinedrop.h"
 #include "hoopdesk/mainwindow/dockzone.h"
 #include "hoopdesk/mainwindow/fpellora.h"
 #include "hoopdesk/trace/ftrace.h"
+
+void TFPellora::SetTrashActive(bool active) { ui_.TrashBtn->SetActive(active); }
+
+int TFPellora::MachineAtFormPoint(int x, int y) const {
+  if (!IsSendTabShown()) return -1;
+  std::array<TSlotArea, TFPelloraUi::kPanelSlots> areas{};
+  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+    const QWidget* image = ui_.SendImg[k];
+    const int machine = panels_.SlotToMachine(k);
+    const bool exists = machine < panels_.GetMachineCount() && image->isVisible();
+    areas[k] = {QRect(image->mapTo(this, QPoint(0, 0)), image->size()), exists ? machine : -1,
+                exists && panels_.IsShown(machine)};
+  }
+  return MachineAtPoint(areas, QPoint(x, y));
+}
+
+void TFPellora::SelectOrderRow(int position) { ui_.ListBox->setCurrentRow(position); }
 
 TFDockForm* TFPellora::DockSiteAt(QPoint global) const {
   for (TFDockForm* form : std::initializer_list<TFDockForm*>{layout_, trace_}) {
