@@ -42,6 +42,18 @@ class MainFrame : public ::testing::Test {
     DragWithin(src, from, src->mapFrom(&frame, dst->mapTo(&frame, onBlock)));
   }
   void ThreadMode() { frame.ThreadColorChoice()->click(); }
+  // Whether block `block`'s row shows its needle number in red beside the swatch.
+  bool RedNeedleNumberShown(int block) {
+    const QImage row = frame.PanelDstColor()->grab().toImage();
+    const int y = kColorRowTop + kColorRowPitch * block;
+    for (int py = y + 4; py < y + 28; ++py) {
+      for (int px = 74; px < 92; ++px) {
+        const QColor c = row.pixelColor(px, py);
+        if (c.red() > 180 && c.green() < 90 && c.blue() < 90) return true;
+      }
+    }
+    return false;
+  }
 
   TStitchItem design = FourBlocks();
   std::vector<std::unique_ptr<TColorInfo>> palettes;
@@ -49,10 +61,12 @@ class MainFrame : public ::testing::Test {
 };
 
 TEST_F(MainFrame, DroppedNeedleShowsAndSurvivesAReMatch) {
+  EXPECT_FALSE(RedNeedleNumberShown(2));  // data colours show no needles
   ThreadMode();
   DragEntryToBlock(3, 2);
   EXPECT_EQ(design.Colors[2].Index, 3);
   EXPECT_EQ(frame.Mappings().Count(), 1);
+  EXPECT_TRUE(RedNeedleNumberShown(2));
   EXPECT_TRUE(frame.TakeChanged());
   auto* check = frame.findChild<QCheckBox*>("Check3");
   ASSERT_NE(check, nullptr);

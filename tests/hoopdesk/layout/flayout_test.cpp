@@ -87,7 +87,10 @@ TEST_F(LayoutWindow, ADragMovesTheDesignByExactlyThePointersDistance) {
   ASSERT_EQ(Layout().SelectedDesign(), 1);
   const TPoint before{Offset(1).x - Offset(0).x, Offset(1).y - Offset(0).y};
   const QPoint from = SelectedCentre();
-  Drag(Panel(), from, from + QPoint(30, 20));
+  QTest::mousePress(Panel(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(Panel(), from + QPoint(10, 5));
+  QTest::mouseMove(Panel(), from + QPoint(30, 20));
+  QTest::mouseRelease(Panel(), Qt::LeftButton, {}, from + QPoint(30, 20));
   const TPoint after{Offset(1).x - Offset(0).x, Offset(1).y - Offset(0).y};
   EXPECT_EQ(after.x - before.x, 30);
   EXPECT_EQ(after.y - before.y, 20);
