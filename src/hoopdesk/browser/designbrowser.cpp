@@ -174,6 +174,9 @@ void TDesignBrowser::FoldersBtnClick() {
 
 void TDesignBrowser::PanelPartResize() {
   const int h = imgContainer_.SetHeight(w_.panelPart->height() - 65);
+  // The bar is aligned to the container's right edge, over its whole height.
+  const int barWidth = w_.scrollBar->width();
+  w_.scrollBar->setGeometry(w_.panelContainer->width() - barWidth, 0, barWidth, h);
   const int width = w_.panelPart->width();
   w_.panelContainer->move((width - w_.panelContainer->width()) / 2, 8);
   w_.setColBtn->move((width - w_.setColBtn->width()) / 2, h + 23);

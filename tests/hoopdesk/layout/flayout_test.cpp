@@ -188,6 +188,10 @@ TEST_F(LayoutWindow, ScreenshotsWithTwoDesignsMerged) {
   EXPECT_FALSE(SaveScreenshot(Layout(), "layout_two_designs").isEmpty());
   const TFPelloraUi& ui = window->Ui();
   ui.PageControl->setCurrentWidget(ui.TabStitch);
+  if (!window->Browser().FolderTreeVisible()) window->Browser().FoldersBtnClick();
+  QCoreApplication::processEvents();
+  ui.Img[3]->setFocus();
+  QTest::mouseClick(ui.Img[3], Qt::LeftButton);
   QTest::qWait(30);
   EXPECT_FALSE(SaveScreenshot(*window, "hoopdesk_stitch_tab").isEmpty());
   ui.PageControl->setCurrentWidget(ui.TabColor);
