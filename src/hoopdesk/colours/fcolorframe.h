@@ -59,7 +59,8 @@ class TFColorFrame : public QWidget {
 
   // The palette of machine i, null when there is none; set by the owner.
   std::function<TColorInfo*(int)> machinePalette;
-  // The colour dialog run by a double-click in frame mode 0: true with the chosen colour.
+  // The colour dialog run by a double-click in frame mode 0: true with the chosen colour. The
+  // default asks the operator; tests answer it.
   std::function<bool(COLORREF&)> chooseColor;
 
  signals:

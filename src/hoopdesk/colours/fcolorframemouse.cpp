@@ -1,5 +1,6 @@
 // TFColorFrame: painting both row lists, the marks, and dragging palette entries onto blocks.
 #include <QButtonGroup>
+#include <QColorDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -159,7 +160,12 @@ void TFColorFrame::SrcMouseUp(QPoint at) {
 void TFColorFrame::SrcDblClick() {
   if (frameMode_ != TColorFrameMode::Recolour || selSrc_ < 0 || palette_ == nullptr) return;
   COLORREF chosen = palette_->GetColor(selSrc_);
-  if (chooseColor && chooseColor(chosen)) {
+  const bool confirmed = chooseColor ? chooseColor(chosen) : [&] {
+    const QColor c = QColorDialog::getColor(ToQColor(chosen), this);
+    if (c.isValid()) chosen = RGB(c.red(), c.green(), c.blue());
+    return c.isValid();
+  }();
+  if (confirmed) {
     palette_->SetColor(selSrc_, chosen);
     panelSrcColor_->update();
   }

@@ -174,3 +174,24 @@ TEST(DialogFrame, RecolourModeEditsNamesWithinTheirBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DialogFrame, ADoubleClickRecoloursThePaletteEntryOnlyWhenRecolouring) {
+  for (const TColorFrameMode mode : {TColorFrameMode::Recolour, TColorFrameMode::DialogNeedles}) {
+    TColorInfo palette = MakePalette(15, 0x30);
+    TStitchItem design = FourBlocks();
+    TFColorFrame frame;
+    frame.SetupDialog(&design, &palette, mode);
+    frame.chooseColor = [](COLORREF& c) {
+      c = 0x123456;
+      return true;
+    };
+    frame.show();
+    QTest::mouseClick(frame.PanelSrcColor(), Qt::LeftButton, {}, QPoint(120, 58));
+    QTest::mouseDClick(frame.PanelSrcColor(), Qt::LeftButton, {}, QPoint(120, 58));
+    EXPECT_EQ(palette.GetColor(1) == 0x123456, mode == TColorFrameMode::Recolour);
+  }
+}
+
+}  // namespace
