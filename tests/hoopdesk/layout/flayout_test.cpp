@@ -80,6 +80,18 @@ TEST_F(LayoutWindow, TheFirstFileNamesTheLayoutUntilItIsEmpty) {
   EXPECT_EQ(Layout().FileNameEdit()->text(), "");
 }
 
+TEST_F(LayoutWindow, ALongTitleIsCutToItsBytesWithoutSplittingACharacter) {
+  const std::string title =
+      std::string(20, 'x') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+  ASSERT_TRUE(designmaker::WriteNative(world.Work() / (title + ".10o"),
+                                       designmaker::MakeDesign(2, 300, 200, "t")));
+  ASSERT_TRUE(window->AddDesignToLayout(
+      QString::fromStdString((world.Work() / (title + ".10o")).string()), 0, 0));
+  const QString shown = Layout().FileNameEdit()->text();
+  EXPECT_EQ(shown, QString(20, 'x') + QString(5, QChar(0x00E9)));  // 30 bytes: a 6th would make 32
+  EXPECT_EQ(window->LayoutFileName().size(), 30u);
+}
+
 TEST_F(LayoutWindow, ADragMovesTheDesignByExactlyThePointersDistance) {
   LoadTwo();
   ASSERT_EQ(Layout().Zoom(), 100);
