@@ -4,37 +4,39 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QFileSystemWatcher>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 
+#include "hoopdesk/browser/designfiles.h"
+#include "hoopdesk/browser/folderwatch.h"
 #include "hoopdesk/controls/liftbutton.h"
-#include "hoopdesk/layout/bitmapimage.h"
-#include "platform/bitmap.h"
-#include "shared/stitchlist.h"
+#include "hoopdesk/controls/paintpanel.h"
 #include "shared/util.h"
 
 namespace {
 
-constexpr int kThumbWidth = 100;
-constexpr int kThumbHeight = 108;
 constexpr int kCaptionLength = 12;
 constexpr int kNoReadMessage = 261;
+constexpr int kWatchDelayMs = 100;
+constexpr QRgb kSelectBlue = 0x0000FF;
 
 }  // namespace
 
-TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, const TColorInfo& systemPalette,
-                               QObject* parent)
+TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalette, QObject* parent)
     : QObject(parent),
       w_(widgets),
       systemPalette_(systemPalette),
       model_(new QFileSystemModel(this)),
-      watch_(new QFileSystemWatcher(this)),
-      imgContainer_(widgets.panelContainer, widgets.scrollBar) {
+      watch_(new TFolderWatch(this)),
+      watchDelay_(new QTimer(this)),
+      imgContainer_(widgets.panelContainer, widgets.scrollBar),
+      thumbnails_(systemPalette) {
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-  model_->setRootPath(QDir::homePath());
+  model_->setRootPath(QDir::rootPath());
   w_.shellTreeView->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column)
     w_.shellTreeView->hideColumn(column);
@@ -42,9 +44,19 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, const TColorInfo& system
   connect(w_.shellTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { ShellTreeViewChange(); });
   connect(w_.scrollBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChange(); });
-  connect(watch_, &QFileSystemWatcher::directoryChanged, this, [this] {
-    if (!fileListStale_) FolderChanged();
-  });
+  connect(w_.panelContainer, &TPaintPanel::paint, this, [this] { PanelContainerPaint(); });
+  connect(w_.setColBtn, &QAbstractButton::clicked, this, [this] { SetColBtnClick(); });
+  // A change is taken only once the thumbnails caught up with the last one, a short moment
+  // after it, so a file being written in several steps is read once it is whole.
+  watchDelay_->setSingleShot(true);
+  watchDelay_->setInterval(kWatchDelayMs);
+  connect(watch_, &TFolderWatch::signalled, watchDelay_, qOverload<>(&QTimer::start));
+  connect(watchDelay_, &QTimer::timeout, this, [this] { WatchFolderOnIdle(); });
+  w_.panelContainer->installEventFilter(this);
+  for (QLabel* image : w_.images) {
+    image->installEventFilter(this);
+    image->setMouseTracking(false);
+  }
 }
 
 TDesignBrowser::~TDesignBrowser() = default;
@@ -59,31 +71,30 @@ void TDesignBrowser::ShowFolder(const QString& folder) {
 void TDesignBrowser::ShellTreeViewChange() {
   QString dir = model_->filePath(w_.shellTreeView->currentIndex());
   if (dir.isEmpty()) dir = QDir::homePath();
-  while (dir.size() > 1 && dir.endsWith('/')) dir.chop(1);
+  if (dir.size() > 1 && dir.endsWith('/')) dir.chop(1);
   designDir_ = dir;
   w_.foldersBtn->setText(QFileInfo(dir).fileName());
   FolderChanged();
   imgContainer_.SetTopRow(0);
   if (onDirectoryChanged) onDirectoryChanged(designDir_);
-  if (!watch_->directories().isEmpty()) watch_->removePaths(watch_->directories());
-  watch_->addPath(designDir_);
+  watch_->Watch(designDir_);
 }
 
 void TDesignBrowser::FolderChanged() {
   fileListStale_ = true;
-  BuildFileList();
+  fileList_ = ListDesignFiles(designDir_);
   PageControlChange(w_.panelPart->isVisible() || !w_.panelPart->window()->isVisible());
 }
 
-void TDesignBrowser::BuildFileList() {
-  fileList_.clear();
-  const QDir dir(designDir_);
-  for (const char* mask : {"*.10o", "*.dsb", "*.dst", "*.dsz"}) {
-    for (const QString& name :
-         dir.entryList({mask}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted)) {
-      if (!name.startsWith('.')) fileList_.append(name);
-    }
-  }
+void TDesignBrowser::WatchFolderOnIdle() {
+  if (fileListStale_ || !watch_->IsSignalled()) return;
+  for (const QString& name : watch_->Take()) thumbnails_.Forget(designDir_ + '/' + name);
+  FolderChanged();
+}
+
+void TDesignBrowser::WatchFolderNow() {
+  watchDelay_->stop();
+  WatchFolderOnIdle();
 }
 
 void TDesignBrowser::PageControlChange(bool stitchTabActive) {
@@ -93,6 +104,8 @@ void TDesignBrowser::PageControlChange(bool stitchTabActive) {
   imgContainer_.SetItemCount(static_cast<int>(fileList_.size()));
   ScrollBarChange();
   fileListStale_ = false;
+  // A change that came while the list was stale is taken now.
+  if (watch_->IsSignalled()) watchDelay_->start();
 }
 
 void TDesignBrowser::ScrollBarChange() {
@@ -104,27 +117,44 @@ void TDesignBrowser::ScrollBarChange() {
       QString caption = fileList_[idx];
       caption.chop(4);
       w_.labels[i]->setText(caption.left(kCaptionLength));
+    } else {
+      // The file went away since the list was made: no stale picture or caption stays.
+      ClearThumbnail(i);
     }
     w_.images[i]->setVisible(shown);
     w_.labels[i]->setVisible(shown);
   }
-  w_.panelPart->update();
+  w_.panelContainer->update();
+}
+
+void TDesignBrowser::ClearThumbnail(int slot) {
+  QImage blank(kThumbWidth, kThumbHeight, QImage::Format_RGB32);
+  blank.fill(Qt::white);
+  w_.images[slot]->setPixmap(QPixmap::fromImage(blank));
+  w_.labels[slot]->clear();
 }
 
 bool TDesignBrowser::DrawThumbnail(const QString& name, QLabel* image) {
   const QString path = designDir_ + '/' + name;
-  if (!QFileInfo::exists(path)) return false;
-  platform::Bitmap bitmap(kThumbWidth, kThumbHeight);
-  TStitch list;
-  if (list.AddFile(path.toStdString(), systemPalette_, 0, 0) >= 0) {
-    TStitch::ClearBitmap(bitmap);
-    list.DrawAll(bitmap);
-  } else {
+  const TThumbnailProvider::TThumbnail t = thumbnails_.Get(path, QSize(kThumbWidth, kThumbHeight));
+  if (t.status == TThumbnailProvider::TStatus::Missing) return false;
+  if (t.status == TThumbnailProvider::TStatus::Failed)
     ShowMessageBox(true, kNoReadMessage, path.toStdString());
-    TStitch::ClearBitmap(bitmap);
-  }
-  image->setPixmap(QPixmap::fromImage(ToQImage(bitmap)));
+  image->setPixmap(QPixmap::fromImage(t.image));
   return true;
+}
+
+void TDesignBrowser::PanelContainerPaint() {
+  QPainter* p = w_.panelContainer->Canvas();
+  if (p == nullptr) return;
+  const int selected = selectedThumb_ >= 0 ? selectedThumb_ - w_.scrollBar->value() * 2 : -1;
+  const QColor face = w_.panelContainer->palette().color(QPalette::Button);
+  p->setBrush(Qt::NoBrush);
+  for (int i = 0; i < 8; ++i) {
+    const QRect r = w_.images[i]->geometry();
+    p->setPen(QPen(i == selected ? QColor::fromRgb(kSelectBlue) : face, 3));
+    p->drawRect(r.adjusted(-2, -2, 2, 2));
+  }
 }
 
 bool TDesignBrowser::FolderTreeVisible() const { return !w_.shellTreeView->isHidden(); }
@@ -144,6 +174,9 @@ void TDesignBrowser::FoldersBtnClick() {
 
 void TDesignBrowser::PanelPartResize() {
   const int h = imgContainer_.SetHeight(w_.panelPart->height() - 65);
+  // The bar is aligned to the container's right edge, over its whole height.
+  const int barWidth = w_.scrollBar->width();
+  w_.scrollBar->setGeometry(w_.panelContainer->width() - barWidth, 0, barWidth, h);
   const int width = w_.panelPart->width();
   w_.panelContainer->move((width - w_.panelContainer->width()) / 2, 8);
   w_.setColBtn->move((width - w_.setColBtn->width()) / 2, h + 23);

@@ -1,78 +1,46 @@
 #include "hoopdesk/colours/fcolorframe.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "hoopdesk/colours/colorrows.h"
+#include "hoopdesk/controls/paintpanel.h"
+#include "hoopdesk/layout/bytelimit.h"
+
 namespace {
 
-constexpr int kRowPitch = 40;
-constexpr int kSwatchX = 38;
-constexpr int kSwatchSize = 32;
-
-QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
-struct Row {
-  COLORREF colour = 0;
-  QString text;
-};
+QScrollArea* MakeScrollBox(const char* name, QWidget* panel, QWidget* parent) {
+  auto* box = new QScrollArea(parent);
+  box->setObjectName(name);
+  box->setWidget(panel);
+  box->setWidgetResizable(true);  // as wide as the box; the rows fix the height
+  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  return box;
+}
 
 }  // namespace
 
-// A list of colour rows 40 pixels apart: number, swatch, name.
-class TFColorFrame::Rows : public QWidget {
- public:
-  Rows(std::function<std::vector<Row>()> source, QWidget* parent)
-      : QWidget(parent), source_(std::move(source)) {}
-  std::function<void()> onPress, onRelease, onDoubleClick;
-
-  void Refresh() {
-    rows_ = source_();
-    setFixedHeight(kRowPitch * static_cast<int>(rows_.size()) + 4);
-    update();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-      const int y = 8 + kRowPitch * static_cast<int>(i);
-      p.setPen(Qt::black);
-      p.drawText(QRect(0, y, 34, kSwatchSize), Qt::AlignRight | Qt::AlignVCenter,
-                 QString::number(i + 1));
-      p.setBrush(ToQColor(rows_[i].colour));
-      p.drawRect(kSwatchX, y, kSwatchSize - 1, kSwatchSize - 1);
-      p.drawText(QRect(78, y, width() - 80, kSwatchSize), Qt::AlignLeft | Qt::AlignVCenter,
-                 rows_[i].text);
-    }
-  }
-  void mousePressEvent(QMouseEvent*) override {
-    if (onPress) onPress();
-  }
-  void mouseReleaseEvent(QMouseEvent*) override {
-    if (onRelease) onRelease();
-  }
-  void mouseDoubleClickEvent(QMouseEvent*) override {
-    if (onDoubleClick) onDoubleClick();
-  }
-
- private:
-  std::function<std::vector<Row>()> source_;
-  std::vector<Row> rows_;
-};
-
 TFColorFrame::TFColorFrame(QWidget* parent) : QWidget(parent) {
-  auto* upPanel = new QWidget(this);
-  upPanel->setObjectName("UpPanel");
-  colorModeRG_ = new QGroupBox(upPanel);
+  resize(279, 547);
+  BuildControls();
+}
+
+TFColorFrame::~TFColorFrame() = default;
+
+void TFColorFrame::BuildControls() {
+  upPanel_ = new QWidget(this);
+  upPanel_->setObjectName("UpPanel");
+  colorModeRG_ = new QGroupBox(upPanel_);
   colorModeRG_->setObjectName("ColorModeRG");
   modeGroup_ = new QButtonGroup(this);
   auto* dataColor = new QRadioButton("Data Color", colorModeRG_);
@@ -81,68 +49,47 @@ TFColorFrame::TFColorFrame(QWidget* parent) : QWidget(parent) {
   modeGroup_->addButton(threadColor_, 1);
   dataColor->setChecked(true);
   auto* modeRow = new QHBoxLayout(colorModeRG_);
+  modeRow->setContentsMargins(6, 2, 6, 2);
   modeRow->addWidget(dataColor);
   modeRow->addWidget(threadColor_);
 
-  panelDstColor_ = new Rows(
-      [this] {
-        std::vector<Row> rows;
-        if (design_ == nullptr) return rows;
-        const TColorInfo* p = IsDataMode() ? nullptr : palette_;
-        for (int i = 0; i < design_->GetColorCount(); ++i) {
-          TEmbColor c;
-          design_->GetColor(i, p, c);
-          const bool label = p != nullptr && c.Index != 0xFF;
-          rows.push_back({c.Color, QString::fromStdString(label ? p->GetLabel(c.Index) : c.Name)});
-        }
-        return rows;
-      },
-      nullptr);
+  panelDstColor_ = new TPaintPanel;
   panelDstColor_->setObjectName("PanelDstColor");
-  auto* upScrollBox = new QScrollArea(upPanel);
-  upScrollBox->setObjectName("UpScrollBox");
-  upScrollBox->setWidget(panelDstColor_);
-  upScrollBox->setWidgetResizable(true);
-  auto* upColumn = new QVBoxLayout(upPanel);
+  panelDstColor_->SetBevelOuter(TPaintPanel::TBevel::bvNone);
+  panelDstColor_->SetColor(Qt::white);
+  upScrollBox_ = MakeScrollBox("UpScrollBox", panelDstColor_, upPanel_);
+  auto* upColumn = new QVBoxLayout(upPanel_);
   upColumn->setContentsMargins(0, 0, 0, 0);
   upColumn->addWidget(colorModeRG_);
-  upColumn->addWidget(upScrollBox, 1);
+  upColumn->addWidget(upScrollBox_, 1);
 
   auto* downPanel = new QWidget(this);
   downPanel->setObjectName("DownPanel");
-  auto* downTop = new QWidget(downPanel);
-  downTop->setObjectName("PanelDownTop");
-  downTop->setFixedHeight(32);
-  auto* machineLbl = new QLabel("Select Machine", downTop);
+  panelDownTop_ = new QWidget(downPanel);
+  panelDownTop_->setObjectName("PanelDownTop");
+  panelDownTop_->setFixedHeight(32);
+  auto* machineLbl = new QLabel("Select Machine", panelDownTop_);
   machineLbl->setObjectName("MachineLbl");
-  machineCB_ = new QComboBox(downTop);
+  machineCB_ = new QComboBox(panelDownTop_);
   machineCB_->setObjectName("MachineCB");
-  auto* topRow = new QHBoxLayout(downTop);
+  auto* topRow = new QHBoxLayout(panelDownTop_);
   topRow->setContentsMargins(4, 0, 4, 0);
   topRow->addWidget(machineLbl);
   topRow->addWidget(machineCB_, 1);
-  panelSrcColor_ = new Rows(
-      [this] {
-        std::vector<Row> rows;
-        if (palette_ == nullptr) return rows;
-        for (int i = 0; i < palette_->GetCount(); ++i)
-          rows.push_back({palette_->GetColor(i), QString::fromStdString(palette_->GetLabel(i))});
-        return rows;
-      },
-      nullptr);
+  panelSrcColor_ = new TPaintPanel;
   panelSrcColor_->setObjectName("PanelSrcColor");
-  auto* downScrollBox = new QScrollArea(downPanel);
-  downScrollBox->setObjectName("DownScrollBox");
-  downScrollBox->setWidget(panelSrcColor_);
-  downScrollBox->setWidgetResizable(true);
+  panelSrcColor_->SetBevelOuter(TPaintPanel::TBevel::bvNone);
+  panelSrcColor_->SetColor(Qt::white);
+  panelSrcColor_->SetTabStop(true);
+  downScrollBox_ = MakeScrollBox("DownScrollBox", panelSrcColor_, downPanel);
   auto* downColumn = new QVBoxLayout(downPanel);
   downColumn->setContentsMargins(0, 0, 0, 0);
-  downColumn->addWidget(downTop);
-  downColumn->addWidget(downScrollBox, 1);
+  downColumn->addWidget(panelDownTop_);
+  downColumn->addWidget(downScrollBox_, 1);
 
   auto* splitterH = new QSplitter(Qt::Vertical, this);
   splitterH->setObjectName("SplitterH");
-  splitterH->addWidget(upPanel);
+  splitterH->addWidget(upPanel_);
   splitterH->addWidget(downPanel);
   splitterH->setSizes({225, 322});
   auto* column = new QVBoxLayout(this);
@@ -150,29 +97,70 @@ TFColorFrame::TFColorFrame(QWidget* parent) : QWidget(parent) {
   column->addWidget(splitterH);
 
   connect(modeGroup_, &QButtonGroup::idClicked, this, [this] {
-    ModeClicked();
+    ColorModeRGClick_();
     emit ColorModeRGClick();
   });
   connect(machineCB_, &QComboBox::currentIndexChanged, this, [this] {
-    MachineChanged();
+    MachineCBChange_();
     emit MachineCBChange();
   });
-  panelSrcColor_->onRelease = [this] { emit PanelSrcColorMouseUp(); };
-  panelSrcColor_->onDoubleClick = [this] { emit PanelSrcColorDblClick(); };
-  panelDstColor_->onPress = [this] { emit PanelDstColorMouseDown(); };
-}
-
-void TFColorFrame::Setup(TStitchItem* design) {
-  design_ = design;
-  ModeClicked();
-  MachineChanged();
-  panelDstColor_->Refresh();
-  panelSrcColor_->Refresh();
-  changed_ = false;
+  connect(panelDstColor_, &TPaintPanel::paint, this, [this] { PaintDst(); });
+  connect(panelSrcColor_, &TPaintPanel::paint, this, [this] { PaintSrc(); });
+  connect(panelDstColor_, &TPaintPanel::mouseDown, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) {
+            DstMouseDown(at);
+            emit PanelDstColorMouseDown();
+          });
+  connect(panelDstColor_, &TPaintPanel::mouseUp, this,
+          [this] { upScrollBox_->verticalScrollBar()->setValue(savedScroll_); });
+  connect(panelSrcColor_, &TPaintPanel::mouseDown, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) { SrcMouseDown(at); });
+  connect(panelSrcColor_, &TPaintPanel::mouseMove, this,
+          [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPoint at) {
+            SrcMouseMove(buttons, at);
+          });
+  connect(panelSrcColor_, &TPaintPanel::mouseUp, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) {
+            SrcMouseUp(at);
+            emit PanelSrcColorMouseUp();
+          });
+  connect(panelSrcColor_, &TPaintPanel::dblClick, this, [this] {
+    SrcDblClick();
+    emit PanelSrcColorDblClick();
+  });
+  connect(panelSrcColor_, &TPaintPanel::keyDown, this,
+          [this](int key, Qt::KeyboardModifiers) { SrcKeyDown(key); });
 }
 
 QWidget* TFColorFrame::PanelSrcColor() const { return panelSrcColor_; }
 QWidget* TFColorFrame::PanelDstColor() const { return panelDstColor_; }
+
+void TFColorFrame::Setup(TStitchItem* design) {
+  design_ = design;
+  frameMode_ = TColorFrameMode::MainNeedles;
+  selDst_ = -1;
+  ColorModeRGClick_();
+  MachineCBChange_();
+  DestroyRows();
+  BuildDesignRows(false);
+  BuildPaletteRows(true);
+  changed_ = false;
+}
+
+void TFColorFrame::SetupDialog(TStitchItem* design, TColorInfo* palette, TColorFrameMode mode) {
+  design_ = design;
+  frameMode_ = mode;
+  palette_ = palette;
+  selDst_ = -1;
+  colorModeRG_->hide();
+  panelDownTop_->hide();
+  dataMode_ = false;
+  modeGroup_->button(mode != TColorFrameMode::Recolour ? 1 : 0)->setChecked(true);
+  DestroyRows();
+  BuildDesignRows(mode == TColorFrameMode::Recolour);
+  BuildPaletteRows(false);
+  changed_ = false;
+}
 
 bool TFColorFrame::TakeChanged() {
   const bool was = changed_;
@@ -184,23 +172,104 @@ bool TFColorFrame::IsDataMode() const { return modeGroup_->checkedId() == 0; }
 
 int TFColorFrame::GetMachineIndex() const { return machineCB_->currentIndex(); }
 
-void TFColorFrame::RefreshNames() { panelDstColor_->Refresh(); }
-
-void TFColorFrame::ModeClicked() { RefreshNames(); }
-
-void TFColorFrame::MachineChanged() {
-  const int i = machineCB_->currentIndex();
-  if (i >= 0 && machinePalette) {
-    palette_ = machinePalette(i);
-    PaletteChanged();
+void TFColorFrame::DestroyRows() {
+  for (QLineEdit* edit : nameEdits_) delete edit;
+  nameEdits_.clear();
+  for (QCheckBox*& check : checks_) {
+    delete check;
+    check = nullptr;
   }
 }
 
-void TFColorFrame::PaletteChanged() {
-  panelSrcColor_->Refresh();
-  if (design_ != nullptr && palette_ != nullptr) {
-    design_->ColorMatch(palette_);
-    if (!IsDataMode()) RefreshNames();
+void TFColorFrame::BuildDesignRows(bool editable) {
+  const int blocks = design_ != nullptr ? design_->GetColorCount() : 0;
+  panelDstColor_->setFixedHeight(ColorPanelHeight(blocks));
+  for (int i = 0; i < blocks; ++i) {
+    auto* edit = new QLineEdit(panelDstColor_);
+    edit->setObjectName(QString("NameEdit%1").arg(i));
+    edit->setGeometry(94, 12 + kColorRowPitch * i, 160, 23);
+    LimitEditToUtf8Bytes(edit, kNameBytes);
+    edit->setProperty("Tag", i);
+    edit->setEnabled(editable);
+    if (editable)
+      connect(edit, &QLineEdit::textEdited, this,
+              [this, i](const QString& text) { EditChange(i, text); });
+    edit->show();
+    nameEdits_.push_back(edit);
+  }
+  RefreshNames();
+}
+
+void TFColorFrame::BuildPaletteRows(bool withChecks) {
+  const int entries = palette_ != nullptr ? palette_->GetCount() : 0;
+  panelSrcColor_->setFixedHeight(ColorPanelHeight(entries));
+  if (!withChecks) return;
+  for (int j = 0; j < std::min(entries, kCheckSlots); ++j) {
+    auto* check = new QCheckBox(panelSrcColor_);
+    check->setObjectName(QString("Check%1").arg(j));
+    check->setGeometry(4, 16 + kColorRowPitch * j, 17, 17);
+    check->setChecked(palette_->GetFlag(j));
+    connect(check, &QCheckBox::clicked, this, [this, j](bool on) { CheckClick(j, on); });
+    check->show();
+    checks_[static_cast<std::size_t>(j)] = check;
+  }
+}
+
+void TFColorFrame::RefreshNames() {
+  if (design_ != nullptr) {
+    const bool names = modeGroup_->checkedId() == 0;
+    for (int i = 0; i < static_cast<int>(nameEdits_.size()); ++i) {
+      TEmbColor c;
+      design_->GetColor(i, nullptr, c);
+      const std::string text =
+          names ? c.Name : (palette_ != nullptr ? palette_->GetLabel(c.Index) : std::string());
+      nameEdits_[static_cast<std::size_t>(i)]->setText(QString::fromStdString(text));
+    }
+  }
+  panelDstColor_->update();
+}
+
+void TFColorFrame::ColorModeRGClick_() {
+  dataMode_ = modeGroup_->checkedId() == 0;
+  RefreshNames();
+}
+
+void TFColorFrame::MachineCBChange_() {
+  if (!machinePalette) return;
+  mappings_.Clear();
+  const int i = machineCB_->currentIndex();
+  // With no machine chosen (the list emptied) the frame shows no palette rather than one
+  // that may no longer exist.
+  palette_ = i >= 0 ? machinePalette(i) : nullptr;
+  if (palette_ != nullptr) {
+    for (int j = 0; j < kCheckSlots && j < palette_->GetCount(); ++j) {
+      if (checks_[static_cast<std::size_t>(j)] != nullptr)
+        checks_[static_cast<std::size_t>(j)]->setChecked(palette_->GetFlag(j));
+    }
+  }
+  PaletteChanged(true);
+}
+
+void TFColorFrame::PaletteChanged(bool repaint) {
+  if (repaint) panelSrcColor_->update();
+  if (design_ != nullptr) {
+    mappings_.Apply(*design_, palette_);
+    if (!dataMode_) RefreshNames();
   }
   changed_ = true;
+}
+
+void TFColorFrame::CheckClick(int j, bool checked) {
+  if (palette_ == nullptr) return;
+  palette_->SetFlag(j, checked);
+  PaletteChanged(false);
+  if (!dataMode_) emit DockRefresh();
+}
+
+void TFColorFrame::EditChange(int i, const QString& text) {
+  if (design_ == nullptr) return;
+  TEmbColor c;
+  if (!design_->GetColor(i, nullptr, c)) return;
+  c.Name = text.toStdString();
+  design_->SetColor(i, c);
 }

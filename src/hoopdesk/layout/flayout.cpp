@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/layout/bytelimit.h"
 #include "platform/bitmap.h"
 #include "shared/util.h"
 
@@ -27,10 +29,17 @@ class TFLayout::Canvas : public QWidget {
   QImage picture;
   QRect selection;
   std::function<void()> onResize;
+  std::function<void(Qt::MouseButton, QPoint)> onPress, onRelease;
+  std::function<void(Qt::MouseButtons, QPoint)> onMove;
 
  protected:
   void resizeEvent(QResizeEvent*) override {
     if (onResize) onResize();
+  }
+  void mousePressEvent(QMouseEvent* e) override { onPress(e->button(), e->position().toPoint()); }
+  void mouseMoveEvent(QMouseEvent* e) override { onMove(e->buttons(), e->position().toPoint()); }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    onRelease(e->button(), e->position().toPoint());
   }
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
@@ -54,6 +63,9 @@ TFLayout::TFLayout(const TColorInfo& systemPalette, QWidget* parent)
     designs_.FitToArea(drawPanel_->width(), drawPanel_->height());
     PaintLayout(true, false);
   };
+  drawPanel_->onPress = [this](Qt::MouseButton b, QPoint at) { DrawPanelMouseDown(b, at); };
+  drawPanel_->onMove = [this](Qt::MouseButtons b, QPoint at) { DrawPanelMouseMove(b, at); };
+  drawPanel_->onRelease = [this](Qt::MouseButton b, QPoint at) { DrawPanelMouseUp(b, at); };
 
   auto* panel1 = new QWidget(this);
   panel1->setObjectName("Panel1");
@@ -63,7 +75,7 @@ TFLayout::TFLayout(const TColorInfo& systemPalette, QWidget* parent)
   fileNameEdit_ = new QLineEdit(panel1);
   fileNameEdit_->setObjectName("FileNameEdit");
   fileNameEdit_->setFixedWidth(140);
-  fileNameEdit_->setMaxLength(kFileTitleLength);
+  LimitEditToUtf8Bytes(fileNameEdit_, kFileTitleLength);
   fileNameEdit_->setAttribute(Qt::WA_InputMethodEnabled, false);
   auto* row = new QHBoxLayout(panel1);
   row->setContentsMargins(8, 4, 8, 4);
@@ -112,7 +124,8 @@ int TFLayout::LoadFile(QString& path, int x, int y) {
   PaintLayout(true, false);
   path = QFileInfo(path).fileName();
   path.chop(4);
-  if (fileNameEdit_->text().isEmpty()) fileNameEdit_->setText(path);
+  if (fileNameEdit_->text().isEmpty())
+    fileNameEdit_->setText(CutToUtf8Bytes(path, kFileTitleLength));
   return index;
 }
 

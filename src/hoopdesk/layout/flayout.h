@@ -1,12 +1,15 @@
 // The layout window: the designs about to be sent, loaded from files, combined into one
-// design when there are several. This build loads, deletes, reorders, draws and names the
-// designs; moving them with the mouse and dragging them onto machine panels come later.
+// design when there are several. The operator selects a design with the mouse and drags its
+// outline: within the layout it moves the design, onto a machine panel it queues the current
+// design there, onto the trash button it removes the design.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <cstdint>
 #include <functional>
 
+#include "hoopdesk/layout/layouthost.h"
 #include "hoopdesk/trace/fdockform.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
@@ -16,6 +19,7 @@ class QAction;
 class QLineEdit;
 class QMenu;
 class QWidget;
+class TDragOutline;
 
 class TFLayout : public TFDockForm {
   Q_OBJECT
@@ -46,6 +50,13 @@ class TFLayout : public TFDockForm {
   bool IsDrawPanel(int x, int y) const;
   QWidget* DrawPanel() const;
   QLineEdit* FileNameEdit() const { return fileNameEdit_; }
+  const TStitch& Designs() const { return designs_; }
+  void SetHost(TLayoutHost* host) { host_ = host; }
+
+  // The drawing panel's mouse handlers; points in the panel's coordinates.
+  void DrawPanelMouseDown(Qt::MouseButton button, QPoint at);
+  void DrawPanelMouseMove(Qt::MouseButtons buttons, QPoint at);
+  void DrawPanelMouseUp(Qt::MouseButton button, QPoint at);
 
   // Set by the main window: hands the current design to its colour frame; runs its delete
   // command for a popup item (tag 0 selected design, tag 1 all); the palette of the machine
@@ -59,11 +70,19 @@ class TFLayout : public TFDockForm {
   void RebuildMerged();
   void PopupMenuPopup();
   void OnBackColorItem(std::uint32_t colour) override { SetBackColor(colour); }
+  // The selected design's view rectangle moved by (at - drag start), in window coordinates.
+  QRect DragOutlineRect(QPoint at) const;
+  void EndDragOutline();
 
   const TColorInfo& systemPalette_;
   TStitch designs_;
   TStitchItem merged_;
   bool dataColors_ = true;
+  TLayoutHost* host_ = nullptr;
+  QPoint dragStart_;        // panel point where the left button went down on a design
+  bool dragArmed_ = false;  // the left button went down on a design
+  bool dragShown_ = false;  // an outline is shown (the pointer moved with the button held)
+  TDragOutline* dragOutline_ = nullptr;
   Canvas* drawPanel_;
   QLineEdit* fileNameEdit_;
   QMenu* popupMenu_;

@@ -82,7 +82,11 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
 
   // The docked windows are made right after the main window, as the program entry would.
   layout_ = new TFLayout(systemPalette_, this);
+  layout_->SetHost(this);
+  layout_->SetDockHost(this);
+  browser_->SetLayout(layout_);
   trace_ = new TFTrace(this);
+  trace_->SetDockHost(this);
   layout_->hide();
   trace_->hide();
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hoopdesk/layout/layouthost.h"
 #include "hoopdesk/mainwindow/foundmachines.h"
 #include "hoopdesk/mainwindow/fpelloraui.h"
 #include "hoopdesk/mainwindow/pollschedule.h"
@@ -20,6 +21,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/settings/settings.h"
+#include "hoopdesk/trace/dockhost.h"
 #include "shared/colorinfo.h"
 
 class QLabel;
@@ -39,7 +41,11 @@ struct TPelloraOptions {
   TTickClock clock = SystemTickCount;
 };
 
-class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
+class TFPellora : public QMainWindow,
+                  public TPanelHost,
+                  public TLayoutHost,
+                  public TDockHost,
+                  private IPollHost {
   Q_OBJECT
  public:
   explicit TFPellora(TPelloraOptions options, QWidget* parent = nullptr);
@@ -59,11 +65,11 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   void RefreshLayoutView();
 
   void ClearLayout(bool all);
-  void DeleteLayoutDesign(int index);
-  void QueueLayoutDesign(int machine, const TStitchItem& design);
+  void DeleteLayoutDesign(int index) override;
+  void QueueLayoutDesign(int machine, const TStitchItem& design) override;
   void UpdateMachineList(bool reset);
   void UpdateTabControls();
-  bool IsTrashBox(int x, int y) const;
+  bool IsTrashBox(int x, int y) const override;
   void CloseTraceWindows();
   int GetQueuedCount(int machine) const;
   bool ReleaseMachines(bool force);
@@ -101,6 +107,17 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   std::string LayoutFileName() const override;
   bool IsSendTabShown() const override;
 
+  // TLayoutHost
+  QWidget* DragSpace() override { return this; }
+  void SetTrashActive(bool active) override;
+  int MachineAtFormPoint(int x, int y) const override;
+  void SelectOrderRow(int position) override;
+
+  // TDockHost
+  TFDockForm* DockSiteAt(QPoint global) const override;
+  TDockTarget DockZoneAt(QPoint global) const override;
+  void DockFormAt(TFDockForm* target, TFDockForm* dropped, int align) override;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -122,6 +139,7 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   bool SendImgMouse(int slot, QEvent* event);
   int QueuedDesignAt(int slot, QPoint point);
   void EndQueuedDrag(bool overTrash);
+  bool DockTabMouse(QEvent* event);
 
   TPelloraOptions options_;
   TFPelloraUi ui_;
@@ -137,4 +155,6 @@ class TFPellora : public QMainWindow, public TPanelHost, private IPollHost {
   std::optional<TQueuedDrag> queuedDrag_;
   QLabel* dragImage_ = nullptr;
   bool started_ = false;
+  int dockTab_ = -1;  // the page tab pressed, whose form a drag docks
+  QPoint dockPress_;
 };

@@ -75,6 +75,11 @@ void TFPellora::Bind() {
     UpdateTabControls();
   });
   connect(ui_.FoldersBtn, &QToolButton::clicked, this, [this] { browser_->FoldersBtnClick(); });
+  browser_->onAddDesign = [this](const QString& path, int x, int y) {
+    const bool added = AddDesignToLayout(path, x, y);
+    if (added) ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
+    return added;
+  };
   browser_->onDirectoryChanged = [this](const QString& dir) {
     if (IPelSrv* service = panels_.GetService()) service->SetDirectory(dir.toStdString());
   };
@@ -94,6 +99,7 @@ void TFPellora::Bind() {
   }
   ui_.TabSend->installEventFilter(this);
   ui_.PanelPart->installEventFilter(this);
+  ui_.MainPageControl->tabBar()->installEventFilter(this);
 
   connect(ui_.ListBox->model(), &QAbstractItemModel::rowsMoved, this,
           [this](const QModelIndex&, int start, int, const QModelIndex&, int row) {
@@ -114,6 +120,7 @@ void TFPellora::Bind() {
   };
   connect(frame, &TFColorFrame::PanelSrcColorMouseUp, this, repaintWhenChanged);
   connect(frame, &TFColorFrame::PanelDstColorMouseDown, this, repaintWhenChanged);
+  connect(frame, &TFColorFrame::DockRefresh, this, &TFPellora::PostDockRefresh);
   connect(frame, &TFColorFrame::ColorModeRGClick, this,
           [this] { layout_->SetDataColors(ui_.FMainColorFrame->IsDataMode()); });
   connect(frame, &TFColorFrame::MachineCBChange, this, [this] {
@@ -157,6 +164,7 @@ void TFPellora::TabSendResize() {
 }
 
 bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_.MainPageControl->tabBar()) return DockTabMouse(event);
   if (watched == ui_.TabSend && event->type() == QEvent::Resize) {
     TabSendResize();
   } else if (watched == ui_.PanelPart && event->type() == QEvent::Resize) {

@@ -3,10 +3,47 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QRubberBand>
+
+#include "hoopdesk/trace/dockhost.h"
 
 TFDockForm::TFDockForm(QWidget* parent) : QWidget(parent) {}
 
 void TFDockForm::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+bool TFDockForm::FormDockOver(const QObject* dragged) const {
+  return qobject_cast<const TFDockForm*>(dragged) != nullptr;
+}
+
+TFDockForm* TFDockForm::SiteAt(QPoint global) const {
+  TFDockForm* site = host_ != nullptr ? host_->DockSiteAt(global) : nullptr;
+  return site != this ? site : nullptr;
+}
+
+void TFDockForm::DockDragMove(QPoint global) {
+  TFDockForm* site = SiteAt(global);
+  const TDockTarget target =
+      site != nullptr && host_ != nullptr && site->FormGetSiteInfo() && site->FormDockOver(this)
+          ? host_->DockZoneAt(global)
+          : TDockTarget{};
+  QWidget* top = window();
+  if (preview_ == nullptr) {
+    preview_ = new QRubberBand(QRubberBand::Rectangle, top);
+    preview_->setObjectName("DockPreview");
+  }
+  preview_->setGeometry(QRect(top->mapFromGlobal(target.preview.topLeft()), target.preview.size()));
+  preview_->setVisible(target.align != 0);
+}
+
+void TFDockForm::DockDragEnd(QPoint global) {
+  delete preview_;
+  preview_ = nullptr;
+  TFDockForm* site = SiteAt(global);
+  if (site == nullptr || host_ == nullptr || !site->FormGetSiteInfo() || !site->FormDockOver(this))
+    return;
+  const TDockTarget target = host_->DockZoneAt(global);
+  if (target.align != 0) host_->DockFormAt(site, this, target.align);
+}
 
 QMenu* TFDockForm::MakePopupMenu() {
   auto* menu = new QMenu(this);

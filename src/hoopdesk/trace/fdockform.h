@@ -1,14 +1,19 @@
 // The base of the two windows the main window docks: the layout and the trace window. Both
 // live for the whole run and are moved between the main window's page control (tabs) and its
-// tile panel; closing them is refused. Both paint on a white or gray background that their
-// pop-up menus choose.
+// tile panel; closing them is refused. Each is a dock site and can itself be docked: another
+// dock form dragged over it shows where it would go, and dropped there it goes beside it
+// (tiles) or joins it as a page. Nothing but a dock form is accepted. Both paint on a white
+// or gray background that their pop-up menus choose.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <cstdint>
 
 class QAction;
 class QMenu;
+class QRubberBand;
+class TDockHost;
 
 class TFDockForm : public QWidget {
   Q_OBJECT
@@ -19,6 +24,19 @@ class TFDockForm : public QWidget {
   explicit TFDockForm(QWidget* parent = nullptr);
 
   std::uint32_t BackColor() const { return backColor_; }
+  void SetDockHost(TDockHost* host) { host_ = host; }
+  bool IsDockSite() const { return true; }
+
+  // Docking onto this form is always allowed.
+  bool FormGetSiteInfo() const { return true; }
+  // Whether a dragged object may dock here: only another dock form.
+  bool FormDockOver(const QObject* dragged) const;
+
+  // The drag of this form to another dock site, driven by whoever holds its grip (the main
+  // window's page tab): points are global.
+  void DockDragMove(QPoint global);
+  void DockDragEnd(QPoint global);
+  bool DockDragging() const { return preview_ != nullptr; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -30,7 +48,12 @@ class TFDockForm : public QWidget {
   virtual void OnBackColorItem(std::uint32_t colour) = 0;
 
  private:
+  // The visible dock form under a global point, other than this one; null for none.
+  TFDockForm* SiteAt(QPoint global) const;
+
   std::uint32_t backColor_ = kWhite;
   QAction* menuWhite_ = nullptr;
   QAction* menuGray_ = nullptr;
+  TDockHost* host_ = nullptr;
+  QRubberBand* preview_ = nullptr;
 };

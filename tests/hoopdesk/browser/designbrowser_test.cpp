@@ -1,0 +1,248 @@
+// The browser on a folder of its own: listing, thumbnails that follow the files, saving.
+#include "hoopdesk/browser/designbrowser.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+
+#include "hoopdesk/controls/liftbutton.h"
+#include "hoopdesk/controls/paintpanel.h"
+#include "hoopdesk/designmaker.h"
+#include "hoopdesk/screenshot.h"
+#include "platform/messages.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using designmaker::MakeDesign;
+using designmaker::WriteDst;
+using designmaker::WriteNative;
+
+// The Stitch tab's controls as the main window lays them out, with a browser on them.
+class BrowserFixture : public ::testing::Test {
+ protected:
+  BrowserFixture() {
+    platform::SetMessageBoxHandler([this](platform::MessageBoxKind, const std::string&,
+                                          const std::string& text) { boxes.push_back(text); });
+    root = fs::path(dir.path().toStdString());
+    page.resize(300, 760);
+    w.shellTreeView = new QTreeView(&page);
+    w.shellTreeView->setGeometry(0, 30, 300, 150);
+    w.foldersBtn = new TLiftButton(&page);
+    w.topPanel = &page;
+    w.splitter = &page;
+    w.panelPart = new QWidget(&page);
+    w.panelPart->setGeometry(0, 180, 300, 580);
+    w.panelContainer = new TPaintPanel(w.panelPart);
+    w.panelContainer->setFixedSize(275, 533);
+    for (int i = 0; i < 8; ++i) {
+      const int x = i % 2 == 0 ? 16 : 140;
+      w.images[i] = new QLabel(w.panelContainer);
+      w.images[i]->setGeometry(x, 10 + 128 * (i / 2), 100, 108);
+      w.labels[i] = new QLabel(w.panelContainer);
+      w.labels[i]->setGeometry(x, 120 + 128 * (i / 2), 100, 14);
+    }
+    w.scrollBar = new QScrollBar(Qt::Vertical, w.panelContainer);
+    w.scrollBar->setGeometry(255, 0, 20, 533);
+    w.setColBtn = new QPushButton("&Color", w.panelPart);
+    palette.SetFileName((root / "SysColor.dat").string());
+    palette.LoadColors("SysColor", 60);
+    browser = std::make_unique<TDesignBrowser>(w, palette);
+    page.show();
+  }
+  ~BrowserFixture() override { platform::SetMessageBoxHandler({}); }
+
+  fs::path Folder(const char* name) {
+    const fs::path f = root / name;
+    fs::create_directories(f);
+    return f;
+  }
+  void Browse(const fs::path& folder) {
+    browser->ShowFolder(QString::fromStdString(folder.string()));
+    if (browser->DesignDir() != QString::fromStdString(folder.string())) {
+      browser->ShellTreeViewChange();
+    }
+  }
+  QImage Picture(int slot) const { return w.images[slot]->pixmap().toImage(); }
+
+  QTemporaryDir dir;
+  fs::path root;
+  QWidget page;
+  TBrowserWidgets w;
+  TColorInfo palette;
+  std::unique_ptr<TDesignBrowser> browser;
+  std::vector<std::string> boxes;
+};
+
+TEST_F(BrowserFixture, ListsThePageCaptionsAndHidesUnusedSlots) {
+  const fs::path f = Folder("designs");
+  for (int i = 0; i < 9; ++i)
+    ASSERT_TRUE(
+        WriteNative(f / ("design" + std::to_string(i) + ".10o"), MakeDesign(i, 400, 300, "d")));
+  ASSERT_TRUE(WriteDst(f / "VeryLongDesignName.dst", MakeDesign(1, 300, 400, "v")));
+  Browse(f);
+  ASSERT_EQ(browser->FileList().size(), 10);
+  EXPECT_EQ(w.labels[0]->text(), "design0");
+  browser->ImgContainer().SetTopRow(1);
+  EXPECT_EQ(w.labels[7]->text(), "VeryLongDesi");
+  EXPECT_TRUE(w.images[7]->isVisible());
+  browser->ImgContainer().SetTopRow(4);  // rows 1..4 at most: row 4 holds the last two
+  EXPECT_EQ(w.scrollBar->value(), 1);
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(BrowserFixture, ASlotWhoseFileWentAwayIsClearedNotLeftStale) {
+  const fs::path f = Folder("gone");
+  ASSERT_TRUE(WriteNative(f / "rose.10o", MakeDesign(0, 500, 300, "rose")));
+  ASSERT_TRUE(WriteNative(f / "tulip.10o", MakeDesign(1, 500, 300, "tulip")));
+  Browse(f);
+  ASSERT_EQ(w.labels[1]->text(), "tulip");
+  fs::remove(f / "tulip.10o");
+  browser->ScrollBarChange();  // redrawn before the watch reported the removal
+  EXPECT_EQ(w.labels[1]->text(), "");
+  const QImage blank = Picture(1);
+  EXPECT_EQ(blank.pixelColor(50, 54), QColor(Qt::white));
+}
+
+TEST_F(BrowserFixture, AFileRewrittenInPlaceGetsANewThumbnail) {
+  const fs::path f = Folder("rewrite");
+  ASSERT_TRUE(WriteNative(f / "rose.10o", MakeDesign(0, 800, 300, "rose")));
+  Browse(f);
+  const QImage before = Picture(0);
+  // Rewrite the same file (same inode) with another design, as an editor saving in place.
+  TStitchItem heart = MakeDesign(1, 800, 300, "rose");
+  heart.LimitMoves();
+  const std::vector<std::uint8_t> bytes = TStitchFormatMarlow::BuildDesignFile(heart);
+  {
+    std::fstream file(f / "rose.10o", std::ios::in | std::ios::out | std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  QTRY_VERIFY_WITH_TIMEOUT(Picture(0) != before, 3000);
+}
+
+TEST_F(BrowserFixture, NewAndRemovedFilesShowThroughTheWatch) {
+  const fs::path f = Folder("watch");
+  ASSERT_TRUE(WriteNative(f / "a.10o", MakeDesign(0, 300, 300, "a")));
+  Browse(f);
+  ASSERT_EQ(browser->FileList().size(), 1);
+  ASSERT_TRUE(WriteDst(f / "b.dst", MakeDesign(2, 300, 300, "b")));
+  QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 2, 3000);
+  EXPECT_TRUE(w.images[1]->isVisible());
+  fs::remove(f / "a.10o");
+  fs::remove(f / "a.00o");
+  QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 1, 3000);
+  EXPECT_FALSE(w.images[1]->isVisible());
+}
+
+struct SaveCase {
+  const char* what;
+  const char* source;   // file in the folder
+  const char* chosen;   // name chosen in the save dialog
+  bool wantDesignFile;  // a new ".10o" under the chosen name
+};
+
+class SaveAs : public BrowserFixture, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveAs, WritesTheNativePairUnlessTheSourceIsThatNativeFile) {
+  const SaveCase& c = GetParam();
+  const fs::path f = Folder("save");
+  const fs::path source = f / c.source;
+  if (source.extension() == ".DST" || source.extension() == ".dst") {
+    ASSERT_TRUE(WriteDst(source, MakeDesign(1, 300, 300, "src")));
+  } else {
+    ASSERT_TRUE(WriteNative(source, MakeDesign(1, 300, 300, "src")));
+  }
+  const auto designBefore =
+      fs::exists(f / "ROSE.10o") ? fs::last_write_time(f / "ROSE.10o") : fs::file_time_type{};
+  Browse(f);
+  browser->runColorDialog = [](TStitchItem& design, TColorInfo&) {
+    design.Colors[0].Name = "Recoloured";
+    return true;
+  };
+  browser->chooseSaveFile = [&](const QString& folder, const QString& name) {
+    EXPECT_EQ(name, QFileInfo(c.source).completeBaseName());
+    return folder + '/' + c.chosen;
+  };
+  const int index = static_cast<int>(browser->FileList().indexOf(c.source));
+  ASSERT_GE(index, 0);
+  QTest::mouseClick(w.images[index], Qt::LeftButton);
+  ASSERT_EQ(browser->SelectedThumb(), index);
+  browser->SetColBtnClick();
+  const fs::path base = f / fs::path(c.chosen).stem();
+  EXPECT_TRUE(fs::exists(fs::path(base).concat(".00o")));
+  if (c.wantDesignFile) {
+    EXPECT_TRUE(fs::exists(fs::path(base).concat(".10o")));
+  } else {
+    EXPECT_EQ(fs::last_write_time(f / "ROSE.10o"), designBefore);
+  }
+  TStitchItem back;
+  ASSERT_TRUE(back.Load(fs::path(base).concat(".10o").string(), palette));
+  EXPECT_EQ(back.Colors[0].Name, "Recoloured");
+  EXPECT_TRUE(boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveAs,
+    ::testing::Values(SaveCase{"DstUnderItsOwnName", "ROSE.DST", "ROSE.DST", true},
+                      SaveCase{"DstUnderANewName", "ROSE.DST", "garden.10o", true},
+                      SaveCase{"NativeUnderItsOwnName", "ROSE.10o", "ROSE.10o", false},
+                      SaveCase{"NativeUnderANewName", "ROSE.10o", "copy.10o", true}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(BrowserFixture, TheSavedDesignIsOnTheShownPage) {
+  const fs::path f = Folder("many");
+  for (int i = 0; i < 30; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "m%02d.10o", i);
+    ASSERT_TRUE(WriteNative(f / name, MakeDesign(i, 200, 300, "m")));
+  }
+  Browse(f);
+  browser->runColorDialog = [](TStitchItem&, TColorInfo&) { return true; };
+  browser->chooseSaveFile = [](const QString& folder, const QString&) {
+    return folder + "/zz.10o";  // sorts last: row 15
+  };
+  QTest::mouseClick(w.images[0], Qt::LeftButton);
+  browser->SetColBtnClick();
+  const int pos = static_cast<int>(browser->FileList().indexOf("zz.10o"));
+  ASSERT_EQ(pos, 30);
+  const int top = browser->ImgContainer().GetTopRow();
+  EXPECT_LE(top, pos / 2);
+  EXPECT_LT(pos / 2, top + browser->ImgContainer().VisibleRows());
+}
+
+TEST_F(BrowserFixture, CancelledDialogOrSaveWritesNothing) {
+  const fs::path f = Folder("cancel");
+  ASSERT_TRUE(WriteDst(f / "a.dst", MakeDesign(3, 300, 300, "a")));
+  Browse(f);
+  QTest::mouseClick(w.images[0], Qt::LeftButton);
+  browser->runColorDialog = [](TStitchItem&, TColorInfo&) { return false; };
+  browser->SetColBtnClick();
+  browser->runColorDialog = [](TStitchItem&, TColorInfo&) { return true; };
+  browser->chooseSaveFile = [](const QString&, const QString&) { return QString(); };
+  browser->SetColBtnClick();
+  EXPECT_FALSE(fs::exists(f / "a.10o"));
+  EXPECT_FALSE(fs::exists(f / "a.00o"));
+}
+
+TEST_F(BrowserFixture, ScreenshotOfAFolderOfDesigns) {
+  const fs::path f = Folder("Spring collection");
+  const char* names[] = {"Bluebell", "Heart",      "Starlight", "Swirl",
+                         "Poppy",    "Sweetheart", "Northstar", "Whirl"};
+  for (int i = 0; i < 8; ++i)
+    ASSERT_TRUE(WriteNative(f / (std::string(names[i]) + ".10o"),
+                            MakeDesign(i, 1500, 500 + 40 * i, names[i], i)));
+  Browse(f);
+  QTest::mouseClick(w.images[2], Qt::LeftButton);
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(page, "browser_page").isEmpty());
+}
+
+}  // namespace
