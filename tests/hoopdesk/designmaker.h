@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "shared/common.h"
 #include "shared/frmmarlow.h"
 #include "shared/intmath.h"
 #include "shared/stitch.h"
@@ -36,7 +37,7 @@ inline void SetBounds(TStitchItem& d) {
     if (!IsMovingFunc(p.Func)) continue;
     if (first) bounds = {p.X, p.Y, p.X, p.Y};
     first = false;
-    intmath::Extend(bounds, p.X, p.Y);
+    ExtendRect(bounds, TPoint{p.X, p.Y});
   }
   d.Origin = {0, 0};
   d.SetRawRect(bounds);
