@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "pelsrv/pelservice_tlb.h"
 #include "pelsrv/replyrecord.h"
 #include "pelsrv/synccommand.h"
 #include "pelsrv/transferblocks.h"
 #include "pelsrv/transferframe.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 class TStitchItem;
 class TColorInfo;
