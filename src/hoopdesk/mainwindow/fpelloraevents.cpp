@@ -91,6 +91,7 @@ void TFPellora::Bind() {
   connect(ui_.TrackBar, &QSlider::actionTriggered, this,
           [this] { TrackBarChange(ui_.TrackBar->sliderPosition()); });
   connect(ui_.SendAllBtn, &QPushButton::clicked, this, &TFPellora::SendAllBtnClick);
+  BindSendTab();
   connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.QueueScrolled(); });
   connect(ui_.VScroll, &QScrollBar::valueChanged, this,
           [this](int position) { panels_.MachinesScrolled(position); });
@@ -172,12 +173,17 @@ bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
   }
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
     if (watched == ui_.SendImg[k]) return SendImgMouse(k, event);
+    if (watched == ui_.SewBtn[k]) return SewBtnMouse(k, event);
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 bool TFPellora::SendImgMouse(int slot, QEvent* event) {
   const auto type = event->type();
+  if (type == QEvent::MouseButtonDblClick) {
+    SendImgDblClick(slot, static_cast<QMouseEvent*>(event)->position().toPoint());
+    return true;
+  }
   if (type == QEvent::MouseMove) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (!(mouse->buttons() & Qt::LeftButton)) return false;

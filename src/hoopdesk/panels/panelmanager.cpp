@@ -208,32 +208,6 @@ void TPanelManager::ReplayHeldStatus(TCookie cookie) {
     if (status.cookie == cookie && sink_) sink_->OnStatusChange(status.cookie, status.state);
 }
 
-void TPanelManager::SetAlarm(TDevNo d, std::int32_t mode) {
-  TMachineRecord* record = GetMachine(d);
-  if (!record || record->alarmMode != 0) return;
-  record->alarmMode = mode;
-  record->alarmTicks = 0;
-}
-
-void TPanelManager::ClearMachineError(TDevNo d, bool clear) {
-  TMachineRecord* record = GetMachine(d);
-  if (!record) return;
-  if (clear) {
-    record->alarmMode = 0;
-    record->alarmTicks = 0;
-    const TCookie cookie = record->cookie;
-    if (service_) service_->Object().ClearError(cookie);
-  } else {
-    record->alarmTicks = -1;
-  }
-  UpdateSewImage(d);
-}
-
-void TPanelManager::SyncSetup(std::int32_t mode, TCookie cookie, bool) {
-  syncMode_ = mode;
-  UpdateSewImage(FindMachineByCookie(cookie));
-}
-
 TSewingState TPanelManager::MachineState(TDevNo d) const {
   const TMachineRecord* record = GetMachine(d);
   TSewingState state = SEW_OFFLINE;

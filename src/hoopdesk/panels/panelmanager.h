@@ -44,6 +44,7 @@ class TPanelManager {
 
   // The windows around the panels; borrowed, may be null.
   void SetHost(TPanelHost* host) { host_ = host; }
+  TPanelHost* GetHost() const { return host_; }
 
   // The Send tab's shared controls (borrowed) and the speed the track bar starts from.
   void SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll, QAbstractButton* sendAllBtn,
@@ -89,12 +90,36 @@ class TPanelManager {
   // handed to the sink again once that machine's record exists.
   void HoldEarlyStatus(TCookie cookie, std::uint8_t state);
 
-  // ---- Alarms ----
+  // ---- Sending (senddesign.cpp) ----
 
+  // The folder the send files are written to (with a trailing "/").
+  void SetSendFolder(std::string folder) { sendFolder_ = std::move(folder); }
+  const std::string& GetSendFolder() const { return sendFolder_; }
+  // Streams design 0 of the machine's queue to it, writing its native files first when it has
+  // none yet (once for a synchronised group). The design stays queued until its transfer ends.
+  void SendDesign(TDevNo d);
+  // Sends on every machine whose send button is enabled, in list order.
+  void SendAll();
+  // Removes queued design k of machine d (of every group member whose design k is that job).
+  void DiscardQueuedDesign(int position, TDevNo d);
+  // The stitch total of a send file, for the machine's model; 0 when it cannot be read.
+  std::int32_t SendFileStitchTotal(TDevNo d, const std::string& name);
+
+  // ---- Polling and alarms (machinepoll.cpp) ----
+
+  // One poll of every machine: the alarm blink step, and the server's poll of serial machines
+  // and of machines in error.
+  void PollMachines(std::int32_t pollCount);
   // Starts an alarm (1 machine error, 2 rejected or busy) unless one is set.
   void SetAlarm(TDevNo d, std::int32_t mode);
   // With clear: ends the alarm and clears the server's error; otherwise only acknowledges it.
   void ClearMachineError(TDevNo d, bool clear);
+  void BlinkAlarm(TDevNo d, bool phase);
+  // The sew button of a slot: the machine information, acknowledging an alarm.
+  void SewClick(int slot);
+  // The machine information dialog; true when it ended with a reconnected machine.
+  bool ShowMachineInfo(TDevNo d);
+  void ChangeSpeed(std::int32_t speed);
 
   // ---- Synchronised group ----
 
@@ -189,6 +214,9 @@ class TPanelManager {
   bool ConnectMachine(TDevNo d, const std::string& hostName, const TConnInfo& info,
                       TCookie* cookie);
   void LoadPalette(TDevNo d);
+  // Every panel back in view and enabled as its machine is online; the speed controls hidden.
+  void ShowAllPanels();
+  void ShowSpeedControls(bool show);
   void ReplayHeldStatus(TCookie cookie);
   void DropService();
 
@@ -211,6 +239,7 @@ class TPanelManager {
   int connecting_ = 0;  // Connect calls under way
   std::vector<THeldStatus> heldStatus_;
   std::int32_t syncGroupJob_ = 1;
+  std::string sendFolder_;
   mutable TServiceCheck check_;  // state queries from const hit tests count too
   TColorInfo noPalette_;
 };

@@ -13,6 +13,7 @@
 #include "hoopdesk/panels/machineentry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "panelfixture.h"
 #include "pelsrv/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
@@ -50,41 +51,8 @@ std::uint32_t Address(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::ui
   return address;
 }
 
-// Catches the error boxes the code under test shows, with the server's message texts.
-class BoxCatcher {
- public:
-  BoxCatcher() {
-    platform::SetMessageTextSource(ServiceMessageText);
-    platform::SetMessageBoxHandler([this](platform::MessageBoxKind, const std::string&,
-                                          const std::string& text) { boxes.push_back(text); });
-  }
-  ~BoxCatcher() {
-    platform::SetMessageBoxHandler({});
-    platform::SetMessageTextSource({});
-  }
-  std::vector<std::string> boxes;
-};
-
-class RecordingHost : public TPanelHost {
- public:
-  void CreateTraceFrame(int devNo) override { traceFrames.push_back(devNo); }
-  std::vector<int> traceFrames;
-};
-
 // A panel manager linked to a fake server, in a data folder of its own.
-class PanelManagerTest : public testing::Test {
- protected:
-  PanelManagerTest() : panels_(FakeConnector(fake_)) { panels_.SetHost(&host_); }
-  void Connect() {
-    ASSERT_TRUE(panels_.ConnectService());
-    fake_.log.clear();
-  }
-
-  ServerWorld world_;
-  TFakeService fake_;
-  RecordingHost host_;
-  TPanelManager panels_;
-};
+using PanelManagerTest = PanelWorld;
 
 TEST(ConnectService, WithoutAServerShowsTheBoxAndFails) {
   ServerWorld world;  // nothing runs and nothing is registered
