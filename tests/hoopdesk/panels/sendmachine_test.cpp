@@ -100,9 +100,15 @@ TEST_F(SendMachineTest, MachineRebuildsTheDesignAndItLeavesTheQueueAfterTheNorma
   EXPECT_TRUE(boxes_.empty()) << testing::PrintToString(boxes_);
 }
 
+sim::TSimConfig Persona(sim::Persona persona) {
+  sim::TSimConfig config;
+  config.persona = persona;
+  return config;
+}
+
 class BusyMachineTest : public SendMachineTest {
  protected:
-  BusyMachineTest() : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kBusy}) {}
+  BusyMachineTest() : SendMachineTest(Persona(sim::Persona::kBusy)) {}
 };
 
 TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
@@ -121,8 +127,7 @@ TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
 
 class AlarmMachineTest : public SendMachineTest {
  protected:
-  AlarmMachineTest()
-      : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kAlarm, .alarmCode = 6}) {}
+  AlarmMachineTest() : SendMachineTest(Persona(sim::Persona::kAlarm)) {}
 };
 
 TEST_F(AlarmMachineTest, AlarmBlinksAndTheMachineInformationShowsItsText) {
