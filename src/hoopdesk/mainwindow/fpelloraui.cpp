@@ -24,6 +24,7 @@
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
+#include "hoopdesk/controls/panelimage.h"
 
 namespace {
 
@@ -179,9 +180,8 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   TabSend = Make<QWidget>("TabSend");
   for (int k = 0; k < kPanelSlots; ++k) {
     const QString n = QString::number(k);
-    SendImg[k] = Make<QLabel>(qPrintable("SendImg" + n), TabSend);
+    SendImg[k] = Make<TPanelImage>(qPrintable("SendImg" + n), TabSend);
     SendImg[k]->setGeometry(8, 8 + 92 * k, 193, 85);
-    SendImg[k]->setFrameShape(QFrame::Box);
     SewBtn[k] = Make<QLabel>(qPrintable("SewBtn" + n), TabSend);
     SewBtn[k]->resize(64, 64);
     SendBtn[k] = Make<TAniButton>(qPrintable("SendBtn" + n), TabSend);

@@ -2,7 +2,11 @@
 // request has a default that does nothing, so a window that lacks one still runs.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+
+#include "hoopdesk/dialogs/machineinfo.h"
 
 class TPanelHost {
  public:
@@ -18,4 +22,23 @@ class TPanelHost {
   virtual std::string LayoutFileName() const { return {}; }
   // True while the main window's page control shows the Send tab.
   virtual bool IsSendTabShown() const { return false; }
+
+  // The machine's trace frame, when the trace window has or can make one: loads the send file
+  // of that name (empty: none) and shows the frame.
+  virtual void ShowTraceDesign(int /*devNo*/, const std::string& /*name*/) {}
+  virtual void SetTraceProgress(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
+                                std::int32_t /*error*/, std::int32_t /*speed*/,
+                                std::int32_t /*needle*/, std::int32_t /*total*/) {}
+  virtual void SetTraceState(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
+                             std::int32_t /*error*/) {}
+  virtual void CompleteTrace(int /*devNo*/, bool /*normal*/, std::int32_t /*needle*/) {}
+  virtual void SetTraceMemory(int /*devNo*/, std::int32_t /*memory*/) {}
+  // Empties the status text of the machine's trace frame.
+  virtual void ClearTraceStatus(int /*devNo*/) {}
+
+  // The machine information dialog, modal; the machine's new cookie when it ended with a
+  // reconnected machine, nothing otherwise.
+  virtual std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& /*machine*/) {
+    return std::nullopt;
+  }
 };
