@@ -22,6 +22,12 @@
 
 namespace {
 
+sim::TSimConfig WithPersona(sim::Persona persona) {
+  sim::TSimConfig config;
+  config.persona = persona;
+  return config;
+}
+
 template <class F>
 bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
   const auto end = std::chrono::steady_clock::now() + limit;
@@ -102,7 +108,7 @@ TEST_F(SendMachineTest, MachineRebuildsTheDesignAndItLeavesTheQueueAfterTheNorma
 
 class BusyMachineTest : public SendMachineTest {
  protected:
-  BusyMachineTest() : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kBusy}) {}
+  BusyMachineTest() : SendMachineTest(WithPersona(sim::Persona::kBusy)) {}
 };
 
 TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
@@ -121,8 +127,7 @@ TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
 
 class AlarmMachineTest : public SendMachineTest {
  protected:
-  AlarmMachineTest()
-      : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kAlarm, .alarmCode = 6}) {}
+  AlarmMachineTest() : SendMachineTest(WithPersona(sim::Persona::kAlarm)) {}
 };
 
 TEST_F(AlarmMachineTest, AlarmBlinksAndTheMachineInformationShowsItsText) {
