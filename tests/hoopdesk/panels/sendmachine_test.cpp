@@ -13,7 +13,7 @@
 #include "designmaker.h"
 #include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/frmmarlow.h"
