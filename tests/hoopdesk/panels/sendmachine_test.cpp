@@ -64,7 +64,9 @@ class SendMachineTest : public testing::Test {
     ASSERT_EQ(panels_.QueuedDesignCount(0), 1);
   }
   void Offer() {
-    ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+    // The machine side of the connection may still be coming up.
+    ASSERT_TRUE(
+        PumpUntil([&] { return machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }); }));
   }
   int SendFiles() const {
     int n = 0;
