@@ -274,9 +274,6 @@ void ProgressToRepaint(benchmark::State& state) {
     state.counters["painted"] = static_cast<double>(shop.Times().paintMs.size());
     state.counters["main_cpu_pct"] = 100.0 * cpu / wall;
     state.counters["progress_events"] = shop.Times().progressEvents;
-    int sewn = 0;
-    shop.Machine(0).Do([&](sim::TSimMachine& m) { sewn = static_cast<int>(m.SewnStitches()); });
-    state.counters["sewn0"] = sewn;
   }
 }
 BENCHMARK(ProgressToRepaint)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
