@@ -236,7 +236,7 @@ void TFPellora::EndQueuedDrag(bool overTrash) {
   const TMachineRecord* record = panels_.GetMachine(machine);
   if (record == nullptr) return;
   const int position = FindQueuedDesign(record->queue, drag);
-  if (position >= 0) panels_.RemoveQueuedDesign(position, machine);
+  if (position >= 0) panels_.DiscardQueuedDesign(position, machine);
 }
 
 void TFPellora::ApplyPlacement() {
