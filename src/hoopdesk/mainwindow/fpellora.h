@@ -100,9 +100,21 @@ class TFPellora : public QMainWindow,
   int TimerIntervalMs() const;
   bool TimerActive() const;
 
-  // TPanelHost
-  void CreateTraceFrame(int devNo) override;
+  // TPanelHost: the trace window's frames (fpelloratrace.cpp)
+  bool CreateTraceFrame(int devNo) override;
+  int FindTraceFrame(int devNo) const override;
   void UpdateTraceFrames(int first, int count) override;
+  void ShowTraceFrame(int devNo, bool show) override;
+  std::int32_t LoadTraceDesign(int devNo, const std::string& fileName) override;
+  std::int32_t TraceDesignTotal(int devNo, const std::string& fileName) override;
+  void SetTraceState(int devNo, std::uint8_t state, std::int32_t position,
+                     std::int32_t error) override;
+  void SetTraceProgress(int devNo, std::uint8_t state, std::int32_t position, std::int32_t error,
+                        std::int32_t speed, std::int32_t needle, std::int32_t total) override;
+  void CompleteTrace(int devNo, bool normal, std::int32_t needle) override;
+  void SetTraceMemory(int devNo, std::int32_t memory) override;
+  void ClearTraceError(int devNo) override;
+  // TPanelHost: the layout window and the page control
   void InvalidateLayoutView() override;
   std::string LayoutFileName() const override;
   bool IsSendTabShown() const override;

@@ -66,7 +66,10 @@ class BoxCatcher {
 
 class RecordingHost : public TPanelHost {
  public:
-  void CreateTraceFrame(int devNo) override { traceFrames.push_back(devNo); }
+  bool CreateTraceFrame(int devNo) override {
+    traceFrames.push_back(devNo);
+    return true;
+  }
   std::vector<int> traceFrames;
 };
 
