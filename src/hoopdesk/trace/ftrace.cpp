@@ -75,8 +75,13 @@ bool TFTrace::CreateTraceFrame(int index) {
     frame->ClearStatus();
     return true;
   }
-  const auto free = std::find_if(slots_.begin(), slots_.end(),
-                                 [](const Slot& slot) { return slot.frame == nullptr; });
+  // A free slot already handed to this machine first, so no other slot keeps its index.
+  auto free = std::find_if(slots_.begin(), slots_.end(), [index](const Slot& slot) {
+    return slot.frame == nullptr && slot.machine == index;
+  });
+  if (free == slots_.end())
+    free = std::find_if(slots_.begin(), slots_.end(),
+                        [](const Slot& slot) { return slot.frame == nullptr; });
   if (free == slots_.end()) return false;
   free->machine = index;
   free->frame = new TFTraceFrame(panels_, sendFolder_, index, this);
