@@ -34,7 +34,7 @@ constexpr int kMachines = 6;
 class Host : public TPanelHost {
  public:
   TFTrace* trace = nullptr;
-  bool CreateTraceFrame(int devNo) override { return trace->CreateTraceFrame(devNo); }
+  void CreateTraceFrame(int devNo) override { trace->CreateTraceFrame(devNo); }
 };
 
 class World {
@@ -48,7 +48,8 @@ class World {
     const std::filesystem::path home = dir_.path().toStdString();
     ::setenv("PELLORA_HOME", home.c_str(), 1);
     std::filesystem::create_directories(home / "SendData");
-    trace_ = std::make_unique<TFTrace>(panels_, home / "SendData");
+    panels_.SetSendFolder((home / "SendData").string() + "/");
+    trace_ = std::make_unique<TFTrace>(panels_);
     trace_->resize(1200, 800);
     trace_->show();
     host_.trace = trace_.get();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,10 +29,18 @@ class TFakeService : public IPelSrvObject {
   std::vector<std::string> log;
   std::vector<TConnection> connections;  // the server's list; index = device number
   std::map<TCookie, TSewingState> states;
+  // Error ids GetMachineState reports for connections (0 when none is given).
+  std::map<TCookie, std::int32_t> errorIds;
   // Results of the next Connect calls, in order; S_OK once they are used up.
   std::deque<HRESULT> connectResults;
   // Cookie handed to the next successful Connect; 0 means the next unused one.
   TCookie nextCookie = 0;
+  // Results of the next SendStartStream calls, in order; S_OK once they are used up. A started
+  // transfer counts as running (IsSending) until the test ends it.
+  std::deque<HRESULT> sendResults;
+  std::map<TCookie, int> sending;
+  // What OnTimer answers for a cookie: status, stitch number, error code.
+  std::map<TCookie, std::tuple<uint8_t, uint32_t, int32_t>> timerAnswers;
   // Runs inside every call, after it is logged and before it answers.
   std::function<void(const std::string& call)> during;
   std::vector<IPelSrvEvents*> sinks;
@@ -72,7 +81,8 @@ class TFakeService : public IPelSrvObject {
     const TConnection* conn = Find(c);
     *addr = conn ? "machine-" + std::to_string(c) : "";
     *state = static_cast<uint8_t>(State(c));
-    *nErr = conn ? 0 : 273;
+    const auto error = errorIds.find(c);
+    *nErr = !conn ? 273 : error != errorIds.end() ? error->second : 0;
     return S_OK;
   }
   HRESULT GetImage(const std::string&, std::vector<uint8_t>*, uint32_t*) override {
@@ -117,7 +127,8 @@ class TFakeService : public IPelSrvObject {
   }
   HRESULT IsSending(int32_t c, int32_t* r) override {
     Call("IsSending " + std::to_string(c));
-    *r = 0;
+    const auto it = sending.find(c);
+    *r = it != sending.end() ? it->second : 0;
     return S_OK;
   }
   HRESULT SendStart(int32_t c) override { return Call("SendStart " + std::to_string(c)), S_OK; }
@@ -141,7 +152,14 @@ class TFakeService : public IPelSrvObject {
   HRESULT MachineColor(int32_t, int32_t, int32_t* v) override { return *v = 0, S_OK; }
   HRESULT StitchColor(int32_t, int32_t, int32_t* v) override { return *v = 0, S_OK; }
   HRESULT SendStartStream(int32_t c, platform::MemStream*) override {
-    return Call("SendStartStream " + std::to_string(c)), S_OK;
+    Call("SendStartStream " + std::to_string(c));
+    HRESULT hr = S_OK;
+    if (!sendResults.empty()) {
+      hr = sendResults.front();
+      sendResults.pop_front();
+    }
+    if (hr == S_OK && Find(c)) sending[c] = 1;
+    return hr;
   }
   HRESULT ErrMessage(int32_t, std::string* v) override { return v->clear(), S_OK; }
   HRESULT DisconnectAll() override {
@@ -154,14 +172,15 @@ class TFakeService : public IPelSrvObject {
   }
   HRESULT OnTimer(int32_t c, int32_t tick, uint8_t* st, uint32_t* stitch, int32_t* err) override {
     Call("OnTimer " + std::to_string(c) + " " + std::to_string(tick));
-    *st = 0;
-    *stitch = 0;
-    *err = 0;
+    const auto it = timerAnswers.find(c);
+    std::tie(*st, *stitch, *err) =
+        it != timerAnswers.end() ? it->second : std::tuple<uint8_t, uint32_t, int32_t>{0, 0, 0};
     return S_OK;
   }
   HRESULT ClearError(int32_t c) override { return Call("ClearError " + std::to_string(c)), S_OK; }
   HRESULT SewingFilename(int32_t, std::string* v) override { return v->clear(), S_OK; }
   HRESULT GetModel(int32_t d, int32_t* m) override {
+    Call("GetModel " + std::to_string(d));
     *m = d >= 0 && d < static_cast<int32_t>(connections.size()) ? 0x10 : 0;
     return S_OK;
   }

@@ -85,7 +85,7 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   layout_->SetHost(this);
   layout_->SetDockHost(this);
   browser_->SetLayout(layout_);
-  trace_ = new TFTrace(panels_, options_.programFolder / "SendData", this);
+  trace_ = new TFTrace(panels_, this);
   trace_->SetDockHost(this);
   layout_->hide();
   trace_->hide();
@@ -114,6 +114,7 @@ void TFPellora::FormCreate() {
 
   const std::filesystem::path sendFolder = options_.programFolder / "SendData";
   SetSerialFolder(sendFolder.string() + "/");
+  panels_.SetSendFolder(sendFolder.string() + "/");
   PurgeSendFolder(sendFolder, settings_.ExpireDays, settings_.ExpireFiles);
 
   browser_->ShellTreeViewChange();
@@ -305,9 +306,6 @@ bool TFPellora::ReleaseMachines(bool force) {
 
 void TFPellora::TimerTimer() { schedule_.Tick(*this); }
 
-// The machine polls themselves (serial machines, machines in error) are not in this build yet.
-void TFPellora::PollMachines(std::int32_t) {}
-
 bool TFPellora::AnyMachineBusy() {
   for (int i = 0; i < panels_.GetMachineCount(); ++i) {
     if (panels_.IsMachineBusy(i)) return true;
@@ -392,17 +390,6 @@ void TFPellora::MenuDelClick(int tag) {
   ClearLayout(tag == 1);
   ui_.TrashBtn->setToolTip(item->toolTip());
 }
-
-void TFPellora::TrackBarChange(int position) {
-  const int value = position / 10 * 10;
-  ui_.TrackLbl->setText(QString::number(value));
-  settings_.RotSpeed = value;
-  settings_.modified = true;
-}
-
-// Sending from the panels is not in this build yet: the machines that could send are found, and
-// nothing is sent.
-void TFPellora::SendAllBtnClick() {}
 
 int TFPellora::TimerIntervalMs() const { return ui_.Timer->interval(); }
 bool TFPellora::TimerActive() const { return ui_.Timer->isActive(); }

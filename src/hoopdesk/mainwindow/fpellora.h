@@ -89,6 +89,9 @@ class TFPellora : public QMainWindow,
   void MenuDelClick(int tag);
   void TrackBarChange(int position);
   void SendAllBtnClick();
+  void SendBtnClick(int slot);
+  void SewBtnClick(int slot);
+  void SendImgDblClick(int slot, QPoint point);
 
   const TFPelloraUi& Ui() const { return ui_; }
   TPanelManager& Panels() { return panels_; }
@@ -100,24 +103,22 @@ class TFPellora : public QMainWindow,
   int TimerIntervalMs() const;
   bool TimerActive() const;
 
-  // TPanelHost: the trace window's frames (fpelloratrace.cpp)
-  bool CreateTraceFrame(int devNo) override;
-  int FindTraceFrame(int devNo) const override;
+  // TPanelHost: the trace window's frames (fpelloratrace.cpp, fpellorasend.cpp)
+  void CreateTraceFrame(int devNo) override;
   void UpdateTraceFrames(int first, int count) override;
-  void ShowTraceFrame(int devNo, bool show) override;
-  std::int32_t LoadTraceDesign(int devNo, const std::string& fileName) override;
-  std::int32_t TraceDesignTotal(int devNo, const std::string& fileName) override;
-  void SetTraceState(int devNo, std::uint8_t state, std::int32_t position,
-                     std::int32_t error) override;
-  void SetTraceProgress(int devNo, std::uint8_t state, std::int32_t position, std::int32_t error,
-                        std::int32_t speed, std::int32_t needle, std::int32_t total) override;
-  void CompleteTrace(int devNo, bool normal, std::int32_t needle) override;
-  void SetTraceMemory(int devNo, std::int32_t memory) override;
-  void ClearTraceError(int devNo) override;
+  void ClearTraceStatus(int devNo) override;
   // TPanelHost: the layout window and the page control
   void InvalidateLayoutView() override;
   std::string LayoutFileName() const override;
   bool IsSendTabShown() const override;
+  void ShowTraceDesign(int devNo, const std::string& name) override;
+  void SetTraceProgress(int devNo, std::uint8_t state, std::int32_t position, std::int32_t error,
+                        std::int32_t speed, std::int32_t needle, std::int32_t total) override;
+  void SetTraceState(int devNo, std::uint8_t state, std::int32_t position,
+                     std::int32_t error) override;
+  void CompleteTrace(int devNo, bool normal, std::int32_t needle) override;
+  void SetTraceMemory(int devNo, std::int32_t memory) override;
+  std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& machine) override;
 
   // TLayoutHost
   QWidget* DragSpace() override { return this; }
@@ -148,7 +149,9 @@ class TFPellora : public QMainWindow,
   void StorePlacement();
   void ListBoxMoved(int from, int to);
   void TabSendResize();
+  void BindSendTab();
   bool SendImgMouse(int slot, QEvent* event);
+  bool SewBtnMouse(int slot, QEvent* event);
   int QueuedDesignAt(int slot, QPoint point);
   void EndQueuedDrag(bool overTrash);
   bool DockTabMouse(QEvent* event);

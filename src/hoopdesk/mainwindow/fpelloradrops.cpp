@@ -13,7 +13,6 @@
 
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/layout/flayout.h"
-#include "hoopdesk/layout/machinedrop.h"
 #include "hoopdesk/mainwindow/dockzone.h"
 #include "hoopdesk/mainwindow/fpellora.h"
 #include "hoopdesk/trace/ftrace.h"
@@ -21,16 +20,7 @@
 void TFPellora::SetTrashActive(bool active) { ui_.TrashBtn->SetActive(active); }
 
 int TFPellora::MachineAtFormPoint(int x, int y) const {
-  if (!IsSendTabShown()) return -1;
-  std::array<TSlotArea, TFPelloraUi::kPanelSlots> areas{};
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
-    const QWidget* image = ui_.SendImg[k];
-    const int machine = panels_.SlotToMachine(k);
-    const bool exists = machine < panels_.GetMachineCount() && image->isVisible();
-    areas[k] = {QRect(image->mapTo(this, QPoint(0, 0)), image->size()), exists ? machine : -1,
-                exists && panels_.IsShown(machine)};
-  }
-  return MachineAtPoint(areas, QPoint(x, y));
+  return panels_.MachineAtPoint(mapToGlobal(QPoint(x, y)));
 }
 
 void TFPellora::SelectOrderRow(int position) { ui_.ListBox->setCurrentRow(position); }

@@ -89,11 +89,10 @@ void TFPellora::Bind() {
   connect(ui_.TrackBar, &QSlider::actionTriggered, this,
           [this] { TrackBarChange(ui_.TrackBar->sliderPosition()); });
   connect(ui_.SendAllBtn, &QPushButton::clicked, this, &TFPellora::SendAllBtnClick);
-  connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.RefreshPanelImages(); });
-  connect(ui_.VScroll, &QScrollBar::valueChanged, this, [this] {
-    panels_.RefreshPanelImages();
-    panels_.ShowMachinesFrom(ui_.VScroll->value());
-  });
+  BindSendTab();
+  connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.QueueScrolled(); });
+  connect(ui_.VScroll, &QScrollBar::valueChanged, this,
+          [this](int position) { panels_.MachinesScrolled(position); });
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
     ui_.SendImg[k]->installEventFilter(this);
   }
@@ -172,12 +171,17 @@ bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
   }
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
     if (watched == ui_.SendImg[k]) return SendImgMouse(k, event);
+    if (watched == ui_.SewBtn[k]) return SewBtnMouse(k, event);
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 bool TFPellora::SendImgMouse(int slot, QEvent* event) {
   const auto type = event->type();
+  if (type == QEvent::MouseButtonDblClick) {
+    SendImgDblClick(slot, static_cast<QMouseEvent*>(event)->position().toPoint());
+    return true;
+  }
   if (type == QEvent::MouseMove) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (!(mouse->buttons() & Qt::LeftButton)) return false;
@@ -214,19 +218,8 @@ bool TFPellora::SendImgMouse(int slot, QEvent* event) {
   return false;
 }
 
-// The queued design under a point of a slot's image: the first design sits at the right end,
-// later ones to its left, one thumbnail pitch apart.
-int TFPellora::QueuedDesignAt(int slot, QPoint point) {
-  const TMachineRecord* record = panels_.GetMachine(panels_.SlotToMachine(slot));
-  if (record == nullptr || record->queue.GetCount() == 0) return -1;
-  const int w = ui_.SendImg[0]->width();
-  const int pitch = ui_.SendImg[0]->height() - 20 + 4;
-  const QScrollBar* bar = ui_.HScroll;
-  const int off = bar->isEnabled() ? bar->maximum() - bar->pageStep() - bar->value() : 0;
-  if (pitch <= 0) return -1;
-  const int j = (w - point.x() + off) / pitch;
-  return j >= 0 && j < record->queue.GetCount() ? j : -1;
-}
+// The queued design under a point of a slot's image.
+int TFPellora::QueuedDesignAt(int slot, QPoint point) { return panels_.DesignAtPoint(slot, point); }
 
 void TFPellora::EndQueuedDrag(bool overTrash) {
   delete dragImage_;

@@ -181,7 +181,6 @@ void TFPelloraUi::Setup(QMainWindow* form) {
     const QString n = QString::number(k);
     SendImg[k] = Make<QLabel>(qPrintable("SendImg" + n), TabSend);
     SendImg[k]->setGeometry(8, 8 + 92 * k, 193, 85);
-    SendImg[k]->setFrameShape(QFrame::Box);
     SewBtn[k] = Make<QLabel>(qPrintable("SewBtn" + n), TabSend);
     SewBtn[k]->resize(64, 64);
     SendBtn[k] = Make<TAniButton>(qPrintable("SendBtn" + n), TabSend);

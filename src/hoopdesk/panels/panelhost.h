@@ -3,45 +3,42 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "hoopdesk/dialogs/machineinfo.h"
 
 class TPanelHost {
  public:
   virtual ~TPanelHost() = default;
 
-  // ---- The trace window's frames, one per machine on screen. An operation on a machine
-  // without a frame does nothing.
-
-  // The trace window makes sure a (hidden) frame exists for the machine; false when all
-  // frames are taken by other machines.
-  virtual bool CreateTraceFrame(int /*devNo*/) { return false; }
-  // The slot holding the machine's frame, or -1.
-  virtual int FindTraceFrame(int /*devNo*/) const { return -1; }
+  // The trace window prepares a hidden trace frame for the machine.
+  virtual void CreateTraceFrame(int /*devNo*/) {}
   // The trace window updates its frames for machines first .. first + count - 1.
   virtual void UpdateTraceFrames(int /*first*/, int /*count*/) {}
-  virtual void ShowTraceFrame(int /*devNo*/, bool /*show*/) {}
-  // Loads the design the machine sews from the send folder into its frame; its stitch total,
-  // 0 without a frame.
-  virtual std::int32_t LoadTraceDesign(int /*devNo*/, const std::string& /*fileName*/) { return 0; }
-  // The stitch total of that design for a machine that has no frame (all are taken).
-  virtual std::int32_t TraceDesignTotal(int /*devNo*/, const std::string& /*fileName*/) {
-    return 0;
-  }
-  virtual void SetTraceState(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
-                             std::int32_t /*error*/) {}
-  // speed: the server's value, in tens of stitches per minute.
-  virtual void SetTraceProgress(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
-                                std::int32_t /*error*/, std::int32_t /*speed*/,
-                                std::int32_t /*needle*/, std::int32_t /*total*/) {}
-  virtual void CompleteTrace(int /*devNo*/, bool /*normal*/, std::int32_t /*needle*/) {}
-  virtual void SetTraceMemory(int /*devNo*/, std::int32_t /*memory*/) {}
-  // Empties the error panel (panel 1) of the frame's status bar.
-  virtual void ClearTraceError(int /*devNo*/) {}
-
   // The layout window's drawing panel repaints.
   virtual void InvalidateLayoutView() {}
   // The text of the layout window's file-name box: the title a queued design gets.
   virtual std::string LayoutFileName() const { return {}; }
   // True while the main window's page control shows the Send tab.
   virtual bool IsSendTabShown() const { return false; }
+
+  // The machine's trace frame, when the trace window has or can make one: loads the send file
+  // of that name (empty: none) and shows the frame.
+  virtual void ShowTraceDesign(int /*devNo*/, const std::string& /*name*/) {}
+  virtual void SetTraceProgress(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
+                                std::int32_t /*error*/, std::int32_t /*speed*/,
+                                std::int32_t /*needle*/, std::int32_t /*total*/) {}
+  virtual void SetTraceState(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
+                             std::int32_t /*error*/) {}
+  virtual void CompleteTrace(int /*devNo*/, bool /*normal*/, std::int32_t /*needle*/) {}
+  virtual void SetTraceMemory(int /*devNo*/, std::int32_t /*memory*/) {}
+  // Empties the status text of the machine's trace frame.
+  virtual void ClearTraceStatus(int /*devNo*/) {}
+
+  // The machine information dialog, modal; the machine's new cookie when it ended with a
+  // reconnected machine, nothing otherwise.
+  virtual std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& /*machine*/) {
+    return std::nullopt;
+  }
 };

@@ -1,6 +1,7 @@
 #include "hoopdesk/panels/panelmanager.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstring>
@@ -40,6 +41,9 @@ void TPanelManager::SetPanelSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstr
                                  QWidget* sewBtn, QProgressBar* progBar) {
   if (slot < 0 || slot >= kSlotCount) return;
   slots_[static_cast<std::size_t>(slot)] = TSlot{sendImg, lbl, sendBtn, sewBtn, progBar};
+  // Texts that reach the panels are shown as they stand, never read as markup.
+  if (lbl) lbl->setTextFormat(Qt::PlainText);
+  if (auto* image = qobject_cast<QLabel*>(sendImg)) image->setTextFormat(Qt::PlainText);
   if (sendBtn) sendBtn->setProperty("ResId", kSendAnimationResId);
 }
 
@@ -55,6 +59,7 @@ bool TPanelManager::ConnectService() {
     return false;
   }
   service_ = std::move(link);
+  check_.Reset();
   if (const int fd = service_->EventFd(); fd >= 0) {
     // Events that come while the program is idle; during calls the link hands them on itself.
     eventNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
@@ -203,36 +208,12 @@ void TPanelManager::ReplayHeldStatus(TCookie cookie) {
     if (status.cookie == cookie && sink_) sink_->OnStatusChange(status.cookie, status.state);
 }
 
-void TPanelManager::SetAlarm(TDevNo d, std::int32_t mode) {
-  TMachineRecord* record = GetMachine(d);
-  if (!record || record->alarmMode != 0) return;
-  record->alarmMode = mode;
-  record->alarmTicks = 0;
-}
-
-void TPanelManager::ClearMachineError(TDevNo d, bool clear) {
-  TMachineRecord* record = GetMachine(d);
-  if (!record) return;
-  if (clear) {
-    record->alarmMode = 0;
-    record->alarmTicks = 0;
-    const TCookie cookie = record->cookie;
-    if (service_) service_->Object().ClearError(cookie);
-  } else {
-    record->alarmTicks = -1;
-  }
-  UpdateSewImage(d);
-}
-
-void TPanelManager::SyncSetup(std::int32_t mode, TCookie cookie, bool) {
-  syncMode_ = mode;
-  UpdateSewImage(FindMachineByCookie(cookie));
-}
-
-TSewingState TPanelManager::MachineState(TDevNo d) {
+TSewingState TPanelManager::MachineState(TDevNo d) const {
   const TMachineRecord* record = GetMachine(d);
   TSewingState state = SEW_OFFLINE;
-  if (!record || !service_ || FAILED(service_->Object().GetState(record->cookie, &state)))
+  if (!record || !service_) return SEW_OFFLINE;
+  const TCookie cookie = record->cookie;
+  if (!check_.Check(service_->Object().GetState(cookie, &state), "IPelSrv::GetState"))
     return SEW_OFFLINE;
   return state;
 }

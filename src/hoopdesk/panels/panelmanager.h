@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "hoopdesk/panels/machinerecord.h"
+#include "hoopdesk/panels/servicecheck.h"
 #include "hoopdesk/panels/servicelink.h"
 
 class QAbstractButton;
 class QLabel;
+class QPoint;
 class QProgressBar;
 class QScrollBar;
 class QSlider;
@@ -42,6 +44,7 @@ class TPanelManager {
 
   // The windows around the panels; borrowed, may be null.
   void SetHost(TPanelHost* host) { host_ = host; }
+  TPanelHost* GetHost() const { return host_; }
 
   // The Send tab's shared controls (borrowed) and the speed the track bar starts from.
   void SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll, QAbstractButton* sendAllBtn,
@@ -87,12 +90,36 @@ class TPanelManager {
   // handed to the sink again once that machine's record exists.
   void HoldEarlyStatus(TCookie cookie, std::uint8_t state);
 
-  // ---- Alarms ----
+  // ---- Sending (senddesign.cpp) ----
 
+  // The folder the send files are written to (with a trailing "/").
+  void SetSendFolder(std::string folder) { sendFolder_ = std::move(folder); }
+  const std::string& GetSendFolder() const { return sendFolder_; }
+  // Streams design 0 of the machine's queue to it, writing its native files first when it has
+  // none yet (once for a synchronised group). The design stays queued until its transfer ends.
+  void SendDesign(TDevNo d);
+  // Sends on every machine whose send button is enabled, in list order.
+  void SendAll();
+  // Removes queued design k of machine d (of every group member whose design k is that job).
+  void DiscardQueuedDesign(int position, TDevNo d);
+  // The stitch total of a send file, for the machine's model; 0 when it cannot be read.
+  std::int32_t SendFileStitchTotal(TDevNo d, const std::string& name);
+
+  // ---- Polling and alarms (machinepoll.cpp) ----
+
+  // One poll of every machine: the alarm blink step, and the server's poll of serial machines
+  // and of machines in error.
+  void PollMachines(std::int32_t pollCount);
   // Starts an alarm (1 machine error, 2 rejected or busy) unless one is set.
   void SetAlarm(TDevNo d, std::int32_t mode);
   // With clear: ends the alarm and clears the server's error; otherwise only acknowledges it.
   void ClearMachineError(TDevNo d, bool clear);
+  void BlinkAlarm(TDevNo d, bool phase);
+  // The sew button of a slot: the machine information, acknowledging an alarm.
+  void SewClick(int slot);
+  // The machine information dialog; true when it ended with a reconnected machine.
+  bool ShowMachineInfo(TDevNo d);
+  void ChangeSpeed(std::int32_t speed);
 
   // ---- Synchronised group ----
 
@@ -101,18 +128,46 @@ class TPanelManager {
 
   // ---- Panels ----
 
+  // Places the slots and the shared controls for the machine count.
   void ArrangePanels();
+  // Redraws the panels in view at their images' sizes and lines the shared controls up.
   void RefreshPanelImages();
+  // Draws the panel of machine d when it is in view: its queue on white, or a silver box
+  // while the server reports it without a port, offline or in error.
   void DrawPanel(TDevNo d);
+  // Scrolls the six slots to start at machine first and copies the records into them.
   void ShowMachinesFrom(TDevNo first);
   int SlotToMachine(int slot) const { return firstVisible_ + slot; }
   int GetFirstVisible() const { return firstVisible_; }
+  // The machine whose panel lies under the global point and can take a design, or -1.
+  int MachineAtPoint(const QPoint& global) const;
+  // The queued design under a point of slot's panel image, or -1.
+  int DesignAtPoint(int slot, const QPoint& point) const;
+  // Sets the queue scroll bar up for the longest queue in view.
+  void UpdateQueueScroll();
+  // The queue scroll bar moved: keeps it in range and redraws the panels in view.
+  void QueueScrolled();
+  // The machine scroll bar moved to position p.
+  void MachinesScrolled(int position);
   void UpdateSendButtons(TDevNo d, bool all);
   // Queues a copy of the design on the machine (on every member of its synchronised group).
   void QueueDesign(TDevNo d, TDevNo source, const TStitchItem& design);
   void AddDesign(TDevNo d, TDevNo source, const TStitchItem& design);
   void ClearQueue(TDevNo d);
   void RemoveQueuedDesign(int position, TDevNo d);
+  void RedrawAfterQueueChange(TDevNo d);
+  // The machine's thread palette; an empty one for an index outside the list.
+  TColorInfo& GetMachinePalette(TDevNo d);
+  // Colour and label of one palette entry; its selectable flag stays.
+  void SetMachineColor(TDevNo d, int entry, const TSTITCH_COLOR& color);
+  std::string GetSewingFile(TDevNo d) const;
+  // IPelSrv::GetProgress for the machine, passed on unchanged. Without a record: state,
+  // position, error, speed and needle 0; total and memory stay.
+  HRESULT GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* position, std::int32_t* total,
+                      std::int32_t* error, std::uint16_t* speed, std::uint8_t* needle,
+                      std::int32_t* memory);
+  // True while a failed state query marks the server link down: every machine shows offline.
+  bool ServiceLinkDown() const { return check_.LinkDown(); }
   // Disconnects and removes every machine unless one sews, starts sewing or receives a design
   // (forced: always). True when the machines were released.
   bool ReleaseIdleMachines(bool force);
@@ -147,11 +202,21 @@ class TPanelManager {
   // The slot showing machine d, or null when it is not in view.
   const TSlot* VisibleSlot(TDevNo d) const;
   // The server's state of the machine; offline when the call fails or there is no server.
-  TSewingState MachineState(TDevNo d);
+  TSewingState MachineState(TDevNo d) const;
+  // "&Send All" is enabled while any machine can send.
+  void UpdateSendAllButton();
+  // The queue scroll offset of the panels in view.
+  int QueueOffset() const;
+  // Sets the progress back to 0 after a queue change unless the machine is at work.
+  void ResetProgressAfterQueueChange(TDevNo d);
+
   // IPelSrv::Connect, holding the state events that come for the cookie before it is known.
   bool ConnectMachine(TDevNo d, const std::string& hostName, const TConnInfo& info,
                       TCookie* cookie);
   void LoadPalette(TDevNo d);
+  // Every panel back in view and enabled as its machine is online; the speed controls hidden.
+  void ShowAllPanels();
+  void ShowSpeedControls(bool show);
   void ReplayHeldStatus(TCookie cookie);
   void DropService();
 
@@ -174,4 +239,7 @@ class TPanelManager {
   int connecting_ = 0;  // Connect calls under way
   std::vector<THeldStatus> heldStatus_;
   std::int32_t syncGroupJob_ = 1;
+  std::string sendFolder_;
+  mutable TServiceCheck check_;  // state queries from const hit tests count too
+  TColorInfo noPalette_;
 };

@@ -1,15 +1,17 @@
-// The display side of the panel manager: the six panel slots on the Send tab and the record
-// fields they mirror. Drawing the panels and the queue scrolling are not here yet: DrawPanel
-// draws nothing and RefreshPanelImages only places the shared controls.
+// The display side of the panel manager: the six panel slots on the Send tab, the record
+// fields they mirror, and the panel pictures.
 #include <QAbstractButton>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <algorithm>
 
+#include "hoopdesk/panels/panelgeometry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/panelpicture.h"
 #include "shared/stitch.h"
 
 namespace {
@@ -33,7 +35,7 @@ const TPanelManager::TSlot* TPanelManager::VisibleSlot(TDevNo d) const {
 
 void TPanelManager::ArrangePanels() {
   const int n = GetMachineCount();
-  const TSlot& last = slots_[static_cast<std::size_t>(n >= 1 && n <= 5 ? n - 1 : kSlotCount - 1)];
+  const TSlot& last = slots_[static_cast<std::size_t>(TPanelGeometry::ReferenceSlot(n))];
   if (last.sendImg && hScroll_) {
     const int y = last.sendImg->y() + last.sendImg->height() + kBelowPanels;
     SetTop(hScroll_, y);
@@ -69,12 +71,36 @@ void TPanelManager::ArrangePanels() {
 void TPanelManager::RefreshPanelImages() {
   const TSlot& first = slots_[0];
   if (!hScroll_ || !first.sendImg) return;
+  for (int k = 0; k < kSlotCount; ++k) {
+    const QWidget* image = slots_[static_cast<std::size_t>(k)].sendImg;
+    if (!IsShown(SlotToMachine(k)) || !image || image->width() < 1 || image->height() < 1) continue;
+    UpdateQueueScroll();
+    DrawPanel(SlotToMachine(k));
+  }
   hScroll_->resize(first.sendImg->width(), hScroll_->height());
   if (sendAllBtn_ && first.sendBtn)
     sendAllBtn_->move(first.sendBtn->x() + kSendAllRightOfSendBtn, sendAllBtn_->y());
 }
 
-void TPanelManager::DrawPanel(TDevNo) {}
+void TPanelManager::DrawPanel(TDevNo d) {
+  const TSlot* slot = VisibleSlot(d);
+  auto* image = slot ? qobject_cast<QLabel*>(slot->sendImg) : nullptr;
+  if (!service_ || !hScroll_ || !image) return;
+  const TSewingState state = MachineState(d);
+  const bool canTake = state != SEW_NO_PORT && state != SEW_OFFLINE && state != SEW_ERROR;
+  if (!canTake && state == SEW_OFFLINE) {
+    // The machine went offline without an event: the panel follows the server.
+    if (const TMachineRecord* record = GetMachine(d);
+        record && record->sewImage == kSewImageOnline) {
+      SetSewImage(d, kSewImageOffline);
+      SetOnline(d, false);
+    }
+  }
+  TMachineRecord* record = GetMachine(d);
+  if (!record) return;
+  image->setPixmap(QPixmap::fromImage(PaintPanel(image->width(), image->height(), QueueOffset(),
+                                                 canTake, record->queue, &record->palette)));
+}
 
 void TPanelManager::ShowMachinesFrom(TDevNo first) {
   if (first < 0) return;
@@ -96,82 +122,6 @@ void TPanelManager::ShowMachinesFrom(TDevNo first) {
     DrawPanel(i);
   }
   if (host_) host_->UpdateTraceFrames(first, shown);
-}
-
-void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
-  if (!service_) return;
-  const int from = all ? 0 : d;
-  const int to = all ? GetMachineCount() : d + 1;
-  for (int i = from; i < to; ++i) {
-    if (!GetMachine(i)) continue;
-    const TSewingState state = MachineState(i);
-    const bool ready =
-        state == SEW_IDLE || state == SEW_COMPLETED || state == SEW_ERROR || state == SEW_REJECTED;
-    SetCanSend(i, QueuedDesignCount(i) > 0 && ready);
-  }
-}
-
-void TPanelManager::QueueDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
-  const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_) return;
-  if (!record->inSyncGroup) {
-    AddDesign(d, source, design);
-    return;
-  }
-  const std::int32_t job = syncGroupJob_++;
-  for (int m = 0; m < GetMachineCount(); ++m) {
-    if (!GetMachine(m) || !GetMachine(m)->inSyncGroup) continue;
-    AddDesign(m, source, design);
-    if (TMachineRecord* member = GetMachine(m); member && member->queue.GetCount() > 0)
-      member->queue.GetItem(member->queue.GetCount() - 1)->SetUniqueID(job);
-  }
-}
-
-void TPanelManager::AddDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
-  const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_ || !record->shown) return;
-  const TSewingState state = MachineState(d);
-  TMachineRecord* target = GetMachine(d);
-  if (state == SEW_OFFLINE || !target) return;
-  TStitchItem copy = design;
-  copy.Title = host_ ? host_->LayoutFileName() : std::string();
-  const int added = target->queue.AddItem(copy);
-  if (d != source) target->queue.GetItem(added)->ColorMatch(&target->palette);
-  UpdateSendButtons(d, target->inSyncGroup);
-  if (const TSewingState now = MachineState(d);
-      now == SEW_OFFLINE || now == SEW_IDLE || now == SEW_COMPLETED)
-    SetProgress(d, 0);
-  DrawPanel(d);
-}
-
-void TPanelManager::ClearQueue(TDevNo d) {
-  if (TMachineRecord* record = GetMachine(d)) record->queue.Clear();
-}
-
-void TPanelManager::RemoveQueuedDesign(int position, TDevNo d) {
-  TMachineRecord* record = GetMachine(d);
-  if (!record) return;
-  record->queue.EraseItem(position);
-  if (const TSewingState now = MachineState(d);
-      service_ && (now == SEW_OFFLINE || now == SEW_IDLE || now == SEW_COMPLETED))
-    SetProgress(d, 0);
-  UpdateSendButtons(d, false);
-  for (int i = 0; i < GetMachineCount(); ++i) DrawPanel(i);
-}
-
-bool TPanelManager::ReleaseIdleMachines(bool force) {
-  if (!force && service_) {
-    for (int i = 0; i < GetMachineCount(); ++i) {
-      const TSewingState state = MachineState(i);
-      if (state == SEW_SEW_STARTING || state == SEW_SEWING) return false;
-      const TMachineRecord* record = GetMachine(i);
-      std::int32_t sending = 0;
-      if (record && SUCCEEDED(service_->Object().IsSending(record->cookie, &sending)) && sending)
-        return false;
-    }
-  }
-  RemoveAllMachines();
-  return true;
 }
 
 bool TPanelManager::IsShown(TDevNo d) const {
@@ -222,6 +172,14 @@ bool TPanelManager::CanSend(TDevNo d) const {
 void TPanelManager::SetCanSend(TDevNo d, bool canSend) {
   if (TMachineRecord* record = GetMachine(d)) record->canSend = canSend;
   if (const TSlot* slot = VisibleSlot(d); slot && slot->sendBtn) slot->sendBtn->setEnabled(canSend);
+  UpdateSendAllButton();
+}
+
+void TPanelManager::UpdateSendAllButton() {
+  if (!sendAllBtn_) return;
+  const bool any = std::any_of(machines_.begin(), machines_.end(),
+                               [](const TMachineRecord& record) { return record.canSend; });
+  sendAllBtn_->setEnabled(any);
 }
 
 bool TPanelManager::IsMachineBusy(TDevNo d) const {
@@ -242,6 +200,8 @@ void TPanelManager::SetProgress(TDevNo d, std::int32_t percent) {
 
 void TPanelManager::SetSewImage(TDevNo d, std::uint32_t resId) {
   if (TMachineRecord* record = GetMachine(d)) record->sewImage = resId;
-  if (const TSlot* slot = VisibleSlot(d); slot && slot->sewBtn)
+  if (const TSlot* slot = VisibleSlot(d); slot && slot->sewBtn) {
     slot->sewBtn->setProperty("ResId", resId);
+    if (auto* picture = qobject_cast<QLabel*>(slot->sewBtn)) picture->setPixmap(SewPicture(resId));
+  }
 }

@@ -1,6 +1,15 @@
 #include "hoopdesk/panels/pelsrvevents.h"
 
+#include "hoopdesk/panels/eventrules.h"
+#include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+
+namespace {
+
+constexpr std::uint8_t kTraceStopped = 0x12;
+constexpr std::int32_t kDisconnectedMessage = 273;
+
+}  // namespace
 
 HRESULT TPelSrvEvents::Advise(IPelSrvObject& server) {
   std::uint32_t cookie = kNotAdvised;
@@ -30,6 +39,10 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     panels_.SetBusy(i, false);
     panels_.SetSewImage(i, kSewImageOffline);
     panels_.ClearQueue(i);
+    if (TPanelHost* host = panels_.GetHost()) {
+      host->ShowTraceDesign(i, "");
+      host->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+    }
   } else if (state == SEW_ERROR) {
     panels_.SetAlarm(i, 1);
     if (!panels_.IsEnabled(i)) {
@@ -42,6 +55,7 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     panels_.SetOnline(i, true);
     panels_.SetEnabled(i, !panels_.IsMachineBusy(i));
     panels_.UpdateSewImage(i);
+    if (TPanelHost* host = panels_.GetHost()) host->ClearTraceStatus(i);
   }
   panels_.DrawPanel(i);
   panels_.RefreshPanelImages();
@@ -52,21 +66,80 @@ void TPelSrvEvents::OnSendProgress(std::int32_t dwCookie, std::int32_t ratio) {
   panels_.SetProgress(panels_.FindMachineByCookie(dwCookie), ratio);
 }
 
-void TPelSrvEvents::OnSendStop(std::int32_t, std::int32_t) {}
-
-void TPelSrvEvents::OnProgress(std::int32_t, std::uint8_t, std::int32_t, std::int32_t, std::int32_t,
-                               std::uint16_t, std::uint8_t) {}
-
-void TPelSrvEvents::OnFilenameAck(std::int32_t dwCookie, const std::string& name, std::int32_t,
-                                  std::int32_t&) {
-  if (TMachineRecord* record = panels_.GetMachine(panels_.FindMachineByCookie(dwCookie)))
-    record->sewingFile = name;
+void TPelSrvEvents::OnSendStop(std::int32_t dwCookie, std::int32_t state) {
+  int i = panels_.FindMachineByCookie(dwCookie);
+  if (i < 0) return;
+  panels_.SetBusy(i, false);
+  switch (SendStopEffect(state)) {
+    case TSendStopEffect::RemoveHead:
+      panels_.RemoveQueuedDesign(0, i);
+      break;
+    case TSendStopEffect::ClearAlarm:
+      panels_.ClearMachineError(i, true);
+      break;
+    case TSendStopEffect::Alarm:
+      panels_.SetAlarm(i, state);
+      break;
+    case TSendStopEffect::None:
+      break;
+  }
+  // Both calls above ask the server, and events may have changed the list meanwhile.
+  i = panels_.FindMachineByCookie(dwCookie);
+  if (i < 0) return;
+  if (state == RES_STATE_NORMAL || state == RES_STATE_CANCELED) panels_.SetProgress(i, 0);
+  panels_.SetEnabled(i, true);
+  panels_.UpdateSewImage(i);
+  panels_.UpdateSendButtons(i, false);
 }
 
-void TPelSrvEvents::OnComplete(std::int32_t, std::int32_t, std::int32_t) {}
+void TPelSrvEvents::OnProgress(std::int32_t dwCookie, std::uint8_t state, std::int32_t nPos,
+                               std::int32_t nMax, std::int32_t nError, std::uint16_t nRot,
+                               std::uint8_t nNeedleNo) {
+  int i = panels_.FindMachineByCookie(dwCookie);
+  if (i < 0) return;
+  if (TPanelHost* host = panels_.GetHost())
+    host->SetTraceProgress(i, state, nPos, nError, nRot, nNeedleNo, nMax);
+  const TMachineRecord* record = panels_.GetMachine(i);
+  if (!record) return;
+  if (nError == 0 && record->alarmMode != 0) {
+    panels_.ClearMachineError(i, true);
+    i = panels_.FindMachineByCookie(dwCookie);
+  } else if (nError != 0 && record->alarmMode != 1) {
+    panels_.SetAlarm(i, 1);
+  }
+  panels_.SetProgress(i, SewingPercent(nPos, nMax));
+}
+
+void TPelSrvEvents::OnFilenameAck(std::int32_t dwCookie, const std::string& name,
+                                  std::int32_t nRemain, std::int32_t& nTotal) {
+  const int i = panels_.FindMachineByCookie(dwCookie);
+  TMachineRecord* record = panels_.GetMachine(i);
+  // Only a plain name may be joined to the send folder.
+  if (!record || !IsPlainSendName(name)) return;
+  record->sewingFile = name;
+  const std::int32_t total = panels_.SendFileStitchTotal(i, name);
+  if (panels_.FindMachineByCookie(dwCookie) != i) return;
+  nTotal = total;
+  if (TPanelHost* host = panels_.GetHost()) {
+    host->ShowTraceDesign(i, name);
+    host->SetTraceProgress(i, kTraceStopped, 0, 0, 0, 0, 0);
+    host->SetTraceMemory(i, nRemain);
+  }
+}
+
+void TPelSrvEvents::OnComplete(std::int32_t dwCookie, std::int32_t bNormal, std::int32_t needleNo) {
+  const int i = panels_.FindMachineByCookie(dwCookie);
+  if (i < 0) return;
+  if (TPanelHost* host = panels_.GetHost())
+    host->CompleteTrace(i, bNormal != 0, static_cast<std::uint8_t>(needleNo));
+  panels_.SetProgress(i, 0);
+}
 
 void TPelSrvEvents::OnSyncSetup(std::int32_t nSyncMode, std::int32_t dwCookie, std::int32_t bSync) {
   panels_.SyncSetup(nSyncMode, dwCookie, bSync != 0);
 }
 
-void TPelSrvEvents::OnSendStart(std::int32_t) {}
+void TPelSrvEvents::OnSendStart(std::int32_t dwCookie) {
+  const int i = panels_.FindMachineByCookie(dwCookie);
+  if (i >= 0) panels_.SendDesign(i);
+}

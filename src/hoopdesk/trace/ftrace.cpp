@@ -9,9 +9,7 @@
 
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/trace/ftraceframe.h"
-#include "hoopdesk/trace/sewndesign.h"
 #include "hoopdesk/trace/tracetiles.h"
-#include "shared/stitch.h"
 
 namespace {
 
@@ -42,8 +40,7 @@ TMachineProgress QueryProgress(TPanelManager& panels, int index) {
 
 }  // namespace
 
-TFTrace::TFTrace(TPanelManager& panels, std::filesystem::path sendFolder, QWidget* parent)
-    : TFDockForm(parent), panels_(panels), sendFolder_(std::move(sendFolder)) {
+TFTrace::TFTrace(TPanelManager& panels, QWidget* parent) : TFDockForm(parent), panels_(panels) {
   setObjectName("FTrace");
   setWindowTitle("Trace");
   setAutoFillBackground(true);
@@ -84,7 +81,7 @@ bool TFTrace::CreateTraceFrame(int index) {
                         [](const Slot& slot) { return slot.frame == nullptr; });
   if (free == slots_.end()) return false;
   free->machine = index;
-  free->frame = new TFTraceFrame(panels_, sendFolder_, index, this);
+  free->frame = new TFTraceFrame(panels_, index, this);
   free->frame->setObjectName(QString("Frame%1").arg(index));
   free->frame->SetColor(BackColor());
   free->frame->hide();
@@ -146,11 +143,6 @@ void TFTrace::ShowTraceFrame(int index, bool show) {
 std::int32_t TFTrace::LoadTraceDesign(int index, const std::string& fileName) {
   TFTraceFrame* frame = TraceFrame(index);
   return frame != nullptr ? frame->LoadDesign(fileName) : 0;
-}
-
-std::int32_t TFTrace::TraceDesignTotal(int index, const std::string& fileName) {
-  TStitchItem design;
-  return LoadSewnDesign(panels_, sendFolder_, index, fileName, design).total;
 }
 
 void TFTrace::SetTraceState(int index, std::uint8_t state, std::int32_t position,

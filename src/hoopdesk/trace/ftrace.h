@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "hoopdesk/trace/fdockform.h"
@@ -22,8 +21,7 @@ class TFTrace : public TFDockForm {
  public:
   static constexpr int kSlots = 6;
 
-  // sendFolder: where the designs sent to the machines are written.
-  TFTrace(TPanelManager& panels, std::filesystem::path sendFolder, QWidget* parent = nullptr);
+  explicit TFTrace(TPanelManager& panels, QWidget* parent = nullptr);
 
   // Makes sure the machine has a frame (hidden when new); false when all six are taken.
   bool CreateTraceFrame(int index);
@@ -35,8 +33,6 @@ class TFTrace : public TFDockForm {
   void UpdateTraceFrames(int first, int count);
   void ShowTraceFrame(int index, bool show);
   std::int32_t LoadTraceDesign(int index, const std::string& fileName);
-  // The stitch total of a sewn design for a machine without a frame.
-  std::int32_t TraceDesignTotal(int index, const std::string& fileName);
   void SetTraceState(int index, std::uint8_t state, std::int32_t position, std::int32_t error);
   void SetTraceProgress(int index, std::uint8_t state, std::int32_t position, std::int32_t error,
                         std::int32_t speed, std::int32_t needle, std::int32_t total);
@@ -62,7 +58,6 @@ class TFTrace : public TFDockForm {
   void DropFrame(Slot& slot);
 
   TPanelManager& panels_;
-  std::filesystem::path sendFolder_;
   std::array<Slot, kSlots> slots_{};
   QMenu* popupMenu_;
   QWidget* panelFoot_;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "hoopdesk/panels/panelmanager.h"
@@ -22,12 +23,8 @@ constexpr int kFootHeight = 52;
 
 }  // namespace
 
-TFTraceFrame::TFTraceFrame(TPanelManager& panels, std::filesystem::path sendFolder,
-                           int machineIndex, QWidget* parent)
-    : QWidget(parent),
-      panels_(panels),
-      sendFolder_(std::move(sendFolder)),
-      machineIndex_(machineIndex) {
+TFTraceFrame::TFTraceFrame(TPanelManager& panels, int machineIndex, QWidget* parent)
+    : QWidget(parent), panels_(panels), machineIndex_(machineIndex) {
   resize(334, 361);
   auto* panel = new QFrame(this);
   panel->setObjectName("Panel");
@@ -134,7 +131,7 @@ std::int32_t TFTraceFrame::LoadDesign(const std::string& fileName) {
   trace_.FirstPos = 0;
   trace_.CurStitch = 0;
   design_.Points.clear();
-  const TSewnDesign sewn = LoadSewnDesign(panels_, sendFolder_, machineIndex_, fileName, design_);
+  const TSewnDesign sewn = LoadSewnDesign(panels_, machineIndex_, fileName, design_);
   trace_.ShowDesign = sewn.found ? 1 : 0;
   if (sewn.listed) {
     trace_.Total = sewn.total;

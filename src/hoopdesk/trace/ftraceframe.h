@@ -8,7 +8,6 @@
 
 #include <QWidget>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 #include "shared/stitch.h"
@@ -22,8 +21,7 @@ class TTraceStatusBar;
 
 class TFTraceFrame : public QWidget {
  public:
-  TFTraceFrame(TPanelManager& panels, std::filesystem::path sendFolder, int machineIndex,
-               QWidget* parent);
+  TFTraceFrame(TPanelManager& panels, int machineIndex, QWidget* parent);
 
   int MachineIndex() const { return machineIndex_; }
   const TTraceInfo& Trace() const { return trace_; }
@@ -59,7 +57,6 @@ class TFTraceFrame : public QWidget {
   void SetStatusText(int panel, const std::string& text);
 
   TPanelManager& panels_;
-  std::filesystem::path sendFolder_;
   int machineIndex_;
   std::uint32_t colour_ = 0xFFFFFF;
   TTraceInfo trace_;

@@ -1,20 +1,17 @@
 #include "hoopdesk/trace/sewndesign.h"
 
+#include <filesystem>
 #include <system_error>
 
+#include "hoopdesk/panels/eventrules.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "shared/stitch.h"
 
-bool IsPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
-}
-
-TSewnDesign LoadSewnDesign(TPanelManager& panels, const std::filesystem::path& sendFolder,
-                           int machine, const std::string& fileName, TStitchItem& design) {
+TSewnDesign LoadSewnDesign(TPanelManager& panels, int machine, const std::string& fileName,
+                           TStitchItem& design) {
   TSewnDesign result;
-  if (!IsPlainFileName(fileName)) return result;
-  const std::filesystem::path path = sendFolder / fileName;
+  if (panels.GetSendFolder().empty() || !IsPlainSendName(fileName)) return result;
+  const std::filesystem::path path = panels.GetSendFolder() + fileName;
   std::error_code ec;
   result.found = std::filesystem::is_regular_file(path, ec);
   if (!result.found || panels.GetMachine(machine) == nullptr) return result;

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 class TPanelManager;
@@ -17,11 +16,9 @@ struct TSewnDesign {
   std::int32_t total = 0;  // its stitch count for the machine's model
 };
 
-// Whether a name the machine gave may be joined to the send folder: one file name, no folder.
-bool IsPlainFileName(const std::string& name);
-
-// Reads `fileName` from the send folder into `design`, in machine `machine`'s palette. The
+// Reads `fileName` from the panel manager's send folder into `design`, in machine `machine`'s
+// palette; only a plain file name is joined to the folder. The
 // machine's model is asked of the server first, so the events that arrive during that call
 // find the design as it was; the machine's record is looked up only afterwards.
-TSewnDesign LoadSewnDesign(TPanelManager& panels, const std::filesystem::path& sendFolder,
-                           int machine, const std::string& fileName, TStitchItem& design);
+TSewnDesign LoadSewnDesign(TPanelManager& panels, int machine, const std::string& fileName,
+                           TStitchItem& design);

@@ -125,6 +125,8 @@ TEST_F(LayoutWindow, AClickSelectsWithoutMovingOrQueueing) {
 
 TEST_F(LayoutWindow, DroppedOnAMachinePanelTheCurrentDesignIsQueued) {
   LoadTwo();
+  // The server reports the machine ready, which enables its panel as a drop target.
+  world.fake.FireStatus(window->Panels().GetMachine(1)->cookie, SEW_IDLE);
   window->Ui().PageControl->setCurrentWidget(window->Ui().TabSend);
   QCoreApplication::processEvents();
   const int before = Layout().CurrentDesign().GetStitchSize(0);

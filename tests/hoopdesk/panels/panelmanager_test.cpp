@@ -13,9 +13,11 @@
 #include "hoopdesk/panels/machineentry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "panelfixture.h"
 #include "pelsrv/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
+#include "sendtab.h"
 #include "serverprocess.h"
 
 namespace {
@@ -49,44 +51,8 @@ std::uint32_t Address(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::ui
   return address;
 }
 
-// Catches the error boxes the code under test shows, with the server's message texts.
-class BoxCatcher {
- public:
-  BoxCatcher() {
-    platform::SetMessageTextSource(ServiceMessageText);
-    platform::SetMessageBoxHandler([this](platform::MessageBoxKind, const std::string&,
-                                          const std::string& text) { boxes.push_back(text); });
-  }
-  ~BoxCatcher() {
-    platform::SetMessageBoxHandler({});
-    platform::SetMessageTextSource({});
-  }
-  std::vector<std::string> boxes;
-};
-
-class RecordingHost : public TPanelHost {
- public:
-  bool CreateTraceFrame(int devNo) override {
-    traceFrames.push_back(devNo);
-    return true;
-  }
-  std::vector<int> traceFrames;
-};
-
 // A panel manager linked to a fake server, in a data folder of its own.
-class PanelManagerTest : public testing::Test {
- protected:
-  PanelManagerTest() : panels_(FakeConnector(fake_)) { panels_.SetHost(&host_); }
-  void Connect() {
-    ASSERT_TRUE(panels_.ConnectService());
-    fake_.log.clear();
-  }
-
-  ServerWorld world_;
-  TFakeService fake_;
-  RecordingHost host_;
-  TPanelManager panels_;
-};
+using PanelManagerTest = PanelWorld;
 
 TEST(ConnectService, WithoutAServerShowsTheBoxAndFails) {
   ServerWorld world;  // nothing runs and nothing is registered
@@ -378,40 +344,6 @@ TEST_F(PanelManagerTest, AddMachinesNumbersWithoutGapsUpToSixteen) {
 }  // namespace
 
 namespace {
-
-// The Send tab's controls as the main window hands them over.
-struct SendTab {
-  SendTab() {
-    trackBar.setRange(120, 1200);
-    for (int k = 0; k < TPanelManager::kSlotCount; ++k) {
-      images[k].setGeometry(8, 8 + 92 * k, 193, 85);
-      for (QWidget* w : Slot(k)) w->setParent(&page);
-    }
-    for (QWidget* w : std::initializer_list<QWidget*>{&hScroll, &vScroll, &sendAll, &spLbl,
-                                                      &trackLbl, &trackBar})
-      w->setParent(&page);
-  }
-  std::vector<QWidget*> Slot(int k) {
-    return {&images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]};
-  }
-  void HandTo(TPanelManager& panels, std::int32_t rotSpeed) {
-    panels.SetSendTabControls(&hScroll, &vScroll, &sendAll, &spLbl, &trackLbl, &trackBar, rotSpeed);
-    for (int k = 0; k < TPanelManager::kSlotCount; ++k)
-      panels.SetPanelSlot(k, &images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]);
-  }
-
-  QWidget page;
-  QScrollBar hScroll{Qt::Horizontal};
-  QScrollBar vScroll{Qt::Vertical};
-  QPushButton sendAll;
-  QLabel spLbl, trackLbl;
-  QSlider trackBar{Qt::Horizontal};
-  QLabel images[TPanelManager::kSlotCount];
-  QLabel labels[TPanelManager::kSlotCount];
-  QPushButton sendBtns[TPanelManager::kSlotCount];
-  QLabel sewBtns[TPanelManager::kSlotCount];
-  QProgressBar progBars[TPanelManager::kSlotCount];
-};
 
 TEST_F(PanelManagerTest, ArrangeShowsOneSlotPerMachineAndTheSavedSpeedQuietly) {
   Connect();

@@ -69,7 +69,7 @@ TEST(TraceWindow, SlotsOfMachinesWithoutARecordAreNotTiled) {
   world.trace->TileTraceFrames();
   world.trace->ShowTraceFrame(5, true);
   world.trace->SetTraceProgress(5, 0x11, 10, 0, 60, 1, 100);
-  EXPECT_EQ(world.trace->TraceDesignTotal(5, "x.10o"), 0);
+  EXPECT_EQ(SewnTotal(world, 5, "x.10o"), 0);
 
   world.trace->UpdateTraceFrames(0, 6);  // machines 0..2 exist again, 3..5 do not
   TraceWorld::Settle();
@@ -106,7 +106,7 @@ TEST(TraceWindow, AFrameWhoseMachineIsGoneDrawsWithoutItsRecord) {
   world.trace->CompleteTrace(1, true, 2);
   world.Frame(1)->Redraw();
   EXPECT_EQ(world.trace->LoadTraceDesign(1, "0000001.10o"), 0);
-  EXPECT_EQ(world.trace->TraceDesignTotal(1, "0000001.10o"), 0);
+  EXPECT_EQ(SewnTotal(world, 1, "0000001.10o"), 0);
   world.trace->UpdateTraceFrames(0, 2);
 }
 

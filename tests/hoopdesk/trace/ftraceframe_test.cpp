@@ -57,7 +57,7 @@ TEST_F(TraceFrameTest, LoadsTheSentDesignWithItsTotalAndHeader) {
   EXPECT_EQ(frame_->findChild<QLabel*>("HeaderLbl")->text(), "machine-1: 0000001[Rose]");
   EXPECT_EQ(StatusBar(frame_)->PanelText(0), "Start");
   EXPECT_EQ(StatusBar(frame_)->PanelText(1), "");
-  EXPECT_EQ(world_.trace->TraceDesignTotal(1, "0000001.10o"), total_);
+  EXPECT_EQ(SewnTotal(world_, 1, "0000001.10o"), total_);
 }
 
 TEST_F(TraceFrameTest, ProgressShowsTheCountersAndRunState) {
@@ -154,7 +154,7 @@ TEST_F(TraceFrameTest, ANameThatLeavesTheSendFolderIsNotRead) {
     EXPECT_EQ(world_.trace->LoadTraceDesign(0, name), 0) << name;
     EXPECT_EQ(frame_->Trace().ShowDesign, 0) << name;
     EXPECT_TRUE(frame_->Design().Points.empty()) << name;
-    EXPECT_EQ(world_.trace->TraceDesignTotal(1, name), 0) << name;
+    EXPECT_EQ(SewnTotal(world_, 1, name), 0) << name;
   }
 }
 

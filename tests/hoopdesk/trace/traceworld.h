@@ -18,6 +18,7 @@
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
+#include "hoopdesk/trace/sewndesign.h"
 #include "pelsrv/servicemessages.h"
 #include "platform/messages.h"
 
@@ -25,7 +26,7 @@
 class TraceHost : public TPanelHost {
  public:
   TFTrace* trace = nullptr;
-  bool CreateTraceFrame(int devNo) override { return trace->CreateTraceFrame(devNo); }
+  void CreateTraceFrame(int devNo) override { trace->CreateTraceFrame(devNo); }
   void UpdateTraceFrames(int first, int count) override { trace->UpdateTraceFrames(first, count); }
 };
 
@@ -37,7 +38,8 @@ class TraceWorld {
     ::setenv("PELLORA_HOME", Home().c_str(), 1);
     std::filesystem::create_directories(SendFolder());
     platform::SetMessageTextSource(ServiceMessageText);
-    trace = std::make_unique<TFTrace>(panels, SendFolder());
+    panels.SetSendFolder(SendFolder().string() + "/");
+    trace = std::make_unique<TFTrace>(panels);
     trace->resize(700, 560);
     trace->show();
     host.trace = trace.get();
@@ -88,3 +90,9 @@ class TraceWorld {
   TraceHost host;
   std::unique_ptr<TFTrace> trace;
 };
+
+// The stitch total of a sent design for machine d, read as a frame reads it.
+inline std::int32_t SewnTotal(TraceWorld& world, int d, const std::string& name) {
+  TStitchItem design;
+  return LoadSewnDesign(world.panels, d, name, design).total;
+}

@@ -1,0 +1,40 @@
+// TFConnInfo: the "Machine Info" dialog of a machine panel: how the machine is connected and its
+// last error. Opening it for a rejected machine makes the server forget the rejection;
+// "&Reconnect" connects a networked machine again and closes the dialog with OK when the
+// server reports it usable.
+#pragma once
+
+#include <QDialog>
+#include <chrono>
+
+#include "hoopdesk/dialogs/machineinfo.h"
+
+class QLabel;
+class QPushButton;
+
+class TFConnInfo : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr std::int32_t kFailedToConnectMessage = 274;
+
+  // service may be null.
+  TFConnInfo(QWidget* owner, TMachineInfoInput machine, IPelSrv* service);
+
+  void ConnectBtnClick();
+  // The machine's cookie after a successful reconnection (the old one otherwise).
+  TCookie Cookie() const { return machine_.cookie; }
+  // How long a reconnection waits for the machine.
+  void SetReconnectWait(std::chrono::milliseconds limit) { reconnectWait_ = limit; }
+
+ private:
+  void FormCreate();
+
+  TMachineInfoInput machine_;
+  IPelSrv* service_;
+  std::chrono::milliseconds reconnectWait_{3000};
+  QLabel* typeText_ = nullptr;
+  QLabel* ipAddrText_ = nullptr;
+  QLabel* ipPortAddr_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  QPushButton* connectBtn_ = nullptr;
+};

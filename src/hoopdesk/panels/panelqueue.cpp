@@ -1,0 +1,207 @@
+// The panel manager's queues: queueing a design on a machine or on its synchronised group,
+// removing queued designs, the send buttons that follow the queues, the queue scroll bar over
+// the six panels, the hit tests and the accessors other windows read the machines through.
+#include <QPoint>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWidget>
+#include <algorithm>
+
+#include "hoopdesk/panels/panelgeometry.h"
+#include "hoopdesk/panels/panelhost.h"
+#include "hoopdesk/panels/panelmanager.h"
+#include "shared/stitch.h"
+
+namespace {
+
+// A machine in these states takes no design and its panel is a silver box.
+bool TakesDesigns(TSewingState state) {
+  return state != SEW_NO_PORT && state != SEW_OFFLINE && state != SEW_ERROR;
+}
+
+}  // namespace
+
+void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
+  if (!service_) return;
+  const int from = all ? 0 : d;
+  const int to = all ? GetMachineCount() : d + 1;
+  for (int i = from; i < to; ++i) {
+    if (!GetMachine(i)) continue;
+    const TSewingState state = MachineState(i);
+    const bool ready =
+        state == SEW_IDLE || state == SEW_COMPLETED || state == SEW_ERROR || state == SEW_REJECTED;
+    SetCanSend(i, QueuedDesignCount(i) > 0 && ready);
+  }
+}
+
+void TPanelManager::QueueDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
+  const TMachineRecord* record = GetMachine(d);
+  if (!record || !service_) return;
+  if (!record->inSyncGroup) {
+    AddDesign(d, source, design);
+    return;
+  }
+  const std::int32_t job = syncGroupJob_++;
+  for (int m = 0; m < GetMachineCount(); ++m) {
+    if (!GetMachine(m) || !GetMachine(m)->inSyncGroup) continue;
+    AddDesign(m, source, design);
+    if (TMachineRecord* member = GetMachine(m); member && member->queue.GetCount() > 0)
+      member->queue.GetItem(member->queue.GetCount() - 1)->SetUniqueID(job);
+  }
+}
+
+void TPanelManager::AddDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
+  const TMachineRecord* record = GetMachine(d);
+  if (!record || !service_ || !record->shown) return;
+  const TSewingState state = MachineState(d);
+  TMachineRecord* target = GetMachine(d);
+  if (state == SEW_OFFLINE || !target) return;
+  TStitchItem copy = design;
+  copy.Title = host_ ? host_->LayoutFileName() : std::string();
+  const int added = target->queue.AddItem(copy);
+  if (d != source) target->queue.GetItem(added)->ColorMatch(&target->palette);
+  const bool inGroup = target->inSyncGroup;
+  UpdateSendButtons(d, inGroup);
+  ResetProgressAfterQueueChange(d);
+  UpdateQueueScroll();
+  DrawPanel(d);
+}
+
+void TPanelManager::ClearQueue(TDevNo d) {
+  if (TMachineRecord* record = GetMachine(d)) record->queue.Clear();
+}
+
+void TPanelManager::RemoveQueuedDesign(int position, TDevNo d) {
+  TMachineRecord* record = GetMachine(d);
+  if (!record) return;
+  record->queue.EraseItem(position);
+  ResetProgressAfterQueueChange(d);
+  RedrawAfterQueueChange(d);
+}
+
+void TPanelManager::RedrawAfterQueueChange(TDevNo d) {
+  UpdateSendButtons(d, false);
+  UpdateQueueScroll();
+  for (int i = 0; i < GetMachineCount(); ++i) DrawPanel(i);
+}
+
+void TPanelManager::ResetProgressAfterQueueChange(TDevNo d) {
+  if (!service_ || !GetMachine(d)) return;
+  const TSewingState now = MachineState(d);
+  if (now == SEW_OFFLINE || now == SEW_IDLE || now == SEW_COMPLETED) SetProgress(d, 0);
+}
+
+int TPanelManager::QueueOffset() const {
+  return hScroll_ ? TPanelGeometry::ScrollOffset(hScroll_->isEnabled(), hScroll_->maximum(),
+                                                 hScroll_->value())
+                  : 0;
+}
+
+void TPanelManager::UpdateQueueScroll() {
+  const QWidget* image = slots_[0].sendImg;
+  if (!hScroll_ || !image) return;
+  int longest = 0;
+  for (int k = 0; k < kSlotCount; ++k)
+    longest = std::max(longest, QueuedDesignCount(SlotToMachine(k)));
+  const TQueueScroll scroll = TPanelGeometry::QueueScroll(image->width(), image->height(), longest);
+  // Setting the bar up is no move of the operator's: the panels are drawn by the caller.
+  const QSignalBlocker quiet(hScroll_);
+  if (scroll.enabled) {
+    hScroll_->setRange(0, scroll.maximum);
+    hScroll_->setPageStep(scroll.pageStep);
+    hScroll_->setSingleStep(scroll.step);
+    hScroll_->setValue(scroll.value);
+  }
+  hScroll_->setEnabled(scroll.enabled);
+}
+
+void TPanelManager::QueueScrolled() {
+  if (!hScroll_) return;
+  for (int k = 0; k < kSlotCount; ++k) DrawPanel(SlotToMachine(k));
+}
+
+void TPanelManager::MachinesScrolled(int position) {
+  // The bar reaches one past the last full page of six: it is put back quietly.
+  const int last = std::max(0, GetMachineCount() - kSlotCount);
+  if (position > last) {
+    position = last;
+    if (vScroll_) {
+      const QSignalBlocker quiet(vScroll_);
+      vScroll_->setValue(position);
+    }
+  }
+  ShowMachinesFrom(position);
+}
+
+int TPanelManager::MachineAtPoint(const QPoint& global) const {
+  if (!host_ || !host_->IsSendTabShown()) return -1;
+  for (int k = 0; k < kSlotCount; ++k) {
+    const QWidget* image = slots_[static_cast<std::size_t>(k)].sendImg;
+    if (!image || !image->isVisible() || !image->isEnabled()) continue;
+    if (!image->rect().contains(image->mapFromGlobal(global))) continue;
+    const TDevNo i = SlotToMachine(k);
+    if (!GetMachine(i) || !service_) return -1;
+    return TakesDesigns(MachineState(i)) ? i : -1;
+  }
+  return -1;
+}
+
+int TPanelManager::DesignAtPoint(int slot, const QPoint& point) const {
+  const int count = QueuedDesignCount(SlotToMachine(slot));
+  const QWidget* image = slots_[0].sendImg;
+  if (count == 0 || !image) return -1;
+  return TPanelGeometry(image->width(), image->height(), QueueOffset()).DesignAt(point.x(), count);
+}
+
+TColorInfo& TPanelManager::GetMachinePalette(TDevNo d) {
+  if (TMachineRecord* record = GetMachine(d)) return record->palette;
+  noPalette_ = TColorInfo();
+  return noPalette_;
+}
+
+void TPanelManager::SetMachineColor(TDevNo d, int entry, const TSTITCH_COLOR& color) {
+  TMachineRecord* record = GetMachine(d);
+  if (!record) return;
+  record->palette.SetColor(entry, color.Color);
+  record->palette.SetLabel(entry, color.Label);
+}
+
+std::string TPanelManager::GetSewingFile(TDevNo d) const {
+  const TMachineRecord* record = GetMachine(d);
+  return record ? record->sewingFile : std::string();
+}
+
+HRESULT TPanelManager::GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* position,
+                                   std::int32_t* total, std::int32_t* error, std::uint16_t* speed,
+                                   std::uint8_t* needle, std::int32_t* memory) {
+  const TMachineRecord* record = GetMachine(d);
+  if (!record || !service_) {
+    *state = 0;
+    *position = 0;
+    *error = 0;
+    *speed = 0;
+    *needle = 0;
+    return S_FALSE;
+  }
+  const TCookie cookie = record->cookie;
+  return service_->Object().GetProgress(cookie, state, position, total, error, speed, needle,
+                                        memory);
+}
+
+bool TPanelManager::ReleaseIdleMachines(bool force) {
+  if (!force && service_) {
+    for (int i = 0; i < GetMachineCount(); ++i) {
+      const TSewingState state = MachineState(i);
+      if (state == SEW_SEW_STARTING || state == SEW_SEWING) return false;
+      const TMachineRecord* record = GetMachine(i);
+      std::int32_t sending = 0;
+      if (record &&
+          check_.Check(service_->Object().IsSending(record->cookie, &sending),
+                       "IPelSrv::IsSending") &&
+          sending)
+        return false;
+    }
+  }
+  RemoveAllMachines();
+  return true;
+}

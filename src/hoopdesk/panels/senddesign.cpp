@@ -1,0 +1,113 @@
+// Sending queued designs: the head of a machine's queue is written once to the send folder,
+// under a new serial name shared by the synchronised group, and streamed to the machine. The
+// design leaves the queue only when the server reports the transfer's normal end.
+#include "hoopdesk/panels/panelhost.h"
+#include "hoopdesk/panels/panelmanager.h"
+#include "platform/memstream.h"
+#include "shared/frmmarlow.h"
+#include "shared/getserial.h"
+#include "shared/stitch.h"
+#include "shared/util.h"
+
+namespace {
+
+constexpr std::int32_t kSaveFailedMessage = 262;
+constexpr std::int32_t kNoSendFolderMessage = 263;
+constexpr std::int32_t kTryLaterMessage = 276;
+constexpr HRESULT kRetryLater = static_cast<HRESULT>(0x8001010A);  // RPC_E_SERVERCALL_RETRYLATER
+constexpr std::uint8_t kTraceStopped = 0x12;
+
+}  // namespace
+
+void TPanelManager::SendDesign(TDevNo d) {
+  TMachineRecord* record = GetMachine(d);
+  // A machine without a cookie has no connection the server could report on.
+  if (!service_ || !record || record->queue.GetCount() == 0 || record->cookie == 0) return;
+  TStitchItem* design = record->queue.GetItem(0);
+  if (!design->Saved) {
+    std::string folder;
+    std::string name;
+    if (!MakeSerialName(".10o", folder, name)) {
+      ShowMessageBox(true, kNoSendFolderMessage, sendFolder_);
+      return;
+    }
+    design->FileName = name;
+    if (!TStitchFormatMarlow::Save(folder + name, *design, &record->palette)) {
+      ShowMessageBox(true, kSaveFailedMessage, name);
+      return;
+    }
+    // The group's machines send the same file without writing it again.
+    if (record->inSyncGroup) {
+      for (TMachineRecord& other : machines_) {
+        if (&other == record || !other.inSyncGroup || other.queue.GetCount() == 0) continue;
+        TStitchItem* head = other.queue.GetItem(0);
+        if (!head->IsSame(design)) continue;
+        head->FileName = design->FileName;
+        head->Saved = design->Saved;
+      }
+    }
+  }
+  const std::unique_ptr<platform::MemStream> stream = design->Save();
+  if (!stream) return;
+  // An offline event during the call drops the queue: keep what is needed afterwards.
+  const std::string fileName = design->FileName;
+  const TCookie cookie = record->cookie;
+  record->alarmMode = 0;
+  stream->Seek(0, platform::MemStream::SeekOrigin::Begin);
+  const HRESULT hr = service_->Object().SendStartStream(cookie, stream.get());
+  if (hr == kRetryLater) {
+    ShowMessageBox(true, kTryLaterMessage, "");
+    return;
+  }
+  if (hr != S_OK) return;
+  // The server also answers S_OK for a connection it does not hold: only a transfer it reports
+  // running makes the panel show one. A transfer that already ended has reported its end.
+  std::int32_t sending = 0;
+  if (FAILED(service_->Object().IsSending(cookie, &sending)) || sending == 0) return;
+  const TMachineRecord* now = GetMachine(d);
+  if (!now || now->cookie != cookie || !now->online) return;
+  SetCanSend(d, false);
+  SetEnabled(d, false);
+  SetSewImage(d, kSewImageSending);
+  SetProgress(d, 0);
+  SetBusy(d, true);
+  if (host_) {
+    host_->ShowTraceDesign(d, fileName);
+    host_->SetTraceProgress(d, kTraceStopped, 0, 0, 0, 0, 0);
+  }
+}
+
+void TPanelManager::SendAll() {
+  // Each send may show a box or take events that change the list: count again every time.
+  for (int i = 0; i < GetMachineCount(); ++i)
+    if (CanSend(i)) SendDesign(i);
+}
+
+void TPanelManager::DiscardQueuedDesign(int position, TDevNo d) {
+  const TMachineRecord* record = GetMachine(d);
+  if (!record) return;
+  if (!record->inSyncGroup) {
+    RemoveQueuedDesign(position, d);
+    return;
+  }
+  const TStitchItem* chosen = record->queue.GetItem(position);
+  if (!chosen) return;
+  const TStitchItem job = *chosen;
+  for (int j = 0; j < GetMachineCount(); ++j) {
+    const TMachineRecord* member = GetMachine(j);
+    if (!member || !member->inSyncGroup) continue;
+    const TStitchItem* same = member->queue.GetItem(position);
+    if (same && same->IsSame(&job)) RemoveQueuedDesign(position, j);
+  }
+}
+
+std::int32_t TPanelManager::SendFileStitchTotal(TDevNo d, const std::string& name) {
+  const TMachineRecord* record = GetMachine(d);
+  if (!record || !service_) return 0;
+  const TColorInfo palette = record->palette;
+  std::int32_t model = 0;
+  service_->Object().GetModel(d, &model);
+  TStitchItem design;
+  if (!design.Load(sendFolder_ + name, palette)) return 0;
+  return design.GetStitchSize(model);
+}

@@ -1,0 +1,157 @@
+// The main window's Send tab against a fake server: the send, send-all and sew buttons, the
+// speed track bar, the poll of the timer, the colour dialog of a queued design, and
+// screenshots of machines offline, online, sending, sewing and in alarm.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/mainwindow/queueddesigncolours.h"
+#include "hoopdesk/screenshot.h"
+#include "pelloraworld.h"
+
+namespace {
+
+class SendTabTest : public testing::Test {
+ protected:
+  void Start(int machines) {
+    world_.SerialMachines(machines);
+    window_ = world_.StartWindow();
+    window_->Ui().PageControl->setCurrentWidget(window_->Ui().TabSend);
+    for (int d = 0; d < machines; ++d) world_.fake.FireStatus(Cookie(d), SEW_IDLE);
+    QCoreApplication::processEvents();
+  }
+  TCookie Cookie(TDevNo d) { return window_->Panels().GetMachine(d)->cookie; }
+  void Queue(TDevNo d, const char* name) {
+    window_->AddDesignToLayout(QString::fromStdString((world_.Work() / name).string()), 0, 0);
+    window_->Panels().QueueDesign(d, -1, window_->Layout().CurrentDesign());
+    window_->ClearLayout(true);
+  }
+  int Logged(const std::string& prefix) const {
+    int n = 0;
+    for (const std::string& line : world_.fake.log) n += line.rfind(prefix, 0) == 0 ? 1 : 0;
+    return n;
+  }
+  // Closes the next modal dialog as soon as it is open; the dialog's class name, or "".
+  std::shared_ptr<QString> CloseNextDialog() {
+    auto seen = std::make_shared<QString>();
+    auto* poll = new QTimer(window_.get());
+    QObject::connect(poll, &QTimer::timeout, [seen, poll] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        *seen = modal->metaObject()->className();
+        modal->close();
+        poll->deleteLater();
+      }
+    });
+    poll->start(10);
+    return seen;
+  }
+
+  PelloraWorld world_;
+  std::unique_ptr<TFPellora> window_;
+};
+
+TEST_F(SendTabTest, SendButtonsSendTheHeadOfTheQueue) {
+  Start(3);
+  Queue(0, "rose.10o");
+  Queue(2, "daisy.10o");
+  world_.fake.log.clear();
+  ASSERT_TRUE(window_->Ui().SendBtn[2]->isEnabled());
+  window_->Ui().SendBtn[2]->click();
+  EXPECT_EQ(Logged("SendStartStream 3"), 1);
+  EXPECT_TRUE(window_->Panels().IsMachineBusy(2));
+  EXPECT_FALSE(window_->Ui().SendBtn[2]->isEnabled());
+  EXPECT_TRUE(window_->Ui().SendBtn[2]->Active());
+  window_->Ui().SendAllBtn->click();
+  EXPECT_EQ(Logged("SendStartStream 1"), 1);
+  EXPECT_EQ(Logged("SendStartStream 3"), 1);
+}
+
+TEST_F(SendTabTest, SewButtonOpensTheMachineInformationAndAcknowledgesAnError) {
+  Start(1);
+  world_.fake.states[Cookie(0)] = SEW_ERROR;
+  world_.fake.FireStatus(Cookie(0), SEW_ERROR);
+  const auto seen = CloseNextDialog();
+  QTest::mouseClick(window_->Ui().SewBtn[0], Qt::LeftButton);
+  EXPECT_EQ(*seen, "TFConnInfo");
+  EXPECT_EQ(window_->Panels().GetMachine(0)->alarmTicks, -1);
+}
+
+TEST_F(SendTabTest, TrackBarSendsTheRoundedSpeedToTheGroup) {
+  Start(1);
+  world_.fake.log.clear();
+  window_->Ui().TrackBar->setSliderPosition(647);
+  EXPECT_EQ(Logged("SyncChangeSpeed 640"), 1);
+}
+
+TEST_F(SendTabTest, TimerPollsTheSerialMachines) {
+  Start(2);
+  world_.fake.log.clear();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Logged("OnTimer 2") > 0; }, 5000));
+  EXPECT_GT(Logged("OnTimer 1"), 0);
+}
+
+TEST_F(SendTabTest, QueuedDesignColoursAskTheModelAndWriteBackOnlyAQueuedDesign) {
+  Start(1);
+  Queue(0, "rose.10o");
+  TPanelManager& panels = window_->Panels();
+  const int blocks = panels.GetMachine(0)->queue.GetItem(0)->GetColorCount();
+  ASSERT_GT(blocks, 0);
+  const auto recolour = [](QWidget*, int, TColorInfo&, TStitchItem& design) {
+    design.Colors[0].Index = 9;
+  };
+  world_.fake.log.clear();
+  EXPECT_TRUE(ShowQueuedDesignColours(panels, 0, 0, recolour));
+  EXPECT_EQ(Logged("GetModel 0"), 1);
+  EXPECT_EQ(panels.GetMachine(0)->queue.GetItem(0)->Colors[0].Index, 9);
+
+  // The design is sent and leaves the queue while the dialog runs: nothing is written.
+  Queue(0, "daisy.10o");
+  const auto sentMeanwhile = [&](QWidget*, int, TColorInfo&, TStitchItem& design) {
+    design.Colors[0].Index = 3;
+    panels.RemoveQueuedDesign(1, 0);
+  };
+  EXPECT_FALSE(ShowQueuedDesignColours(panels, 0, 1, sentMeanwhile));
+
+  // Nothing opens while the machine receives a design.
+  world_.fake.sending[Cookie(0)] = 1;
+  bool opened = false;
+  EXPECT_FALSE(ShowQueuedDesignColours(
+      panels, 0, 0, [&](QWidget*, int, TColorInfo&, TStitchItem&) { opened = true; }));
+  EXPECT_FALSE(opened);
+}
+
+TEST_F(SendTabTest, ScreenshotsOfMachinesOfflineOnlineSendingSewingAndInAlarm) {
+  Start(5);
+  for (TDevNo d = 1; d < 5; ++d) Queue(d, d % 2 == 0 ? "rose.10o" : "daisy.10o");
+  TFakeService& fake = world_.fake;
+  fake.FireStatus(Cookie(0), SEW_OFFLINE);
+  window_->Ui().SendBtn[2]->click();  // sending
+  IPelSrvEvents& sink = *fake.sinks.at(0);
+  sink.OnSendProgress(Cookie(2), 40);
+  fake.states[Cookie(3)] = SEW_SEWING;  // sewing, 60 % done
+  fake.FireStatus(Cookie(3), SEW_SEWING);
+  sink.OnProgress(Cookie(3), 0x11, 600, 1000, 0, 60, 2);
+  fake.states[Cookie(4)] = SEW_ERROR;  // in alarm, on the alarm picture
+  fake.FireStatus(Cookie(4), SEW_ERROR);
+  window_->Panels().BlinkAlarm(4, true);
+  QTest::qWait(30);
+  const TFPelloraUi& ui = window_->Ui();
+  EXPECT_EQ(ui.SewBtn[0]->property("ResId").toUInt(), kSewImageOffline);
+  EXPECT_EQ(ui.SewBtn[1]->property("ResId").toUInt(), kSewImageOnline);
+  EXPECT_EQ(ui.SewBtn[2]->property("ResId").toUInt(), kSewImageSending);
+  EXPECT_EQ(ui.ProgBar[3]->value(), 60);
+  EXPECT_EQ(ui.SewBtn[4]->property("ResId").toUInt(), kSewImageAlarm);
+  EXPECT_FALSE(SaveScreenshot(*window_, "send_tab_machine_states").isEmpty());
+  EXPECT_FALSE(SaveScreenshot(*ui.TabSend, "send_tab_panels").isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// The panel manager sending queued designs through a real PelService to simulated machines on
+// TCP loopback: the machine rebuilds the design's records and the design leaves its queue after
+// the normal end; a busy machine keeps it queued with one file pair written; a machine alarm
+// blinks on the sew button and the machine information shows its text.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "designmaker.h"
+#include "hoopdesk/dialogs/fconninfo.h"
+#include "hoopdesk/panels/panelmanager.h"
+#include "pelsrv/servicemessages.h"
+#include "platform/messages.h"
+#include "serverprocess.h"
+#include "shared/frmmarlow.h"
+#include "shared/getserial.h"
+#include "simhost.h"
+
+namespace {
+
+template <class F>
+bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+class SendMachineTest : public testing::Test {
+ protected:
+  explicit SendMachineTest(sim::TSimConfig config = {}) : machine_(std::move(config)) {
+    platform::SetMessageTextSource(ServiceMessageText);
+    platform::SetMessageBoxHandler([this](platform::MessageBoxKind, const std::string&,
+                                          const std::string& text) { boxes_.push_back(text); });
+  }
+  ~SendMachineTest() override {
+    platform::SetMessageBoxHandler({});
+    platform::SetMessageTextSource({});
+  }
+  void SetUp() override {
+    ASSERT_GT(world_.Start({}), 0);
+    ASSERT_NE(world_.Attach(), nullptr) << world_.Stderr(1);
+    sendFolder_ = world_.root() / "home" / "SendData";
+    SetSerialFolder(sendFolder_.string() + "/");
+    panels_.SetSendFolder(sendFolder_.string() + "/");
+    ASSERT_TRUE(panels_.ConnectService());
+    ASSERT_TRUE(panels_.AddMachine(0, machine_.ConnInfo(), "sim"));
+    ASSERT_TRUE(PumpUntil([&] { return panels_.IsOnline(0); }));
+    design_ = designmaker::MakeDesign(0, 600, 500, "rose", 1);
+    panels_.QueueDesign(0, -1, design_);
+    ASSERT_EQ(panels_.QueuedDesignCount(0), 1);
+  }
+  void Offer() {
+    ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+  }
+  int SendFiles() const {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(sendFolder_))
+      n += entry.path().extension() == ".10o" || entry.path().extension() == ".00o" ? 1 : 0;
+    return n;
+  }
+
+  ServerWorld world_;
+  SimHost machine_;
+  TPanelManager panels_;
+  std::filesystem::path sendFolder_;
+  TStitchItem design_;
+  std::vector<std::string> boxes_;
+};
+
+TEST_F(SendMachineTest, MachineRebuildsTheDesignAndItLeavesTheQueueAfterTheNormalEnd) {
+  Offer();
+  ASSERT_TRUE(PumpUntil([&] { return panels_.QueuedDesignCount(0) == 0; }));
+  EXPECT_FALSE(panels_.IsMachineBusy(0));
+  EXPECT_EQ(panels_.GetMachine(0)->alarmMode, 0);
+  TStitchItem expected = design_;
+  expected.LimitMoves();
+  const std::vector<std::uint8_t> records = TStitchFormatMarlow::EncodeRecords(expected);
+  ASSERT_GT(records.size(), 3u * 500);
+  ASSERT_TRUE(PumpUntil([&] {
+    bool done = false;
+    machine_.Do([&](sim::TSimMachine& m) { done = m.TransferComplete(); });
+    return done;
+  }));
+  machine_.Do([&](sim::TSimMachine& m) {
+    EXPECT_TRUE(m.Faults().empty()) << testing::PrintToString(m.Faults());
+    EXPECT_EQ(m.RebuiltStream(), records);
+  });
+  // The name the machine acknowledges is the file written for it.
+  ASSERT_TRUE(PumpUntil([&] { return !panels_.GetMachine(0)->sewingFile.empty(); }));
+  EXPECT_TRUE(std::filesystem::exists(sendFolder_ / panels_.GetMachine(0)->sewingFile));
+  EXPECT_EQ(SendFiles(), 2);
+  EXPECT_TRUE(boxes_.empty()) << testing::PrintToString(boxes_);
+}
+
+class BusyMachineTest : public SendMachineTest {
+ protected:
+  BusyMachineTest() : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kBusy}) {}
+};
+
+TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
+  for (int round = 0; round < 2; ++round) {
+    Offer();
+    ASSERT_TRUE(PumpUntil([&] { return panels_.GetMachine(0)->alarmMode == 2; })) << round;
+    EXPECT_EQ(panels_.QueuedDesignCount(0), 1);
+    EXPECT_FALSE(panels_.IsMachineBusy(0));
+    EXPECT_TRUE(panels_.GetMachine(0)->queue.GetItem(0)->Saved);
+    EXPECT_EQ(SendFiles(), 2);
+    // The busy alarm clears itself after its blink steps.
+    for (int t = 0; t < 12; ++t) panels_.PollMachines(t);
+    EXPECT_EQ(panels_.GetMachine(0)->alarmMode, 0);
+  }
+}
+
+class AlarmMachineTest : public SendMachineTest {
+ protected:
+  AlarmMachineTest()
+      : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kAlarm, .alarmCode = 6}) {}
+};
+
+TEST_F(AlarmMachineTest, AlarmBlinksAndTheMachineInformationShowsItsText) {
+  Offer();
+  ASSERT_TRUE(PumpUntil([&] { return panels_.QueuedDesignCount(0) == 0; }));
+  machine_.Do([](sim::TSimMachine& m) {
+    m.StartSewing();
+    while (m.Tick()) {
+    }
+  });
+  ASSERT_TRUE(PumpUntil([&] { return panels_.GetMachine(0)->alarmMode == 1; }));
+  std::vector<std::uint32_t> pictures;
+  for (int t = 1; t <= 4; ++t) {
+    panels_.PollMachines(t);
+    pictures.push_back(panels_.GetMachine(0)->sewImage);
+  }
+  EXPECT_EQ(pictures, (std::vector<std::uint32_t>{kSewImageAlarm, kSewImageOnline, kSewImageAlarm,
+                                                  kSewImageOnline}));
+  const TMachineRecord& m = *panels_.GetMachine(0);
+  TFConnInfo info(nullptr, TMachineInfoInput{0, m.cookie, m.connInfo, m.hostName, m.address},
+                  panels_.GetService());
+  const QString text = info.findChild<QLabel*>("StatusText")->text();
+  EXPECT_FALSE(text.isEmpty());
+}
+
+}  // namespace
