@@ -7,6 +7,7 @@
 
 #include "hoopdesk/trace/tracestatusbar.h"
 #include "pelsrv/machinemessages.h"
+#include "tracepixels.h"
 #include "traceworld.h"
 
 namespace {
@@ -18,18 +19,6 @@ QString Edit(TFTraceFrame* frame, const char* name) {
 
 const TTraceStatusBar* StatusBar(TFTraceFrame* frame) {
   return static_cast<const TTraceStatusBar*>(frame->findChild<QWidget*>("StatusBar"));
-}
-
-// Pixels of the trace picture in a thread colour: neither the background nor a grey.
-int ColouredPixels(TFTraceFrame* frame) {
-  const QImage image = frame->findChild<QWidget*>("DrawImg")->grab().toImage();
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.red() != c.green() || c.green() != c.blue()) ++count;
-    }
-  return count;
 }
 
 class TraceFrameTest : public testing::Test {
