@@ -2,6 +2,7 @@
 // which the frame's trace painting draws into and the widget shows as it stands.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 
@@ -22,5 +23,6 @@ class TTraceImage : public QWidget {
 
  private:
   platform::Bitmap bitmap_;
+  QImage screen_;  // what was last painted, top-down in the screen's format
   std::function<void()> onResize_;
 };
