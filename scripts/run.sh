@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target hoopdesk pelservice
-build/release/src/pelsrv/pelservice /RegServer
+build/release/src/pelsrv/server/pelservice /RegServer
 hoopdesk=build/release/src/hoopdesk/hoopdesk
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

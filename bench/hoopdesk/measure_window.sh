@@ -6,7 +6,7 @@
 set -euo pipefail
 build=${1:-build/release}
 hoopdesk=$(realpath "$build/src/hoopdesk/hoopdesk")
-pelservice=$(realpath "$build/src/pelsrv/pelservice")
+pelservice=$(realpath "$build/src/pelsrv/server/pelservice")
 world=$(mktemp -d /tmp/pellora-measure-XXXXXX)
 mkdir -p "$world/home" "$world/run" "$world/config"
 chmod 700 "$world/run"

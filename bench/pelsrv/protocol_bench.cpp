@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "pelsrv/transferblocks.h"
-#include "pelsrv/transferframe.h"
+#include "pelsrv/protocol/transferblocks.h"
+#include "pelsrv/protocol/transferframe.h"
 #include "shared/stitch.h"
 #include "sim/eventlog.h"
 #include "sim/simlink.h"

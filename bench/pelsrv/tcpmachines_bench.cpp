@@ -27,8 +27,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "pelsrv/peldispatch.h"
-#include "pelsrv/pelmain.h"
+#include "pelsrv/lines/peldispatch.h"
+#include "pelsrv/lines/pelmain.h"
 #include "platform/messagetarget.h"
 
 namespace {

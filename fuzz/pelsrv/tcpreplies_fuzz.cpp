@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "pelsrv/tcpreplies.h"
+#include "pelsrv/lines/tcpreplies.h"
 
 namespace {
 

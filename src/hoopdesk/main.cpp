@@ -10,7 +10,7 @@
 #include "hoopdesk/mainwindow/fpellora.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/startup/singleinstance.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "rpc/registration.h"

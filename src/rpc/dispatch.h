@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "rpc/frame.h"
 
 // The tables that map DISPIDs to members: IPelSrv's methods on the server side, the events of

@@ -5,7 +5,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "rpc/frame.h"
 
 // Turns calls of IPelSrv and IPelSrvEvents into payloads and back, driven by the parameter

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 namespace rpc {
 

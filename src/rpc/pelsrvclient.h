@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "rpc/frame.h"
 #include "rpc/socket.h"
 

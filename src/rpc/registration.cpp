@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 namespace rpc {
 

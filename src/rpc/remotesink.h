@@ -3,7 +3,7 @@
 #include <chrono>
 #include <memory>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "rpc/alarms.h"
 #include "rpc/session.h"
 

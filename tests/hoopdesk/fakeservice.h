@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "hoopdesk/panels/servicelink.h"
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 class TFakeService : public IPelSrvObject {
  public:

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "pelsrv/synccommand.h"
+#include "pelsrv/protocol/synccommand.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // A TCP/IP machine connection driven end to end through the dispatcher, with the test playing
 // the machine over loopback.
-#include "pelsrv/commtcpip.h"
+#include "pelsrv/lines/commtcpip.h"
 
 #include <thread>
 

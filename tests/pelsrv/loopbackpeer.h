@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 namespace pelsrv_test {
 

@@ -1,4 +1,4 @@
-#include "pelsrv/machinemessages.h"
+#include "pelsrv/protocol/machinemessages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pelsrv/machinetext.h"
+#include "pelsrv/protocol/machinetext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The connection manager: cookies, reuse, the synchronised group, the common speed, the log.
-#include "pelsrv/pelmain.h"
+#include "pelsrv/lines/pelmain.h"
 
 #include <fstream>
 
 #include <gtest/gtest.h>
 
 #include "loopbackpeer.h"
-#include "pelsrv/commtcpip.h"
+#include "pelsrv/lines/commtcpip.h"
 #include "servicefixture.h"
 
 namespace pelsrv_test {

@@ -1,6 +1,6 @@
 #include "protocol_fixture.h"
 
-#include "pelsrv/transferframe.h"
+#include "pelsrv/protocol/transferframe.h"
 #include "platform/bitmap.h"
 #include "shared/frmmarlow.h"
 #include "shared/traceinfo.h"

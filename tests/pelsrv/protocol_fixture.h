@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "pelsrv/commbase.h"
-#include "pelsrv/syncgroup.h"
+#include "pelsrv/protocol/commbase.h"
+#include "pelsrv/protocol/syncgroup.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 #include "sim/eventlog.h"

@@ -1,8 +1,8 @@
-#include "pelsrv/replyrecord.h"
+#include "pelsrv/protocol/replyrecord.h"
 
 #include <gtest/gtest.h>
 
-#include "pelsrv/tcpreplies.h"
+#include "pelsrv/lines/tcpreplies.h"
 
 TEST(ReplyRecord, EveryRecordALineHandsOnHoldsWhatTheHandlerReads) {
   struct Case {

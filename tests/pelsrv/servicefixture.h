@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "pelsrv/peldispatch.h"
-#include "pelsrv/pelmain.h"
+#include "pelsrv/lines/peldispatch.h"
+#include "pelsrv/lines/pelmain.h"
 #include "platform/messagetarget.h"
 #include "sim/eventlog.h"
 

@@ -3,8 +3,8 @@
 // that Portlink opens. The test thread plays the service's main loop.
 #include <gtest/gtest.h>
 
-#include "pelsrv/commserial.h"
-#include "pelsrv/commtcpip.h"
+#include "pelsrv/lines/commserial.h"
+#include "pelsrv/lines/commtcpip.h"
 #include "protocol_fixture.h"
 #include "servicefixture.h"
 #include "shared/frmmarlow.h"

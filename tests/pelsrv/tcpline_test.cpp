@@ -13,9 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "loopbackpeer.h"
-#include "pelsrv/connthread.h"
-#include "pelsrv/tcpreplies.h"
-#include "pelsrv/tcpsocket.h"
+#include "pelsrv/lines/connthread.h"
+#include "pelsrv/lines/tcpreplies.h"
+#include "pelsrv/lines/tcpsocket.h"
 
 namespace pelsrv {
 namespace {

@@ -2,7 +2,7 @@
 // sewing, and every way a machine can misbehave.
 #include <gtest/gtest.h>
 
-#include "pelsrv/transferframe.h"
+#include "pelsrv/protocol/transferframe.h"
 #include "protocol_fixture.h"
 #include "shared/frmmarlow.h"
 

@@ -1,4 +1,4 @@
-#include "pelsrv/transferframe.h"
+#include "pelsrv/protocol/transferframe.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <memory>
 #include <numeric>
 
-#include "pelsrv/transferblocks.h"
+#include "pelsrv/protocol/transferblocks.h"
 #include "shared/frmmarlow.h"
 #include "shared/stitch.h"
 

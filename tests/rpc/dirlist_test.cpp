@@ -1,4 +1,4 @@
-#include "pelsrv/dirlist.h"
+#include "pelsrv/server/dirlist.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "platform/errorinfo.h"
 #include "rpc/sinklist.h"
 

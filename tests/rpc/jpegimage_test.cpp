@@ -1,4 +1,4 @@
-#include "pelsrv/jpegimage.h"
+#include "pelsrv/server/jpegimage.h"
 
 #include <gtest/gtest.h>
 

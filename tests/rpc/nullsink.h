@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 // A sink that takes every event and does nothing with it.
 class NullSink : public IPelSrvEvents {

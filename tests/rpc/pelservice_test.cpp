@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "nullsink.h"
-#include "pelsrv/service.h"
+#include "pelsrv/server/service.h"
 #include "rpc/publication.h"
 #include "rpc/registration.h"
 #include "serverprocess.h"

@@ -1,6 +1,6 @@
 // The server object's answers for connections it does not have, its message texts, and the
 // integers clients pass.
-#include "pelsrv/pelsrvimpl.h"
+#include "pelsrv/server/pelsrvimpl.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "pelsrv/dirlist.h"
-#include "pelsrv/pelmain.h"
+#include "pelsrv/lines/pelmain.h"
+#include "pelsrv/server/dirlist.h"
 #include "rpc/sinklist.h"
 
 namespace {

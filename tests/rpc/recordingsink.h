@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 // A sink that records what it receives as text.
 class RecordingSink : public IPelSrvEvents {

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "rpc/socket.h"
 #include "sim/simmachine.h"
 

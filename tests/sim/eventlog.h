@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 namespace sim {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <thread>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "sim/simmachine.h"
 
 namespace sim {

@@ -1,7 +1,7 @@
 #include "sim/simlink.h"
 
-#include "pelsrv/machinemessages.h"
-#include "pelsrv/tcpreplies.h"
+#include "pelsrv/lines/tcpreplies.h"
+#include "pelsrv/protocol/machinemessages.h"
 
 namespace sim {
 

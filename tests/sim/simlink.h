@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pelsrv/commbase.h"
+#include "pelsrv/protocol/commbase.h"
 #include "sim/bytepipe.h"
 #include "sim/simmachine.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 
-#include "pelsrv/replyrecord.h"
-#include "pelsrv/tcpreplies.h"
-#include "pelsrv/transferframe.h"
+#include "pelsrv/lines/tcpreplies.h"
+#include "pelsrv/protocol/replyrecord.h"
+#include "pelsrv/protocol/transferframe.h"
 
 namespace sim {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 // The machine the dialog is about, copied from its record: the dialog runs modally while
 // events and the poll may change the machine list, so it keeps no reference to the record.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "hoopdesk/slp/foundmachine.h"
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 class TPanelManager;
 namespace slp {

@@ -27,6 +27,7 @@
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
+#include "hoopdesk/settings/settingchecks.h"
 #include "hoopdesk/slp/findsrv.h"
 #include "hoopdesk/startup/argumentfile.h"
 #include "hoopdesk/startup/paramfile.h"
@@ -171,14 +172,14 @@ void TFPellora::StartMachines(bool search) {
   for (QWidget* w : std::initializer_list<QWidget*>{ui_.SpLbl, ui_.TrackLbl, ui_.TrackBar})
     w->hide();
   panels_.SetSendTabControls(ui_.HScroll, ui_.VScroll, ui_.SendAllBtn, ui_.SpLbl, ui_.TrackLbl,
-                             ui_.TrackBar, settings_.RotSpeed);
+                             ui_.TrackBar, CheckedRotSpeed(settings_.RotSpeed));
   int m = 0;
   for (std::int32_t setting : settings_.Ports) {
-    const auto port = static_cast<std::int16_t>(setting);
-    if (port < 0) continue;
+    const std::int32_t port = CheckedPort(setting);
+    if (port == kNoPort) continue;
     TConnInfo info{};
     info.port = static_cast<std::uint16_t>(port);
-    info.baudRate = static_cast<std::uint16_t>(settings_.BaudRate);
+    info.baudRate = static_cast<std::uint16_t>(CheckedBaudRate(settings_.BaudRate));
     if (panels_.AddMachine(m, info, "")) ++m;
   }
   if (search) {

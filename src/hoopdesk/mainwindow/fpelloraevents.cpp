@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
@@ -27,6 +28,7 @@
 #include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/fpellora.h"
+#include "hoopdesk/settings/settingchecks.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "platform/bitmap.h"
 
@@ -234,15 +236,19 @@ void TFPellora::EndQueuedDrag(bool overTrash) {
   const TMachineRecord* record = panels_.GetMachine(machine);
   if (record == nullptr) return;
   const int position = FindQueuedDesign(record->queue, drag);
-  if (position >= 0) panels_.RemoveQueuedDesign(position, machine);
+  if (position >= 0) panels_.DiscardQueuedDesign(position, machine);
 }
 
 void TFPellora::ApplyPlacement() {
-  const TWindowPlacement& p = settings_.Placement;
+  // A stored placement may name a screen that is gone: keep the window on a present one.
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens())
+    screens.push_back(screen->availableGeometry());
+  const TWindowPlacement p = ClampPlacement(settings_.Placement, screens);
   if (p.right > p.left && p.bottom > p.top)
     setGeometry(p.left, p.top, p.right - p.left, p.bottom - p.top);
   if (p.showCmd == kShowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
-  const int panelWidth = settings_.PanelWidth > 0 ? settings_.PanelWidth : 315;
+  const int panelWidth = CheckedPanelWidth(settings_.PanelWidth, width() - 307);
   ui_.SplitterV->setSizes({std::max(307, width() - panelWidth), panelWidth});
 }
 

@@ -24,6 +24,7 @@
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
+#include "hoopdesk/controls/panelimage.h"
 
 namespace {
 
@@ -179,7 +180,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   TabSend = Make<QWidget>("TabSend");
   for (int k = 0; k < kPanelSlots; ++k) {
     const QString n = QString::number(k);
-    SendImg[k] = Make<QLabel>(qPrintable("SendImg" + n), TabSend);
+    SendImg[k] = Make<TPanelImage>(qPrintable("SendImg" + n), TabSend);
     SendImg[k]->setGeometry(8, 8 + 92 * k, 193, 85);
     SewBtn[k] = Make<QLabel>(qPrintable("SewBtn" + n), TabSend);
     SewBtn[k]->resize(64, 64);

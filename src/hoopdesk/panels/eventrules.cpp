@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 std::int32_t SewingPercent(std::int32_t nPos, std::int32_t nMax) {
   if (nMax <= 0) return 0;

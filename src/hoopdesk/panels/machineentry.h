@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 class TPanelManager;
 

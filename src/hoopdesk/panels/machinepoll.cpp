@@ -3,6 +3,7 @@
 #include "hoopdesk/panels/eventrules.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/pelsrvevents.h"
 
 void TPanelManager::PollMachines(std::int32_t pollCount) {
   if (!service_) return;
@@ -90,6 +91,11 @@ bool TPanelManager::ShowMachineInfo(TDevNo d) {
   now->cookie = *reconnected;
   SetEnabled(d, true);
   DrawPanel(d);
+  // The state events of the new connection came while its cookie was unknown here.
+  TSewingState state = SEW_OFFLINE;
+  if (service_ && sink_ && SUCCEEDED(service_->Object().GetState(*reconnected, &state)) &&
+      state >= SEW_IDLE)
+    sink_->OnStatusChange(*reconnected, static_cast<std::uint8_t>(state));
   return true;
 }
 

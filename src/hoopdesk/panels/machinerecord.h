@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 #include "shared/colorinfo.h"
 #include "shared/stitchlist.h"
 
@@ -15,6 +15,11 @@ inline constexpr std::uint32_t kSewImageSending = 129;
 inline constexpr std::uint32_t kSewImageAlarm = 131;
 inline constexpr std::uint32_t kSewImageOffline = 132;
 inline constexpr std::uint32_t kSewImageSyncGroup = 133;
+
+// A machine in any other state takes designs; in these its panel is a silver box.
+inline bool TakesDesigns(TSewingState state) {
+  return state != SEW_NO_PORT && state != SEW_OFFLINE && state != SEW_ERROR;
+}
 
 struct TMachineRecord {
   bool online = false;  // the server reports the machine connected (states 2 to 6)

@@ -12,15 +12,6 @@
 #include "hoopdesk/panels/panelmanager.h"
 #include "shared/stitch.h"
 
-namespace {
-
-// A machine in these states takes no design and its panel is a silver box.
-bool TakesDesigns(TSewingState state) {
-  return state != SEW_NO_PORT && state != SEW_OFFLINE && state != SEW_ERROR;
-}
-
-}  // namespace
-
 void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
   if (!service_) return;
   const int from = all ? 0 : d;

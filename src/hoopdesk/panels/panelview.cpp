@@ -87,8 +87,8 @@ void TPanelManager::DrawPanel(TDevNo d) {
   auto* image = slot ? qobject_cast<QLabel*>(slot->sendImg) : nullptr;
   if (!service_ || !hScroll_ || !image) return;
   const TSewingState state = MachineState(d);
-  const bool canTake = state != SEW_NO_PORT && state != SEW_OFFLINE && state != SEW_ERROR;
-  if (!canTake && state == SEW_OFFLINE) {
+  const bool canTake = TakesDesigns(state);
+  if (state == SEW_OFFLINE) {
     // The machine went offline without an event: the panel follows the server.
     if (const TMachineRecord* record = GetMachine(d);
         record && record->sewImage == kSewImageOnline) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 class TPanelManager;
 

@@ -103,7 +103,7 @@ void TPanelManager::DiscardQueuedDesign(int position, TDevNo d) {
 
 std::int32_t TPanelManager::SendFileStitchTotal(TDevNo d, const std::string& name) {
   const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_) return 0;
+  if (!record || !service_ || sendFolder_.empty()) return 0;
   const TColorInfo palette = record->palette;
   std::int32_t model = 0;
   service_->Object().GetModel(d, &model);

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 class TServiceLink {
  public:

@@ -43,7 +43,9 @@ TEST_F(ColorSettingModelTest, ButtonsFollowTheSelectionAndTheCount) {
     Reset();
     Entries(row.count);
     TColorSettingModel model(system_, machines_, 0);
-    if (row.press >= 0) EXPECT_TRUE(model.Press(row.press));
+    if (row.press >= 0) {
+      EXPECT_TRUE(model.Press(row.press));
+    }
     if (row.deleteFirst) model.Delete();
     EXPECT_EQ(model.Buttons(), row.want);
   }

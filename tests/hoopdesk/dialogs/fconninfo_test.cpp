@@ -10,7 +10,7 @@
 
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/screenshot.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "hoopdesk/dialogs/porthost.h"
 #include "hoopdesk/dialogs/scanline.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 
 class FakePortHost : public TPortHost {

@@ -151,7 +151,9 @@ TEST_F(PortSessionTest, OkStoresTheBaudRateAndTheCheckedPorts) {
     EXPECT_EQ(settings.Ports, row.ports);
     EXPECT_EQ(settings.modified, row.modified);
     EXPECT_EQ(static_cast<int>(boxes.texts.size()), row.boxes);
-    if (row.boxes) EXPECT_EQ(boxes.texts[0], "Zero or too many ports were selected");
+    if (row.boxes) {
+      EXPECT_EQ(boxes.texts[0], "Zero or too many ports were selected");
+    }
   }
 }
 

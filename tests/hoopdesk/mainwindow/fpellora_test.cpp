@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <arpa/inet.h>
 #include <QAction>
 #include <QComboBox>
@@ -106,6 +109,26 @@ TEST(MainWindow, SpeedFromTheSettingsIsShownUnchangedAndNotMarkedModified) {
   EXPECT_EQ(window->Settings().RotSpeed, 560);
   EXPECT_EQ(ui.TrackLbl->text(), "560");
   EXPECT_TRUE(window->Settings().modified);
+}
+
+TEST(MainWindow, StoredValuesAreCheckedWhereTheyAreUsed) {
+  PelloraWorld world;
+  world.Store("Port0", 70000);  // no COM index: the slot stays empty
+  world.Store("Port1", 2);
+  world.Store("BaudRate", 555);  // no line speed: 9600 reaches the server
+  world.Store("RotSpeed", 99999);
+  // A placement on a screen that is gone.
+  world.Store("WpLeft", 50000);
+  world.Store("WpTop", 50000);
+  world.Store("WpRight", 51022);
+  world.Store("WpBottom", 50752);
+  auto window = world.StartWindow();
+  ASSERT_EQ(world.fake.connections.size(), 1u);
+  EXPECT_EQ(world.fake.connections[0].info.port, 2);
+  EXPECT_EQ(world.fake.connections[0].info.baudRate, 9600);
+  EXPECT_EQ(window->Ui().TrackBar->value(), 500);
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(screen.intersects(window->geometry())) << "the window must stay on a present screen";
 }
 
 TEST(MainWindow, ClosingSavesFolderPanelAndPlacementButNotAnUnchangedSpeed) {

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "hoopdesk/panels/eventrules.h"
-#include "pelsrv/pelservice_tlb.h"
+#include "pelsrvapi/pelservice_tlb.h"
 
 namespace {
 

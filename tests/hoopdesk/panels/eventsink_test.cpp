@@ -51,7 +51,9 @@ TEST_F(EventSinkTest, SendStopLeavesTheQueueOnlyAfterANormalEnd) {
     EXPECT_EQ(Logged("ClearError"), c.clearErrors) << c.state;
     EXPECT_FALSE(m.busy);
     EXPECT_TRUE(m.enabled);
-    if (c.state == RES_STATE_NORMAL) EXPECT_TRUE(m.queue.GetItem(0)->IsSame(&second));
+    if (c.state == RES_STATE_NORMAL) {
+      EXPECT_TRUE(m.queue.GetItem(0)->IsSame(&second));
+    }
     EXPECT_EQ(m.progress, c.state == RES_STATE_NORMAL || c.state == RES_STATE_CANCELED ? 0 : 40);
   }
 }

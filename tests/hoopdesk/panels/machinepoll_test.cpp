@@ -111,6 +111,7 @@ TEST_F(MachinePollTest, ReconnectionInTheDialogTakesTheNewCookieOfTheSameMachine
   EXPECT_TRUE(panels_.ShowMachineInfo(1));
   EXPECT_EQ(panels_.GetMachine(1)->cookie, 42);
   EXPECT_TRUE(panels_.IsEnabled(1));
+  EXPECT_TRUE(fake_.Logged("GetState 42"));  // the new connection's state is taken
 
   // The machine list rebuilt while the dialog ran: the answer names a machine that has gone.
   host_.infoAnswer = 43;

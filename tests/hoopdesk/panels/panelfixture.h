@@ -13,7 +13,7 @@
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/getserial.h"

@@ -14,7 +14,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "panelfixture.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "sendtab.h"

@@ -13,7 +13,7 @@
 #include "designmaker.h"
 #include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/frmmarlow.h"
@@ -21,6 +21,12 @@
 #include "simhost.h"
 
 namespace {
+
+sim::TSimConfig WithPersona(sim::Persona persona) {
+  sim::TSimConfig config;
+  config.persona = persona;
+  return config;
+}
 
 template <class F>
 bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
@@ -58,7 +64,9 @@ class SendMachineTest : public testing::Test {
     ASSERT_EQ(panels_.QueuedDesignCount(0), 1);
   }
   void Offer() {
-    ASSERT_TRUE(machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }));
+    // The machine side of the connection may still be coming up.
+    ASSERT_TRUE(
+        PumpUntil([&] { return machine_.Do([](sim::TSimMachine& m) { m.OfferTransfer(); }); }));
   }
   int SendFiles() const {
     int n = 0;
@@ -102,7 +110,7 @@ TEST_F(SendMachineTest, MachineRebuildsTheDesignAndItLeavesTheQueueAfterTheNorma
 
 class BusyMachineTest : public SendMachineTest {
  protected:
-  BusyMachineTest() : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kBusy}) {}
+  BusyMachineTest() : SendMachineTest(WithPersona(sim::Persona::kBusy)) {}
 };
 
 TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
@@ -121,8 +129,7 @@ TEST_F(BusyMachineTest, KeepsTheDesignQueuedAndOneFilePairWritten) {
 
 class AlarmMachineTest : public SendMachineTest {
  protected:
-  AlarmMachineTest()
-      : SendMachineTest(sim::TSimConfig{.persona = sim::Persona::kAlarm, .alarmCode = 6}) {}
+  AlarmMachineTest() : SendMachineTest(WithPersona(sim::Persona::kAlarm)) {}
 };
 
 TEST_F(AlarmMachineTest, AlarmBlinksAndTheMachineInformationShowsItsText) {

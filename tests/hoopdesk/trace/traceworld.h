@@ -19,7 +19,7 @@
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
 #include "hoopdesk/trace/sewndesign.h"
-#include "pelsrv/servicemessages.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 
 // Hands the panel manager's frame requests to the trace window, as the main window does.
