@@ -17,27 +17,6 @@ QColor ToQColor(std::uint32_t colorref) {
   return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
 }
 
-struct TMachineProgress {
-  std::uint8_t state = 0;
-  std::int32_t position = 0;
-  std::int32_t total = 0;
-  std::int32_t error = 0;
-  std::uint16_t speed = 0;
-  std::uint8_t needle = 0;
-  std::int32_t memory = 0;
-};
-
-// The server's last progress of a listed machine; all zero without a server or a record.
-TMachineProgress QueryProgress(TPanelManager& panels, int index) {
-  TMachineProgress p;
-  const TMachineRecord* record = panels.GetMachine(index);
-  IPelSrv* service = panels.GetService();
-  if (record != nullptr && service != nullptr)
-    service->GetProgress(record->cookie, &p.state, &p.position, &p.total, &p.error, &p.speed,
-                         &p.needle, &p.memory);
-  return p;
-}
-
 }  // namespace
 
 TFTrace::TFTrace(TPanelManager& panels, QWidget* parent) : TFDockForm(parent), panels_(panels) {
@@ -120,15 +99,18 @@ void TFTrace::UpdateTraceFrames(int first, int count) {
     DropFrame(*slot);
 
     // Server calls follow: the machine is named by its index from here on.
-    const TMachineRecord* record = panels_.GetMachine(i);
-    if (record == nullptr || !CreateTraceFrame(i)) continue;
-    const std::string name = record->sewingFile;
+    if (panels_.GetMachine(i) == nullptr || !CreateTraceFrame(i)) continue;
+    const std::string name = panels_.GetSewingFile(i);
     if (name.empty()) continue;
     LoadTraceDesign(i, name);
     ShowTraceFrame(i, true);
-    const TMachineProgress p = QueryProgress(panels_, i);
-    SetTraceProgress(i, p.state, p.position, p.error, p.speed, p.needle, p.total);
-    SetTraceMemory(i, p.memory);
+    std::uint8_t state = 0;
+    std::int32_t position = 0, total = 0, error = 0, memory = 0;
+    std::uint16_t speed = 0;
+    std::uint8_t needle = 0;
+    panels_.GetProgress(i, &state, &position, &total, &error, &speed, &needle, &memory);
+    SetTraceProgress(i, state, position, error, speed, needle, total);
+    SetTraceMemory(i, memory);
   }
   TileTraceFrames();
 }

@@ -41,7 +41,11 @@ TEST(TraceWithAMachine, TheTraceFollowsTheSewingUntilTheAlarmTurnsItRed) {
   ASSERT_NE(server.Attach(), nullptr) << server.Stderr(1);
   PelloraWorld world;
   platform::SetMessageTextSource(ServiceMessageText);
-  SimHost machine(sim::TSimConfig{.persona = sim::Persona::kAlarm, .alarmCode = 6, .sewStep = 40});
+  sim::TSimConfig config;
+  config.persona = sim::Persona::kAlarm;
+  config.alarmCode = 6;
+  config.sewStep = 40;
+  SimHost machine(config);
 
   TPelloraOptions options = world.Options();
   options.connector = ConnectPelService;
