@@ -86,7 +86,7 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   layout_->SetHost(this);
   layout_->SetDockHost(this);
   browser_->SetLayout(layout_);
-  trace_ = new TFTrace(this);
+  trace_ = new TFTrace(panels_, this);
   trace_->SetDockHost(this);
   layout_->hide();
   trace_->hide();
@@ -395,8 +395,6 @@ void TFPellora::MenuDelClick(int tag) {
 int TFPellora::TimerIntervalMs() const { return ui_.Timer->interval(); }
 bool TFPellora::TimerActive() const { return ui_.Timer->isActive(); }
 
-void TFPellora::CreateTraceFrame(int devNo) { trace_->CreateTraceFrame(devNo); }
-void TFPellora::UpdateTraceFrames(int first, int count) { trace_->UpdateTraceFrames(first, count); }
 void TFPellora::InvalidateLayoutView() { layout_->DrawPanel()->update(); }
 std::string TFPellora::LayoutFileName() const {
   return layout_->FileNameEdit()->text().toStdString();

@@ -103,9 +103,11 @@ class TFPellora : public QMainWindow,
   int TimerIntervalMs() const;
   bool TimerActive() const;
 
-  // TPanelHost
+  // TPanelHost: the trace window's frames (fpelloratrace.cpp, fpellorasend.cpp)
   void CreateTraceFrame(int devNo) override;
   void UpdateTraceFrames(int first, int count) override;
+  void ClearTraceStatus(int devNo) override;
+  // TPanelHost: the layout window and the page control
   void InvalidateLayoutView() override;
   std::string LayoutFileName() const override;
   bool IsSendTabShown() const override;

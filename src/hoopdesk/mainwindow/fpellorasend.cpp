@@ -46,7 +46,7 @@ void TFPellora::PollMachines(std::int32_t pollCount) { panels_.PollMachines(poll
 
 void TFPellora::ShowTraceDesign(int devNo, const std::string& name) {
   if (!trace_->CreateTraceFrame(devNo)) return;
-  trace_->LoadTraceDesign(devNo, QString::fromStdString(name));
+  trace_->LoadTraceDesign(devNo, name);
   trace_->ShowTraceFrame(devNo, true);
 }
 

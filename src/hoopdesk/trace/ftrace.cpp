@@ -4,6 +4,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
+
+#include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/trace/ftraceframe.h"
+#include "hoopdesk/trace/tracetiles.h"
 
 namespace {
 
@@ -13,7 +19,7 @@ QColor ToQColor(std::uint32_t colorref) {
 
 }  // namespace
 
-TFTrace::TFTrace(QWidget* parent) : TFDockForm(parent) {
+TFTrace::TFTrace(TPanelManager& panels, QWidget* parent) : TFDockForm(parent), panels_(panels) {
   setObjectName("FTrace");
   setWindowTitle("Trace");
   setAutoFillBackground(true);
@@ -36,57 +42,129 @@ TFTrace::TFTrace(QWidget* parent) : TFDockForm(parent) {
   footLayout->setContentsMargins(4, 0, 4, 0);
   footLayout->addWidget(legend);
 
-  ChangeBackColor(0xFFFFFF);
+  ChangeBackColor(kWhite);
 }
 
 bool TFTrace::CreateTraceFrame(int index) {
-  if (FindTraceFrame(index) >= 0) return true;
-  for (Slot& slot : slots_) {
-    if (!slot.hasFrame) {
-      slot = {index, true, false};
-      return true;
-    }
+  if (index < 0) return false;
+  if (TFTraceFrame* frame = TraceFrame(index)) {
+    frame->ClearStatus();
+    return true;
   }
-  return false;
+  // A free slot already handed to this machine first, so no other slot keeps its index.
+  auto free = std::find_if(slots_.begin(), slots_.end(), [index](const Slot& slot) {
+    return slot.frame == nullptr && slot.machine == index;
+  });
+  if (free == slots_.end())
+    free = std::find_if(slots_.begin(), slots_.end(),
+                        [](const Slot& slot) { return slot.frame == nullptr; });
+  if (free == slots_.end()) return false;
+  free->machine = index;
+  free->frame = new TFTraceFrame(panels_, index, this);
+  free->frame->setObjectName(QString("Frame%1").arg(index));
+  free->frame->SetColor(BackColor());
+  free->frame->hide();
+  return true;
 }
 
 int TFTrace::FindTraceFrame(int index) const {
   for (int i = 0; i < kSlots; ++i) {
-    if (slots_[i].machine == index && slots_[i].hasFrame) return i;
+    const Slot& slot = slots_[static_cast<std::size_t>(i)];
+    if (slot.machine == index && slot.frame != nullptr) return i;
   }
   return -1;
 }
 
+TFTraceFrame* TFTrace::TraceFrame(int index) const {
+  const int slot = FindTraceFrame(index);
+  return slot >= 0 ? slots_[static_cast<std::size_t>(slot)].frame : nullptr;
+}
+
+void TFTrace::DropFrame(Slot& slot) {
+  if (slot.frame == nullptr) return;
+  slot.frame->hide();
+  slot.frame->deleteLater();
+  slot.frame = nullptr;
+}
+
 void TFTrace::UpdateTraceFrames(int first, int count) {
+  const auto outside = [first, count](const Slot& slot) {
+    return slot.machine < first || slot.machine >= first + count;
+  };
   for (int i = first; i < first + count; ++i) {
     if (FindTraceFrame(i) >= 0) continue;
-    for (Slot& slot : slots_) {
-      if (slot.machine < first || slot.machine >= first + count) {
-        slot = {i, true, false};
-        break;
-      }
-    }
+    const auto slot = std::find_if(slots_.begin(), slots_.end(), outside);
+    if (slot == slots_.end()) continue;
+    slot->machine = i;
+    DropFrame(*slot);
+
+    // Server calls follow: the machine is named by its index from here on.
+    if (panels_.GetMachine(i) == nullptr || !CreateTraceFrame(i)) continue;
+    const std::string name = panels_.GetSewingFile(i);
+    if (name.empty()) continue;
+    LoadTraceDesign(i, name);
+    ShowTraceFrame(i, true);
+    std::uint8_t state = 0;
+    std::int32_t position = 0, total = 0, error = 0, memory = 0;
+    std::uint16_t speed = 0;
+    std::uint8_t needle = 0;
+    panels_.GetProgress(i, &state, &position, &total, &error, &speed, &needle, &memory);
+    SetTraceProgress(i, state, position, error, speed, needle, total);
+    SetTraceMemory(i, memory);
   }
   TileTraceFrames();
 }
 
 void TFTrace::ShowTraceFrame(int index, bool show) {
-  const int slot = FindTraceFrame(index);
-  if (slot < 0) return;
-  slots_[slot].shown = show;
-  TileTraceFrames();
+  if (TFTraceFrame* frame = TraceFrame(index)) {
+    frame->ShowFrame(show);
+    TileTraceFrames();
+  }
 }
 
-std::int32_t TFTrace::LoadTraceDesign(int, const QString&) { return 0; }
-void TFTrace::SetTraceState(int, std::uint8_t, std::int32_t, std::int32_t) {}
-void TFTrace::SetTraceProgress(int, std::uint8_t, std::int32_t, std::int32_t, std::int32_t,
-                               std::int32_t, std::int32_t) {}
-void TFTrace::CompleteTrace(int, bool, std::int32_t) {}
-void TFTrace::SetTraceMemory(int, std::int32_t) {}
+std::int32_t TFTrace::LoadTraceDesign(int index, const std::string& fileName) {
+  TFTraceFrame* frame = TraceFrame(index);
+  return frame != nullptr ? frame->LoadDesign(fileName) : 0;
+}
+
+void TFTrace::SetTraceState(int index, std::uint8_t state, std::int32_t position,
+                            std::int32_t error) {
+  if (TFTraceFrame* frame = TraceFrame(index)) frame->SetState(state, position, error);
+}
+
+void TFTrace::SetTraceProgress(int index, std::uint8_t state, std::int32_t position,
+                               std::int32_t error, std::int32_t speed, std::int32_t needle,
+                               std::int32_t total) {
+  if (TFTraceFrame* frame = TraceFrame(index))
+    frame->UpdateProgress(state, position, error, speed, needle, total);
+}
+
+void TFTrace::CompleteTrace(int index, bool normal, std::int32_t needle) {
+  if (TFTraceFrame* frame = TraceFrame(index)) frame->Complete(normal, needle);
+}
+
+void TFTrace::SetTraceMemory(int index, std::int32_t memory) {
+  if (TFTraceFrame* frame = TraceFrame(index)) frame->SetMemory(memory);
+}
+
+void TFTrace::ClearTraceError(int index) {
+  if (TFTraceFrame* frame = TraceFrame(index)) frame->ClearError();
+}
 
 void TFTrace::TileTraceFrames() {
+  // Only slots that hold a frame take a cell: a slot handed to a machine without a record has
+  // none. Hidden frames keep their cells.
+  std::vector<const Slot*> tiled;
+  for (const Slot& slot : slots_)
+    if (slot.frame != nullptr && slot.machine >= 0) tiled.push_back(&slot);
+  std::stable_sort(tiled.begin(), tiled.end(),
+                   [](const Slot* a, const Slot* b) { return a->machine < b->machine; });
+
   const int foot = panelFoot_->height();
-  panelFoot_->setGeometry(0, height() - foot, width(), foot);
+  const int height = std::max(0, this->height() - foot);
+  const std::vector<QRect> cells = TraceTiles(static_cast<int>(tiled.size()), width(), height);
+  for (std::size_t k = 0; k < cells.size(); ++k) tiled[k]->frame->setGeometry(cells[k]);
+  panelFoot_->setGeometry(0, height, width(), foot);
 }
 
 void TFTrace::ChangeBackColor(std::uint32_t colour) {
@@ -94,6 +172,11 @@ void TFTrace::ChangeBackColor(std::uint32_t colour) {
   QPalette pal = palette();
   pal.setColor(QPalette::Window, ToQColor(colour));
   setPalette(pal);
+  for (Slot& slot : slots_) {
+    if (slot.frame == nullptr) continue;
+    slot.frame->SetColor(colour);
+    slot.frame->Redraw();
+  }
   update();
 }
 

@@ -1,39 +1,44 @@
-// The trace window: one trace frame per machine on screen, and a legend of the counters below
-// them. This build keeps the window, its menu, its legend and its six frame slots; the frames
-// themselves (design traced stitch by stitch, counters, status bar) are not drawn yet, so the
-// operations that feed a frame only keep what the slot table needs.
+// The trace window: one trace frame per machine on screen, tiled above a legend of the
+// counters. It keeps at most six frames, one per panel slot, and hands them to other machines
+// when the panels scroll. The event sink, polling and sending feed the frames through the
+// operations below, naming the machine by its index; each does nothing for a machine without a
+// frame.
 #pragma once
 
-#include <QColor>
-#include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "hoopdesk/trace/fdockform.h"
 
-class QAction;
-class QLabel;
 class QMenu;
 class QWidget;
+class TFTraceFrame;
+class TPanelManager;
 
 class TFTrace : public TFDockForm {
   Q_OBJECT
  public:
   static constexpr int kSlots = 6;
 
-  explicit TFTrace(QWidget* parent = nullptr);
+  explicit TFTrace(TPanelManager& panels, QWidget* parent = nullptr);
 
+  // Makes sure the machine has a frame (hidden when new); false when all six are taken.
   bool CreateTraceFrame(int index);
+  // The slot holding the machine's frame, or -1.
   int FindTraceFrame(int index) const;
-  // Keeps frames for the machines first .. first + count - 1, reusing slots of others.
+  // The machine's frame, or null.
+  TFTraceFrame* TraceFrame(int index) const;
+  // Hands frames to the machines first .. first + count - 1, keeping those they already have.
   void UpdateTraceFrames(int first, int count);
   void ShowTraceFrame(int index, bool show);
-  std::int32_t LoadTraceDesign(int index, const QString& fileName);
+  std::int32_t LoadTraceDesign(int index, const std::string& fileName);
   void SetTraceState(int index, std::uint8_t state, std::int32_t position, std::int32_t error);
   void SetTraceProgress(int index, std::uint8_t state, std::int32_t position, std::int32_t error,
                         std::int32_t speed, std::int32_t needle, std::int32_t total);
   void CompleteTrace(int index, bool normal, std::int32_t needle);
   void SetTraceMemory(int index, std::int32_t memory);
+  void ClearTraceError(int index);
   void TileTraceFrames();
   void ChangeBackColor(std::uint32_t colour);
 
@@ -44,12 +49,15 @@ class TFTrace : public TFDockForm {
  private:
   struct Slot {
     int machine = -1;
-    bool hasFrame = false;
-    bool shown = false;
+    TFTraceFrame* frame = nullptr;  // a child widget
   };
 
   void OnBackColorItem(std::uint32_t colour) override { ChangeBackColor(colour); }
+  // Takes the frame out of its slot. It is deleted once control is back in the event loop, as
+  // the frame may be inside one of its own calls to the server.
+  void DropFrame(Slot& slot);
 
+  TPanelManager& panels_;
   std::array<Slot, kSlots> slots_{};
   QMenu* popupMenu_;
   QWidget* panelFoot_;

@@ -1,0 +1,40 @@
+// The rules behind a trace frame's texts: the counters under the picture and the run state in
+// its status bar. Plain functions, so they are checked without a window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The machine's progress reply codes a trace frame is given.
+inline constexpr std::uint8_t kTraceSewing = 0x11;
+inline constexpr std::uint8_t kTraceStopped = 0x12;
+inline constexpr std::uint8_t kTraceCompleted = 0x13;
+inline constexpr std::uint8_t kTraceMachineError = 0x1E;
+
+// Message ids of the texts a trace frame shows.
+inline constexpr std::int32_t kMsgTraceStopped = 256;
+inline constexpr std::int32_t kMsgTraceRunning = 257;
+inline constexpr std::int32_t kMsgTraceCompleted = 258;
+inline constexpr std::int32_t kMsgTraceError = 259;
+inline constexpr std::int32_t kMsgTraceStart = 260;
+inline constexpr std::int32_t kMsgSewingDataNotFound = 267;
+
+struct TTraceCounterTexts {
+  std::string stitches;  // "C/total (percent%)"
+  std::string speed;     // stitches per minute, at least four characters
+  std::string needle;
+  std::string minutes;  // remaining time
+  std::string seconds;  // two digits
+};
+
+// The counters at stitch `current` of `total`, sewing `speed` stitches per minute. The percent
+// and the remaining time are worked out in 64 bits, so no count overflows them; the percent
+// stays within 0 to 100 and the time is never negative.
+TTraceCounterTexts TraceCounterTexts(std::int32_t current, std::int32_t total, std::int32_t speed,
+                                     std::int32_t needle);
+
+// The remaining machine memory, right-aligned in six characters.
+std::string TraceMemoryText(std::int32_t memory);
+
+// The message id of the run state for a progress code at a position; 0 for a code without one.
+std::int32_t TraceStateTextId(std::uint8_t code, std::int32_t position);
