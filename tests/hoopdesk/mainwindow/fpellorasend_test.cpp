@@ -144,8 +144,6 @@ TEST_F(SendTabTest, ScreenshotsOfMachinesOfflineOnlineSendingSewingAndInAlarm) {
   sink.OnProgress(Cookie(3), 0x11, 600, 1000, 0, 60, 2);
   fake.states[Cookie(4)] = SEW_ERROR;  // in alarm, on the alarm picture
   fake.FireStatus(Cookie(4), SEW_ERROR);
-  // The poll timer would blink the alarm back during the wait below.
-  window_->Ui().Timer->stop();
   window_->Panels().BlinkAlarm(4, true);
   QTest::qWait(30);
   const TFPelloraUi& ui = window_->Ui();
