@@ -13,6 +13,7 @@
 #include "designmaker.h"
 #include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/pumpuntil.h"
 #include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
@@ -26,17 +27,6 @@ sim::TSimConfig WithPersona(sim::Persona persona) {
   sim::TSimConfig config;
   config.persona = persona;
   return config;
-}
-
-template <class F>
-bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
 }
 
 class SendMachineTest : public testing::Test {

@@ -10,22 +10,12 @@
 #include <vector>
 
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/pumpuntil.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "simhost.h"
 
 namespace {
-
-template <class F>
-bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 TEST(ServiceLink, IdleProgramHearsTheMachineComeOnline) {
   ServerWorld world;

@@ -11,6 +11,7 @@
 
 #include "hoopdesk/designmaker.h"
 #include "hoopdesk/mainwindow/pelloraworld.h"
+#include "hoopdesk/pumpuntil.h"
 #include "hoopdesk/screenshot.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
@@ -23,17 +24,6 @@
 #include "tracepixels.h"
 
 namespace {
-
-template <class F>
-bool PumpUntil(F done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 TEST(TraceWithAMachine, TheTraceFollowsTheSewingUntilTheAlarmTurnsItRed) {
   ServerWorld server;
@@ -77,6 +67,9 @@ TEST(TraceWithAMachine, TheTraceFollowsTheSewingUntilTheAlarmTurnsItRed) {
     return done;
   }));
   const auto* bar = static_cast<const TTraceStatusBar*>(frame->findChild<QWidget*>("StatusBar"));
+  // The machine has all blocks; the server and then the desktop learn it a moment later, and
+  // only then does the design leave its queue.
+  ASSERT_TRUE(PumpUntil([&] { return panels.QueuedDesignCount(0) == 0; }));
   EXPECT_EQ(bar->PanelText(0), "Start");
 
   // The first report, at stitch 0, starts the sewing: the server asks the machine again which
