@@ -3,6 +3,7 @@
 // design leaves the queue only when the server reports the transfer's normal end.
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/sewndesign.h"
 #include "platform/memstream.h"
 #include "shared/frmmarlow.h"
 #include "shared/getserial.h"
@@ -102,12 +103,6 @@ void TPanelManager::DiscardQueuedDesign(int position, TDevNo d) {
 }
 
 std::int32_t TPanelManager::SendFileStitchTotal(TDevNo d, const std::string& name) {
-  const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_ || sendFolder_.empty()) return 0;
-  const TColorInfo palette = record->palette;
-  std::int32_t model = 0;
-  service_->Object().GetModel(d, &model);
   TStitchItem design;
-  if (!design.Load(sendFolder_ + name, palette)) return 0;
-  return design.GetStitchSize(model);
+  return LoadSewnDesign(*this, d, name, design).total;
 }

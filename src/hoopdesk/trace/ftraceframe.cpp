@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/trace/sewndesign.h"
+#include "hoopdesk/panels/sewndesign.h"
 #include "hoopdesk/trace/tracecounters.h"
 #include "hoopdesk/trace/traceimage.h"
 #include "hoopdesk/trace/tracestatusbar.h"

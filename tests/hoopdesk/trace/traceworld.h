@@ -16,9 +16,9 @@
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/sewndesign.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
-#include "hoopdesk/trace/sewndesign.h"
 #include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 

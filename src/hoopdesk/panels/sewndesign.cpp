@@ -1,4 +1,4 @@
-#include "hoopdesk/trace/sewndesign.h"
+#include "hoopdesk/panels/sewndesign.h"
 
 #include <filesystem>
 #include <system_error>
