@@ -1,6 +1,8 @@
 // The real hoopdesk on a virtual X server: it starts PelService through its registration, finds
 // two simulated machines on loopback by discovery and connects them; a second start hands a
-// design file over and ends with exit code 1; a screenshot shows the window.
+// design file over and ends with exit code 1; a screenshot shows the window. A machine that sews
+// the handed-over design shows its trace advancing in the tiled trace window, until its alarm
+// turns the trace's status bar red; xdotool works the menu and screenshots show the result.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -82,43 +88,85 @@ bool WriteDesign(const std::filesystem::path& path) {
   return TStitchFormatMarlow::Save(path.string(), d, nullptr);
 }
 
-TEST(HoopdeskEndToEnd, DiscoversTwoMachinesAndTakesAHandOver) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display (xvfb-run)";
+// A discovery agent on loopback announcing `urls`, made known to the programs started next.
+std::unique_ptr<sim::TSimSlpAgent> AnnounceMachines(std::vector<std::string> urls) {
+  sim::TSlpAgentConfig agentConfig;
+  agentConfig.urls = std::move(urls);
+  auto agent = std::make_unique<sim::TSimSlpAgent>(agentConfig);
+  if (agent->Ok()) ::setenv("PELLORA_SLP_ADDRESS", agent->Address().c_str(), 1);
+  return agent;
+}
+
+// Waits until PelService has `count` machines connected.
+::testing::AssertionResult MachinesConnected(rpc::PelSrvClient& server, std::int32_t count,
+                                             std::chrono::milliseconds limit) {
+  std::int32_t machines = 0;
+  if (WaitUntil([&] { return SUCCEEDED(server.MachineCount(&machines)) && machines == count; },
+                limit))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "machines connected: " << machines;
+}
+
+// Writes the star design and hands it over for machine 1 to the running program by a second
+// start, which ends with exit code 1; the running program takes the hand-over file away.
+::testing::AssertionResult HandOverDesign(const std::filesystem::path& root,
+                                          const std::string& errors,
+                                          std::chrono::milliseconds limit) {
+  const std::filesystem::path design = root / "star.10o";
+  if (!WriteDesign(design)) return ::testing::AssertionFailure() << "cannot write " << design;
+  ::testing::AssertionResult result = ::testing::AssertionSuccess();
+  const pid_t second_start = Spawn({HOOPDESK_PATH, design.string() + "/1"}, errors);
+  const int code = WaitExitCode(second_start, limit);
+  if (code != 1) {
+    if (code < 0 && second_start > 0) {
+      ::kill(second_start, SIGKILL);
+      ::waitpid(second_start, nullptr, 0);
+    }
+    result = ::testing::AssertionFailure() << "a hand-over ends with exit code 1, not " << code;
+  }
+  const std::filesystem::path param = root / "home" / "param.txt";
+  if (!WaitUntil([&] { return !std::filesystem::exists(param); }, limit)) {
+    if (result) result = ::testing::AssertionFailure();
+    result << "; the running program did not take the hand-over";
+  }
+  return result;
+}
+
+// A private world for the real program on the X display: its home inside, PelService registered
+// for it to start.
+class HoopdeskEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display (xvfb-run)";
+    ::setenv("HOME", world.root().c_str(), 1);
+    ::unsetenv("QT_QPA_PLATFORM");
+    ASSERT_TRUE(rpc::RegisterServer(PELSERVICE_PATH));
+  }
+
   ServerWorld world;
+};
+
+TEST_F(HoopdeskEndToEnd, DiscoversTwoMachinesAndTakesAHandOver) {
   const std::filesystem::path root = world.root();
-  ::setenv("HOME", root.c_str(), 1);
-  ::unsetenv("QT_QPA_PLATFORM");
-  ASSERT_TRUE(rpc::RegisterServer(PELSERVICE_PATH));
 
   sim::TSimConfig config;
   config.wire = sim::Wire::kTcp;
   sim::TSimTcpMachine first(config, {std::chrono::milliseconds(1000)});
   sim::TSimTcpMachine second(config, {std::chrono::milliseconds(1000)});
-  sim::TSlpAgentConfig agentConfig;
-  agentConfig.urls = {sim::MachineUrl("127.0.0.1", first.Port(), "SIM-1", "02:00:00:00:00:01"),
-                      sim::MachineUrl("127.0.0.1", second.Port(), "SIM-2", "02:00:00:00:00:02")};
-  sim::TSimSlpAgent agent(agentConfig);
-  ASSERT_TRUE(agent.Ok());
-  ::setenv("PELLORA_SLP_ADDRESS", agent.Address().c_str(), 1);
+  const auto agent =
+      AnnounceMachines({sim::MachineUrl("127.0.0.1", first.Port(), "SIM-1", "02:00:00:00:00:01"),
+                        sim::MachineUrl("127.0.0.1", second.Port(), "SIM-2", "02:00:00:00:00:02")});
+  ASSERT_TRUE(agent->Ok());
 
   const std::string errors = (root / "hoopdesk.err").string();
   const pid_t running = Spawn({HOOPDESK_PATH}, errors);
   ASSERT_GT(running, 0);
   std::unique_ptr<rpc::PelSrvClient> server = world.Attach(30s);
   ASSERT_NE(server, nullptr) << "hoopdesk did not start PelService";
-  std::int32_t machines = 0;
-  EXPECT_TRUE(
-      WaitUntil([&] { return SUCCEEDED(server->MachineCount(&machines)) && machines == 2; }, 30s))
-      << "machines connected: " << machines;
+  EXPECT_TRUE(MachinesConnected(*server, 2, 30s));
   EXPECT_TRUE(first.WaitFor([](sim::TSimMachine& m) { return !m.Commands().empty(); }, 10s));
 
-  const std::filesystem::path design = root / "star.10o";
-  ASSERT_TRUE(WriteDesign(design));
-  const pid_t second_start = Spawn({HOOPDESK_PATH, design.string() + "/1"}, errors);
-  EXPECT_EQ(WaitExitCode(second_start, 30s), 1) << "a hand-over ends with exit code 1";
-  const std::filesystem::path param = root / "home" / "param.txt";
-  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(param); }, 20s))
-      << "the running program did not take the hand-over";
+  EXPECT_TRUE(HandOverDesign(root, errors, 30s));
 
   std::this_thread::sleep_for(1500ms);
   const std::string shot = std::string(PELLORA_SCREENSHOT_DIR) + "/hoopdesk_end_to_end.png";
@@ -128,6 +176,208 @@ TEST(HoopdeskEndToEnd, DiscoversTwoMachinesAndTakesAHandOver) {
 
   ::kill(running, SIGTERM);
   EXPECT_GE(WaitExitCode(running, 20s), 0);
+  server.reset();
+}
+
+// The exit code of a child, or -1 when it did not end within the time: then it is killed.
+int FinishChild(pid_t pid, std::chrono::milliseconds limit) {
+  const int code = WaitExitCode(pid, limit);
+  if (code < 0) {
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+  return code;
+}
+
+// Kills the children still running when a test ends, also after a failed assertion.
+class TChildren {
+ public:
+  TChildren() = default;
+  TChildren(const TChildren&) = delete;
+  TChildren& operator=(const TChildren&) = delete;
+  ~TChildren() {
+    for (pid_t pid : pids_)
+      if (::waitpid(pid, nullptr, WNOHANG) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+      }
+  }
+  pid_t Add(pid_t pid) {
+    if (pid > 0) pids_.push_back(pid);
+    return pid;
+  }
+
+ private:
+  std::vector<pid_t> pids_;
+};
+
+// The screenshot program's picture of the display; a null image when it failed.
+QImage Grab(const std::string& path, const std::string& errFile) {
+  const pid_t grab = Spawn({GRAB_PATH, path}, errFile);
+  if (grab <= 0 || FinishChild(grab, 10s) != 0) return {};
+  return QImage(QString::fromStdString(path));
+}
+
+// Screenshots into `path` until one shows what `shows` looks for; that one, or a null image when
+// none did within the time.
+QImage GrabUntil(const std::string& path, const std::string& errFile,
+                 const std::function<bool(const QImage&)>& shows, std::chrono::milliseconds limit) {
+  QImage image;
+  if (WaitUntil(
+          [&] {
+            image = Grab(path, errFile);
+            return !image.isNull() && shows(image);
+          },
+          limit))
+    return image;
+  return {};
+}
+
+// Pixels inside `area` drawn dark: the trace draws the sewn stitches black over the light grey
+// of those still to sew.
+int SewnPixels(const QImage& image, const QRect& area) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
+    for (int x = area.left(); x <= area.right() && x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() < 96 && c.green() < 96 && c.blue() < 96) ++count;
+    }
+  return count;
+}
+
+// Pixels inside `area` in a colour, not a grey: the trace frame's highlighted header.
+int ColouredPixels(const QImage& image, const QRect& area) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y)
+    for (int x = area.left(); x <= area.right() && x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.red() != c.green() || c.green() != c.blue()) ++count;
+    }
+  return count;
+}
+
+// Rows inside `area` holding a run of at least `run` pure red pixels: a red status bar.
+int RedRows(const QImage& image, const QRect& area, int run) {
+  int rows = 0;
+  for (int y = area.top(); y <= area.bottom() && y < image.height(); ++y) {
+    int longest = 0;
+    int current = 0;
+    for (int x = area.left(); x <= area.right() && x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      current = c.red() == 255 && c.green() == 0 && c.blue() == 0 ? current + 1 : 0;
+      longest = std::max(longest, current);
+    }
+    if (longest >= run) ++rows;
+  }
+  return rows;
+}
+
+// Runs xdotool with args; true when it succeeded.
+bool XdoTool(const std::vector<std::string>& args, const std::string& errFile) {
+  std::vector<std::string> all = {"/usr/bin/xdotool"};
+  all.insert(all.end(), args.begin(), args.end());
+  const pid_t pid = Spawn(all, errFile);
+  return pid > 0 && FinishChild(pid, 10s) == 0;
+}
+
+TEST_F(HoopdeskEndToEnd, TracesASewingMachineUntilItsAlarmTurnsTheStatusBarRed) {
+  if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "needs xdotool";
+  const std::filesystem::path root = world.root();
+
+  // The machine sews only when the test ticks it, four stitches a step, and raises alarm 6
+  // half way through the design.
+  sim::TSimConfig config;
+  config.wire = sim::Wire::kTcp;
+  config.persona = sim::Persona::kAlarm;
+  config.alarmCode = 6;
+  config.sewStep = 4;
+  sim::TSimTcpMachine machine(config, {std::chrono::milliseconds(1000), std::chrono::hours(1)});
+  const auto agent = AnnounceMachines(
+      {sim::MachineUrl("127.0.0.1", machine.Port(), "SIM-1", "02:00:00:00:00:01")});
+  ASSERT_TRUE(agent->Ok());
+
+  const std::string errors = (root / "hoopdesk.err").string();
+  TChildren children;
+  const pid_t running = children.Add(Spawn({HOOPDESK_PATH}, errors));
+  ASSERT_GT(running, 0);
+  std::unique_ptr<rpc::PelSrvClient> server = world.Attach(15s);
+  ASSERT_NE(server, nullptr) << "hoopdesk did not start PelService";
+  ASSERT_TRUE(MachinesConnected(*server, 1, 15s));
+  EXPECT_TRUE(machine.WaitFor([](sim::TSimMachine& m) { return !m.Commands().empty(); }, 5s));
+
+  // The operator queues the design on machine 1 and tiles the trace window beside the layout
+  // through the Window menu.
+  ASSERT_TRUE(HandOverDesign(root, errors, 10s));
+  EXPECT_TRUE(XdoTool({"mousemove", "125", "8", "click", "1", "sleep", "0.5", "key", "h"}, errors));
+
+  // The machine asks for the design and receives it.
+  machine.Call([](sim::TSimMachine& m) { m.OfferTransfer(); });
+  ASSERT_TRUE(machine.WaitFor([](sim::TSimMachine& m) { return m.TransferComplete(); }, 10s))
+      << "the machine did not receive the design";
+  const std::uint32_t total =
+      machine.Get<std::uint32_t>([](sim::TSimMachine& m) { return m.Header().total; });
+  EXPECT_GT(total, 72u);
+  // The server then asks the machine which design it holds.
+  EXPECT_TRUE(machine.WaitFor(
+      [](sim::TSimMachine& m) {
+        const std::vector<std::uint8_t> codes = m.CommandCodes();
+        const auto end = std::find(codes.rbegin(), codes.rend(), 0x43);
+        return end != codes.rend() && std::find(codes.rbegin(), end, 0xE0) != end;
+      },
+      5s))
+      << "no file-name request after the transfer";
+
+  // The trace window is the right half of the area left of the panels: its picture below the
+  // frame's header, its status bar at its foot.
+  const QRect traceArea(358, 40, 340, 600);
+  const QRect headerArea(358, 22, 340, 12);
+  const QRect footArea(352, 600, 350, 150);
+  const std::string shots = PELLORA_SCREENSHOT_DIR;
+  std::filesystem::create_directories(shots);
+
+  // The Window menu tiled the trace window: its frame's header shows there.
+  const QImage tiled = GrabUntil(
+      shots + "/hoopdesk_end_to_end_trace_tiled.png", errors,
+      [&](const QImage& i) { return ColouredPixels(i, headerArea) > 2000; }, 8s);
+  ASSERT_FALSE(tiled.isNull()) << "no trace window beside the layout";
+
+  // Before the sewing, only the needle's cross is drawn dark.
+  const int unsewn = SewnPixels(tiled, traceArea);
+
+  // The machine starts sewing and reports its stitches.
+  machine.Call([](sim::TSimMachine& m) {
+    m.StartSewing();
+    m.Tick();
+  });
+  for (int i = 0; i < 2; ++i) machine.Call([](sim::TSimMachine& m) { m.Tick(); });
+
+  // The trace grows as the machine sews on.
+  const QImage early = GrabUntil(
+      shots + "/hoopdesk_end_to_end_trace_sewing.png", errors,
+      [&](const QImage& i) { return SewnPixels(i, traceArea) > unsewn + 50; }, 8s);
+  ASSERT_FALSE(early.isNull()) << "no stitch traced";
+  const int earlyPixels = SewnPixels(early, traceArea);
+  for (int i = 0; i < 3; ++i) machine.Call([](sim::TSimMachine& m) { m.Tick(); });
+  const QImage later = GrabUntil(
+      shots + "/hoopdesk_end_to_end_trace_sewing_later.png", errors,
+      [&](const QImage& i) { return SewnPixels(i, traceArea) > earlyPixels + 200; }, 8s);
+  EXPECT_FALSE(later.isNull()) << "the trace did not advance from " << earlyPixels
+                               << " sewn pixels";
+  EXPECT_EQ(RedRows(later, footArea, 150), 0) << "red before the alarm";
+
+  // The machine sews on until its alarm; the trace's status bar turns red.
+  bool sewing = true;
+  for (int i = 0; i < 40 && sewing; ++i)
+    sewing = machine.Get<bool>([](sim::TSimMachine& m) { return m.Tick(); });
+  const QImage alarm = GrabUntil(
+      shots + "/hoopdesk_end_to_end_trace_alarm.png", errors,
+      [&](const QImage& i) { return RedRows(i, footArea, 150) >= 8; }, 8s);
+  EXPECT_FALSE(alarm.isNull()) << "no red status bar after the alarm";
+  EXPECT_LT(machine.Get<std::uint32_t>([](sim::TSimMachine& m) { return m.SewnStitches(); }), total)
+      << "the alarm stopped the machine half way";
+
+  ::kill(running, SIGTERM);
+  EXPECT_GE(FinishChild(running, 10s), 0);
   server.reset();
 }
 
