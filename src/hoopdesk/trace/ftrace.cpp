@@ -31,7 +31,7 @@ TFTrace::TFTrace(TPanelManager& panels, QWidget* parent) : TFDockForm(parent), p
 
   panelFoot_ = new QWidget(this);
   panelFoot_->setObjectName("PanelFoot");
-  panelFoot_->setFixedHeight(28);
+  panelFoot_->setMinimumHeight(28);
   auto* legend = new QLabel(
       "ST:Stitches/Total,  NN:Needle Number,  MR:Memory Remains (stitches),  RS:Rotation "
       "Speed,  RT:Remains Time",
@@ -160,7 +160,8 @@ void TFTrace::TileTraceFrames() {
   std::stable_sort(tiled.begin(), tiled.end(),
                    [](const Slot* a, const Slot* b) { return a->machine < b->machine; });
 
-  const int foot = panelFoot_->height();
+  // The legend wraps in a narrow window: the foot takes the lines it needs.
+  const int foot = std::max(28, panelFoot_->heightForWidth(width()));
   const int height = std::max(0, this->height() - foot);
   const std::vector<QRect> cells = TraceTiles(static_cast<int>(tiled.size()), width(), height);
   for (std::size_t k = 0; k < cells.size(); ++k) tiled[k]->frame->setGeometry(cells[k]);
