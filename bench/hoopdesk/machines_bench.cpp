@@ -73,6 +73,7 @@ void RunFor(std::chrono::milliseconds span) {
 // The replies sent, by machine and stitch number, and when their effects showed.
 class Timings : public TPanelHost, public QObject {
  public:
+  void MachineListRebuilt() override {}
   void Sent(int machine, std::int32_t stitch) {
     std::lock_guard lock(mutex_);
     sent_[{machine, stitch}] = Clock::now();

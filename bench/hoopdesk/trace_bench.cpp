@@ -35,6 +35,7 @@ class Host : public TPanelHost {
  public:
   TFTrace* trace = nullptr;
   void CreateTraceFrame(int devNo) override { trace->CreateTraceFrame(devNo); }
+  void MachineListRebuilt() override {}
 };
 
 class World {

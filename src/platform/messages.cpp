@@ -11,6 +11,7 @@ namespace {
 struct Hooks {
   std::mutex mutex;
   MessageBoxHandler box;
+  MessageBoxHandler notice;
   MessageTextSource texts;
 };
 
@@ -30,11 +31,14 @@ void SetMessageBoxHandler(MessageBoxHandler handler) {
   TheHooks().box = std::move(handler);
 }
 
-void ShowMessage(MessageBoxKind kind, std::string_view text) {
+namespace {
+
+void Show(MessageBoxHandler Hooks::*which, MessageBoxKind kind, std::string_view text) {
   MessageBoxHandler handler;
   {
     std::lock_guard lock(TheHooks().mutex);
-    handler = TheHooks().box;
+    handler = TheHooks().*which;
+    if (!handler) handler = TheHooks().box;
   }
   // Called outside the lock: a modal box runs an event loop that may report again.
   const std::string caption = kind == MessageBoxKind::Warning ? "Warning" : "";
@@ -43,6 +47,17 @@ void ShowMessage(MessageBoxKind kind, std::string_view text) {
   else
     WriteToStderr(kind, caption, std::string(text));
 }
+
+}  // namespace
+
+void ShowMessage(MessageBoxKind kind, std::string_view text) { Show(&Hooks::box, kind, text); }
+
+void SetNoticeHandler(MessageBoxHandler handler) {
+  std::lock_guard lock(TheHooks().mutex);
+  TheHooks().notice = std::move(handler);
+}
+
+void ShowNotice(MessageBoxKind kind, std::string_view text) { Show(&Hooks::notice, kind, text); }
 
 void SetMessageTextSource(MessageTextSource source) {
   std::lock_guard lock(TheHooks().mutex);

@@ -26,6 +26,12 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // box has been closed).
 void ShowMessage(MessageBoxKind kind, std::string_view text);
 
+// A notice: like a message box, but it does not wait for the operator; what it is about goes on
+// meanwhile (a lost link that heals itself). A notice whose text still shows is not shown twice.
+// Without a notice handler of its own the program's message box handler shows it.
+void SetNoticeHandler(MessageBoxHandler handler);
+void ShowNotice(MessageBoxKind kind, std::string_view text);
+
 // The program's message table: id -> text, "" for an id it does not hold.
 using MessageTextSource = std::function<std::string(std::int32_t id)>;
 

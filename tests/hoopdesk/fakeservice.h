@@ -43,6 +43,8 @@ class TFakeService : public IPelSrvObject {
   std::map<TCookie, std::tuple<uint8_t, uint32_t, int32_t>> timerAnswers;
   // Runs inside every call, after it is logged and before it answers.
   std::function<void(const std::string& call)> during;
+  // How the link to this server answers (a test stalls it or cuts it).
+  TLinkState linkState = TLinkState::Up;
   std::vector<IPelSrvEvents*> sinks;
 
   // Fires a state event to every sink.
@@ -208,6 +210,9 @@ class TFakeServiceLink : public TServiceLink {
  public:
   explicit TFakeServiceLink(TFakeService& fake) : fake_(fake) {}
   IPelSrvObject& Object() override { return fake_; }
+  int EventFd() const override { return -1; }
+  bool PumpEvents() override { return fake_.linkState != TLinkState::Lost; }
+  TLinkState State() const override { return fake_.linkState; }
 
  private:
   TFakeService& fake_;

@@ -116,10 +116,17 @@ void TSimSlpAgent::Answer(const std::uint8_t* bytes, std::size_t size, const voi
              static_cast<const sockaddr*>(from), fromSize);
   };
   for (const auto& datagram : config_.noise) sendTo(datagram);
-  for (const std::string& url : config_.urls) {
-    const slp::TUrlEntry entry{3600, url};
+  for (std::size_t i = 0; i < config_.urls.size(); ++i) {
+    if (i > 0 && !WaitGap()) return;
+    const slp::TUrlEntry entry{3600, config_.urls[i]};
     sendTo(EncodeServiceReply(request->xid, request->language, {&entry, 1}));
   }
+}
+
+bool TSimSlpAgent::WaitGap() const {
+  if (config_.replyGap.count() <= 0) return true;
+  pollfd wake{wakeFd_, POLLIN, 0};
+  return ::poll(&wake, 1, static_cast<int>(config_.replyGap.count())) == 0;
 }
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -18,6 +19,9 @@ struct TSlpAgentConfig {
   std::vector<std::string> urls{};                 // one reply each, in this order
   std::vector<std::vector<std::uint8_t>> noise{};  // sent to the asker before the replies
   std::uint16_t port = 0;                          // UDP port on 127.0.0.1; 0: any free one
+  // Time between two replies to one request, so that a program reading them on a timer finds
+  // them on different ticks, as from machines that answer at different times.
+  std::chrono::milliseconds replyGap{0};
 };
 
 class TSimSlpAgent {
@@ -39,6 +43,8 @@ class TSimSlpAgent {
  private:
   void Run();
   void Answer(const std::uint8_t* bytes, std::size_t size, const void* from, unsigned fromSize);
+  // Waits the reply gap; false when the agent is asked to end meanwhile.
+  bool WaitGap() const;
 
   const TSlpAgentConfig config_;
   int fd_ = -1;

@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 
+#include "shared/common.h"
+#include "shared/intmath.h"
+
 namespace {
 
 // A length in 0.1 mm as millimetres with one decimal.
@@ -24,4 +27,10 @@ TDesignInfoTexts MakeDesignInfoTexts(const TRect& r, int stitches, int colors, i
     t.scale = QString("%1%").arg(zoom);
   }
   return t;
+}
+
+TPoint DesignOriginPoint(const TRect& rawRect, int zoom, int w, int h) {
+  const TPoint c = CenterPoint(rawRect);
+  const TPoint z = ZoomPoint(zoom, intmath::ToPixels(c.x), intmath::ToPixels(c.y));
+  return {intmath::Wrap(std::int64_t{w / 2} - z.x), intmath::Wrap(std::int64_t{h / 2} - z.y)};
 }

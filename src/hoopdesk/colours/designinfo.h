@@ -15,3 +15,8 @@ struct TDesignInfoTexts {
 // `extents` set (needle mode).
 TDesignInfoTexts MakeDesignInfoTexts(const TRect& rawRect, int stitches, int colors, int zoom,
                                      bool extents);
+
+// Where the design's origin (0, 0) lies in a picture w x h pixels that shows the design drawn
+// at `zoom` percent around the centre of its raw rectangle (0.1 mm). Worked in 64 bits: a
+// design's centre may lie anywhere in the 32-bit range.
+TPoint DesignOriginPoint(const TRect& rawRect, int zoom, int w, int h);

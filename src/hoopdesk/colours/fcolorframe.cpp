@@ -150,7 +150,8 @@ void TFColorFrame::Setup(TStitchItem* design) {
 void TFColorFrame::SetupDialog(TStitchItem* design, TColorInfo* palette, TColorFrameMode mode) {
   design_ = design;
   frameMode_ = mode;
-  palette_ = palette;
+  dialogPalette_ = palette;
+  paletteMachine_ = -1;
   selDst_ = -1;
   colorModeRG_->hide();
   panelDownTop_->hide();
@@ -160,6 +161,11 @@ void TFColorFrame::SetupDialog(TStitchItem* design, TColorInfo* palette, TColorF
   BuildDesignRows(mode == TColorFrameMode::Recolour);
   BuildPaletteRows(false);
   changed_ = false;
+}
+
+TColorInfo* TFColorFrame::Palette() const {
+  if (frameMode_ != TColorFrameMode::MainNeedles) return dialogPalette_;
+  return paletteMachine_ >= 0 && machinePalette ? machinePalette(paletteMachine_) : nullptr;
 }
 
 bool TFColorFrame::TakeChanged() {
@@ -201,14 +207,15 @@ void TFColorFrame::BuildDesignRows(bool editable) {
 }
 
 void TFColorFrame::BuildPaletteRows(bool withChecks) {
-  const int entries = palette_ != nullptr ? palette_->GetCount() : 0;
+  const TColorInfo* palette = Palette();
+  const int entries = palette != nullptr ? palette->GetCount() : 0;
   panelSrcColor_->setFixedHeight(ColorPanelHeight(entries));
   if (!withChecks) return;
   for (int j = 0; j < std::min(entries, kCheckSlots); ++j) {
     auto* check = new QCheckBox(panelSrcColor_);
     check->setObjectName(QString("Check%1").arg(j));
     check->setGeometry(4, 16 + kColorRowPitch * j, 17, 17);
-    check->setChecked(palette_->GetFlag(j));
+    check->setChecked(palette->GetFlag(j));
     connect(check, &QCheckBox::clicked, this, [this, j](bool on) { CheckClick(j, on); });
     check->show();
     checks_[static_cast<std::size_t>(j)] = check;
@@ -218,11 +225,12 @@ void TFColorFrame::BuildPaletteRows(bool withChecks) {
 void TFColorFrame::RefreshNames() {
   if (design_ != nullptr) {
     const bool names = modeGroup_->checkedId() == 0;
+    const TColorInfo* palette = Palette();
     for (int i = 0; i < static_cast<int>(nameEdits_.size()); ++i) {
       TEmbColor c;
       design_->GetColor(i, nullptr, c);
       const std::string text =
-          names ? c.Name : (palette_ != nullptr ? palette_->GetLabel(c.Index) : std::string());
+          names ? c.Name : (palette != nullptr ? palette->GetLabel(c.Index) : std::string());
       nameEdits_[static_cast<std::size_t>(i)]->setText(QString::fromStdString(text));
     }
   }
@@ -237,14 +245,12 @@ void TFColorFrame::ColorModeRGClick_() {
 void TFColorFrame::MachineCBChange_() {
   if (!machinePalette) return;
   mappings_.Clear();
-  const int i = machineCB_->currentIndex();
-  // With no machine chosen (the list emptied) the frame shows no palette rather than one
-  // that may no longer exist.
-  palette_ = i >= 0 ? machinePalette(i) : nullptr;
-  if (palette_ != nullptr) {
-    for (int j = 0; j < kCheckSlots && j < palette_->GetCount(); ++j) {
+  // With no machine chosen (the list emptied) the frame shows no palette.
+  paletteMachine_ = machineCB_->currentIndex();
+  if (const TColorInfo* palette = Palette()) {
+    for (int j = 0; j < kCheckSlots && j < palette->GetCount(); ++j) {
       if (checks_[static_cast<std::size_t>(j)] != nullptr)
-        checks_[static_cast<std::size_t>(j)]->setChecked(palette_->GetFlag(j));
+        checks_[static_cast<std::size_t>(j)]->setChecked(palette->GetFlag(j));
     }
   }
   PaletteChanged(true);
@@ -253,15 +259,16 @@ void TFColorFrame::MachineCBChange_() {
 void TFColorFrame::PaletteChanged(bool repaint) {
   if (repaint) panelSrcColor_->update();
   if (design_ != nullptr) {
-    mappings_.Apply(*design_, palette_);
+    mappings_.Apply(*design_, Palette());
     if (!dataMode_) RefreshNames();
   }
   changed_ = true;
 }
 
 void TFColorFrame::CheckClick(int j, bool checked) {
-  if (palette_ == nullptr) return;
-  palette_->SetFlag(j, checked);
+  TColorInfo* palette = Palette();
+  if (palette == nullptr) return;
+  palette->SetFlag(j, checked);
   PaletteChanged(false);
   if (!dataMode_) emit DockRefresh();
 }

@@ -44,11 +44,13 @@ class TFColorFrame : public QWidget {
   bool TakeChanged();
   bool IsDataMode() const;
   int GetMachineIndex() const;
-  void ApplyMapping(TStitchItem& design) const { mappings_.Apply(design, palette_); }
+  void ApplyMapping(TStitchItem& design) const { mappings_.Apply(design, Palette()); }
   void ClearMappings() { mappings_.Clear(); }
   const TColorMappings& Mappings() const { return mappings_; }
   void RefreshNames();
-  const TColorInfo* Palette() const { return palette_; }
+  // The palette shown now: the dialog's, or that of the machine chosen in MachineCB, looked up
+  // again at every call (the machine list may change between any two events).
+  TColorInfo* Palette() const;
   int SelDst() const { return selDst_; }
   int SelSrc() const { return selSrc_; }
 
@@ -57,7 +59,8 @@ class TFColorFrame : public QWidget {
   QWidget* PanelSrcColor() const;
   QWidget* PanelDstColor() const;
 
-  // The palette of machine i, null when there is none; set by the owner.
+  // The palette of machine i, null when there is none; set by the owner. The frame keeps the
+  // machine's index, never the palette: it asks again at every use.
   std::function<TColorInfo*(int)> machinePalette;
   // The colour dialog run by a double-click in frame mode 0: true with the chosen colour. The
   // default asks the operator; tests answer it.
@@ -97,7 +100,8 @@ class TFColorFrame : public QWidget {
   void EndDrag();
 
   TStitchItem* design_ = nullptr;
-  TColorInfo* palette_ = nullptr;
+  TColorInfo* dialogPalette_ = nullptr;  // frame modes 0 and 1: the dialog's palette
+  int paletteMachine_ = -1;              // frame mode 2: the machine whose palette is shown
   TColorFrameMode frameMode_ = TColorFrameMode::MainNeedles;
   bool dataMode_ = true;
   bool changed_ = false;

@@ -39,7 +39,7 @@ void ScrollRowIntoView(QScrollArea* box, int index) {
 void TFColorFrame::PaintDst() {
   QPainter* p = panelDstColor_->Canvas();
   if (design_ == nullptr || p == nullptr) return;
-  const TColorInfo* palette = modeGroup_->checkedId() != 0 ? palette_ : nullptr;
+  const TColorInfo* palette = modeGroup_->checkedId() != 0 ? Palette() : nullptr;
   for (int i = 0; i < design_->GetColorCount(); ++i) {
     const int y = kColorRowTop + kColorRowPitch * i;
     TEmbColor c;
@@ -59,19 +59,20 @@ void TFColorFrame::PaintDst() {
 
 void TFColorFrame::PaintSrc() {
   QPainter* p = panelSrcColor_->Canvas();
-  if (palette_ == nullptr || p == nullptr) return;
+  const TColorInfo* palette = Palette();
+  if (palette == nullptr || p == nullptr) return;
   const int width = panelSrcColor_->width();
-  for (int i = 0; i < palette_->GetCount(); ++i) {
+  for (int i = 0; i < palette->GetCount(); ++i) {
     const int y = kColorRowTop + kColorRowPitch * i;
     const bool selected = i == selSrc_;
     if (selected) p->fillRect(QRect(0, y - 4, width, 40), ToQColor(kSelectBlue));
     p->setPen(selected ? Qt::white : Qt::black);
     p->drawText(QRect(20, y + 10 - 4, 20, 20), Qt::AlignCenter, QString::number(i + 1));
     p->drawText(QRect(78, y + 10 - 4, width - 80, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                QString::fromStdString(palette_->GetLabel(i)));
-    if (frameMode_ == TColorFrameMode::DialogNeedles && !palette_->GetFlag(i)) continue;
+                QString::fromStdString(palette->GetLabel(i)));
+    if (frameMode_ == TColorFrameMode::DialogNeedles && !palette->GetFlag(i)) continue;
     p->drawImage(kColorSwatchX, y,
-                 ColorSwatchImage(palette_->GetColor(i), selected ? kSelectBlue : kWhite, false));
+                 ColorSwatchImage(palette->GetColor(i), selected ? kSelectBlue : kWhite, false));
   }
 }
 
@@ -93,27 +94,30 @@ void TFColorFrame::DstMouseDown(QPoint at) {
 
 void TFColorFrame::SrcMouseDown(QPoint at) {
   savedScroll_ = downScrollBox_->verticalScrollBar()->value();
-  if (palette_ == nullptr) return;
+  const TColorInfo* palette = Palette();
+  if (palette == nullptr) return;
   const int r = ColorRowAt(at.x(), at.y(), false);
-  if (r < 0 || r >= palette_->GetCount()) return;
+  if (r < 0 || r >= palette->GetCount()) return;
   selSrc_ = r;
   panelSrcColor_->update();
 }
 
 bool TFColorFrame::CanDrag(int entry) const {
-  if (palette_ == nullptr || entry < 0 || entry >= palette_->GetCount()) return false;
-  return frameMode_ != TColorFrameMode::DialogNeedles || palette_->GetFlag(entry);
+  const TColorInfo* palette = Palette();
+  if (palette == nullptr || entry < 0 || entry >= palette->GetCount()) return false;
+  return frameMode_ != TColorFrameMode::DialogNeedles || palette->GetFlag(entry);
 }
 
 void TFColorFrame::SrcMouseMove(Qt::MouseButtons buttons, QPoint at) {
-  if (!(buttons & Qt::LeftButton) || palette_ == nullptr) return;
+  const TColorInfo* palette = Palette();
+  if (!(buttons & Qt::LeftButton) || palette == nullptr) return;
   QWidget* top = window();
   if (dragImage_ == nullptr) {
     if (!CanDrag(selSrc_)) return;
     dragImage_ = new QLabel(top);
     dragImage_->setObjectName("DragImage");
     dragImage_->setPixmap(QPixmap::fromImage(
-        ColorSwatchImage(palette_->GetColor(selSrc_), kWhite, false).scaled(kDragSize, kDragSize)));
+        ColorSwatchImage(palette->GetColor(selSrc_), kWhite, false).scaled(kDragSize, kDragSize)));
     dragImage_->resize(kDragSize, kDragSize);
     dragImage_->setAttribute(Qt::WA_TransparentForMouseEvents);
     dragImage_->show();
@@ -145,8 +149,9 @@ void TFColorFrame::SrcMouseUp(QPoint at) {
   if (dragging && selSrc_ >= 0) {
     EndDrag();
     const int d = dataMode_ ? -1 : DropTarget(at);
-    if (d >= 0 && palette_ != nullptr && design_ != nullptr &&
-        DropPaletteEntry(*design_, d, *palette_, selSrc_, frameMode_, mappings_)) {
+    const TColorInfo* palette = Palette();
+    if (d >= 0 && palette != nullptr && design_ != nullptr &&
+        DropPaletteEntry(*design_, d, *palette, selSrc_, frameMode_, mappings_)) {
       RefreshNames();
       selDst_ = -1;
       changed_ = true;
@@ -158,21 +163,24 @@ void TFColorFrame::SrcMouseUp(QPoint at) {
 }
 
 void TFColorFrame::SrcDblClick() {
-  if (frameMode_ != TColorFrameMode::Recolour || selSrc_ < 0 || palette_ == nullptr) return;
-  COLORREF chosen = palette_->GetColor(selSrc_);
+  if (frameMode_ != TColorFrameMode::Recolour || selSrc_ < 0 || Palette() == nullptr) return;
+  COLORREF chosen = Palette()->GetColor(selSrc_);
   const bool confirmed = chooseColor ? chooseColor(chosen) : [&] {
     const QColor c = QColorDialog::getColor(ToQColor(chosen), this);
     if (c.isValid()) chosen = RGB(c.red(), c.green(), c.blue());
     return c.isValid();
   }();
-  if (confirmed) {
-    palette_->SetColor(selSrc_, chosen);
+  // The colour dialog is modal: the palette is taken afresh after it.
+  TColorInfo* palette = Palette();
+  if (confirmed && palette != nullptr && selSrc_ < palette->GetCount()) {
+    palette->SetColor(selSrc_, chosen);
     panelSrcColor_->update();
   }
 }
 
 void TFColorFrame::SrcKeyDown(int key) {
-  if (palette_ == nullptr) return;
+  const TColorInfo* palette = Palette();
+  if (palette == nullptr) return;
   int next = selSrc_;
   if (key == Qt::Key_Up) {
     next = selSrc_ - 1;
@@ -181,7 +189,7 @@ void TFColorFrame::SrcKeyDown(int key) {
   } else {
     return;
   }
-  if (next < 0 || next >= palette_->GetCount()) return;
+  if (next < 0 || next >= palette->GetCount()) return;
   selSrc_ = next;
   ScrollRowIntoView(downScrollBox_, next);
   panelSrcColor_->update();

@@ -188,9 +188,8 @@ void TFSetCol::Redraw() {
   platform::Bitmap bitmap(w, h);
   bitmap.GetCanvas().GetBrush().color = backColor_;
   zoom_ = design_->Draw(bitmap, true, 0, -1, browseMode_ ? nullptr : palette_);
-  const TPoint c = CenterPoint(design_->GetRawRect());
-  const TPoint z = ZoomPoint(zoom_, c.x * 96 / 254, c.y * 96 / 254);
-  originPt_ = QPoint(w / 2 - z.x, h / 2 - z.y);
+  const TPoint origin = DesignOriginPoint(design_->GetRawRect(), zoom_, w, h);
+  originPt_ = QPoint(origin.x, origin.y);
   QImage picture = ToQImage(bitmap);
   if (!browseMode_) {
     QPainter p(&picture);

@@ -117,7 +117,7 @@ void TFPort::AddRow(const TPortRow& row) {
 }
 
 void TFPort::ScanBtnClick() {
-  if (scanning_ || !session_.PrepareScan()) return;
+  if (scanning_ || session_.Closing() || !session_.PrepareScan()) return;
   session_.TakeBaud(baudGroup_->checkedId());
   ListView->clear();
   ProgBar->setValue(0);
@@ -133,7 +133,7 @@ void TFPort::ScanBtnClick() {
 }
 
 void TFPort::OKBtnClick() {
-  if (scanning_) return;
+  if (scanning_ || session_.Closing()) return;
   std::vector<int> checked;
   for (int i = 0; i < ListView->topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = ListView->topLevelItem(i);
@@ -143,16 +143,18 @@ void TFPort::OKBtnClick() {
 }
 
 void TFPort::BaudRGClick() {
-  if (!scanning_) OKBtn->setEnabled(true);
+  if (!scanning_ && !session_.Closing()) OKBtn->setEnabled(true);
 }
 
-// While the scan runs the dialog stays; closing starts the released machines again.
+// While the scan runs the dialog stays; closing starts the released machines again. From the
+// first moment of the close the controls are off: clicks already queued run during the close.
 void TFPort::done(int result) {
-  if (scanning_ || closing_) return;
-  closing_ = true;
+  if (scanning_ || session_.Closing()) return;
+  for (QWidget* w : {static_cast<QWidget*>(ScanBtn), static_cast<QWidget*>(OKBtn),
+                     static_cast<QWidget*>(CancelBtn), static_cast<QWidget*>(BaudRG)})
+    w->setEnabled(false);
   session_.Close(ProcessEvents);
   QDialog::done(result);
-  closing_ = false;
 }
 
 void TFPort::closeEvent(QCloseEvent* event) {

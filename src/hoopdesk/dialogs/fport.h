@@ -47,7 +47,6 @@ class TFPort : public QDialog {
   TPortSession session_;
   std::unique_ptr<TScanLine> line_;
   bool scanning_ = false;
-  bool closing_ = false;
 
   QTreeWidget* ListView = nullptr;
   QPushButton* ScanBtn = nullptr;

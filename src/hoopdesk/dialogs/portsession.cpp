@@ -39,9 +39,10 @@ bool TPortSession::Release() {
   return true;
 }
 
-bool TPortSession::PrepareScan() { return Release(); }
+bool TPortSession::PrepareScan() { return !closing_ && Release(); }
 
 void TPortSession::TakeBaud(int index) {
+  if (closing_) return;
   const std::int32_t baud =
       kBaudRates[static_cast<std::size_t>(index >= 1 && index <= 2 ? index : 0)];
   if (baud == settings_.BaudRate) return;
@@ -55,7 +56,7 @@ void TPortSession::ScanDone() {
 }
 
 bool TPortSession::Accept(int baudIndex, const std::vector<int>& checkedPorts) {
-  if (!Release()) return false;
+  if (closing_ || !Release()) return false;
   TakeBaud(baudIndex);
   if (!scanned_) return true;
   if (checkedPorts.empty() || checkedPorts.size() > settings_.Ports.size()) {
@@ -69,6 +70,8 @@ bool TPortSession::Accept(int baudIndex, const std::vector<int>& checkedPorts) {
 }
 
 void TPortSession::Close(const TPump& pump) {
+  if (closing_) return;
+  closing_ = true;
   if (released_) host_.StartMachines(true);
   for (int i = 0; i < kCloseWaits; ++i) {
     if (pump) pump();

@@ -27,6 +27,8 @@ class TPortSession {
   static int BaudIndex(std::int32_t baudRate);
 
   bool Released() const { return released_; }
+  // The dialog has begun to close: nothing may scan or store any more.
+  bool Closing() const { return closing_; }
   std::int32_t BaudRate() const { return settings_.BaudRate; }
   bool Scanned() const { return scanned_; }
 
@@ -40,7 +42,9 @@ class TPortSession {
   // OK with the radio item and the COM indexes of the checked rows, in list order. False, with
   // the reason shown, when the dialog must stay open.
   bool Accept(int baudIndex, const std::vector<int>& checkedPorts);
-  // The dialog closes: released machines are started again, with a network search.
+  // The dialog closes: released machines are started again, with a network search. From the
+  // start of the close on, PrepareScan, TakeBaud and Accept refuse: the pump runs clicks that
+  // were queued, and a scan would open ports the restarted machines hold.
   void Close(const TPump& pump);
 
  private:
@@ -51,4 +55,5 @@ class TPortSession {
   TSettings& settings_;
   bool released_ = false;
   bool scanned_ = false;
+  bool closing_ = false;
 };

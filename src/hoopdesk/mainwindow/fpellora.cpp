@@ -1,6 +1,7 @@
 #include "hoopdesk/mainwindow/fpellora.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,11 +12,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
@@ -262,12 +265,16 @@ void TFPellora::QueueLayoutDesign(int machine, const TStitchItem& design) {
 void TFPellora::UpdateMachineList(bool reset) {
   QComboBox* list = ui_.FMainColorFrame->MachineCB();
   const int count = panels_.GetMachineCount();
+  // Filling the list is no choice of the operator's; nor is the first entry chosen just by being
+  // added (a combo box would): with none chosen, showing the Color tab sets the frame up.
+  const QSignalBlocker quiet(list);
+  const int chosen = list->currentIndex();
   if (reset) list->clear();
   for (int i = list->count(); i < count; ++i) {
     const TMachineRecord* record = panels_.GetMachine(i);
     list->addItem(record != nullptr ? QString::fromStdString(record->address) : QString());
   }
-  if (reset && list->count() > 0) list->setCurrentIndex(0);
+  list->setCurrentIndex(reset ? (list->count() > 0 ? 0 : -1) : chosen);
 }
 
 void TFPellora::UpdateTabControls() {
@@ -306,6 +313,26 @@ bool TFPellora::ReleaseMachines(bool force) {
 }
 
 void TFPellora::TimerTimer() { schedule_.Tick(*this); }
+
+void TFPellora::MachineListRebuilt() {
+  panels_.ArrangePanels();
+  UpdateMachineList(true);
+  ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
+  panels_.RefreshPanelImages();
+  const int last = std::max(0, panels_.GetMachineCount() - TFPelloraUi::kPanelSlots);
+  panels_.ShowMachinesFrom(std::min(panels_.GetFirstVisible(), last));
+  UpdateTabControls();
+}
+
+void TFPellora::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (!event->isAccepted()) return;
+  // However the window closes (E&xit, its close box, a signal), the program ends: dialogs and
+  // boxes still open would hold it otherwise.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+  emit closed();
+}
 
 bool TFPellora::AnyMachineBusy() {
   for (int i = 0; i < panels_.GetMachineCount(); ++i) {

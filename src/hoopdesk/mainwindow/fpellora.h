@@ -119,6 +119,7 @@ class TFPellora : public QMainWindow,
   void CompleteTrace(int devNo, bool normal, std::int32_t needle) override;
   void SetTraceMemory(int devNo, std::int32_t memory) override;
   std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& machine) override;
+  void MachineListRebuilt() override;
 
   // TLayoutHost
   QWidget* DragSpace() override { return this; }
@@ -131,8 +132,13 @@ class TFPellora : public QMainWindow,
   TDockTarget DockZoneAt(QPoint global) const override;
   void DockFormAt(TFDockForm* target, TFDockForm* dropped, int align) override;
 
+ signals:
+  // The window closed: the program ends, also from inside dialogs that were open.
+  void closed();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // IPollHost

@@ -6,7 +6,7 @@
 #include "hoopdesk/panels/pelsrvevents.h"
 
 void TPanelManager::PollMachines(std::int32_t pollCount) {
-  if (!service_) return;
+  if (!Server()) return;
   for (int i = 0; i < GetMachineCount(); ++i) {
     BlinkAlarm(i, (pollCount & 1) != 0);
     const TMachineRecord* record = GetMachine(i);
@@ -16,7 +16,9 @@ void TPanelManager::PollMachines(std::int32_t pollCount) {
     std::uint8_t status = 0;
     std::uint32_t stitch = 0;
     std::int32_t error = 0;
-    service_->Object().OnTimer(cookie, pollCount, &status, &stitch, &error);
+    IPelSrvObject* server = Server();
+    if (!server) return;
+    server->OnTimer(cookie, pollCount, &status, &stitch, &error);
     if (status != 0 && host_ && GetMachine(i))
       host_->SetTraceState(i, status, static_cast<std::int32_t>(stitch), error);
   }
@@ -36,7 +38,7 @@ void TPanelManager::ClearMachineError(TDevNo d, bool clear) {
     record->alarmMode = 0;
     record->alarmTicks = 0;
     const TCookie cookie = record->cookie;
-    if (service_) service_->Object().ClearError(cookie);
+    if (IPelSrvObject* server = Server()) server->ClearError(cookie);
   } else {
     record->alarmTicks = -1;
   }
@@ -64,7 +66,7 @@ void TPanelManager::BlinkAlarm(TDevNo d, bool phase) {
 
 void TPanelManager::SewClick(int slot) {
   const TDevNo d = SlotToMachine(slot);
-  if (!GetMachine(d) || !service_) return;
+  if (!GetMachine(d) || !Server()) return;
   const TSewingState state = MachineState(d);
   if (state == SEW_SEWING) return;
   const TMachineRecord* before = GetMachine(d);
@@ -93,12 +95,12 @@ bool TPanelManager::ShowMachineInfo(TDevNo d) {
   DrawPanel(d);
   // The state events of the new connection came while its cookie was unknown here.
   TSewingState state = SEW_OFFLINE;
-  if (service_ && sink_ && SUCCEEDED(service_->Object().GetState(*reconnected, &state)) &&
-      state >= SEW_IDLE)
+  IPelSrvObject* server = Server();
+  if (server && sink_ && SUCCEEDED(server->GetState(*reconnected, &state)) && state >= SEW_IDLE)
     sink_->OnStatusChange(*reconnected, static_cast<std::uint8_t>(state));
   return true;
 }
 
 void TPanelManager::ChangeSpeed(std::int32_t speed) {
-  if (service_) service_->Object().SyncChangeSpeed(speed);
+  if (IPelSrvObject* server = Server()) server->SyncChangeSpeed(speed);
 }

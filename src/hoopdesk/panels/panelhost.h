@@ -36,6 +36,10 @@ class TPanelHost {
   // Empties the status text of the machine's trace frame.
   virtual void ClearTraceStatus(int /*devNo*/) {}
 
+  // The machine list was built again in the same order (the server came back): the windows
+  // that show machines set themselves up afresh.
+  virtual void MachineListRebuilt() = 0;
+
   // The machine information dialog, modal; the machine's new cookie when it ended with a
   // reconnected machine, nothing otherwise.
   virtual std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& /*machine*/) {

@@ -2,26 +2,26 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QSocketNotifier>
 #include <cstdio>
 #include <cstring>
 
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/pelsrvevents.h"
+#include "hoopdesk/panels/progresscodes.h"
 #include "platform/datafolder.h"
+#include "platform/messages.h"
 #include "shared/util.h"
 
-TPanelManager::TPanelManager(TServiceConnector connector) : connector_(std::move(connector)) {}
-
-TPanelManager::~TPanelManager() {
-  if (service_ && sink_) sink_->Unadvise(service_->Object());
-  RemoveAllMachines();
-  DropService();
+TPanelManager::TPanelManager(TServiceConnector connector, TServiceReattach reattach)
+    : link_(std::move(connector), std::move(reattach)) {
+  link_.SetHandlers({[this](HRESULT why) { ServiceLost(why); },
+                     [this](bool newServer) { ServiceBack(newServer); }});
 }
 
-void TPanelManager::DropService() {
-  eventNotifier_.reset();
-  service_.reset();
+TPanelManager::~TPanelManager() {
+  if (IPelSrvObject* server = Server(); server && sink_) sink_->Unadvise(*server);
+  RemoveAllMachines();
+  link_.Release();
   sink_.reset();
 }
 
@@ -48,63 +48,65 @@ void TPanelManager::SetPanelSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstr
 }
 
 bool TPanelManager::ConnectService() {
-  if (service_) return sink_ && sink_->IsAdvised();
-  std::unique_ptr<TServiceLink> link;
-  HRESULT hr = connector_ ? connector_(&link) : E_FAIL;
-  if (SUCCEEDED(hr) && !link) hr = E_FAIL;
+  if (link_.Held()) return sink_ && sink_->IsAdvised();
+  const HRESULT hr = link_.Attach();
   if (FAILED(hr)) {
     char detail[16];
     std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(hr));
     ShowMessageBox(true, kServiceNotRunningMessage, detail);
     return false;
   }
-  service_ = std::move(link);
   check_.Reset();
-  if (const int fd = service_->EventFd(); fd >= 0) {
-    // Events that come while the program is idle; during calls the link hands them on itself.
-    eventNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(eventNotifier_.get(), &QSocketNotifier::activated, eventNotifier_.get(),
-                     [this] {
-                       if (!service_->PumpEvents()) eventNotifier_->setEnabled(false);
-                     });
-  }
   sink_ = std::make_unique<TPelSrvEvents>(*this);
-  const HRESULT advised = sink_->Advise(service_->Object());
+  IPelSrvObject* server = Server();
+  if (!server) return false;
+  const HRESULT advised = sink_->Advise(*server);
   // Connections left from earlier runs or other clients would shift the device numbers.
-  service_->Object().DisconnectAll();
+  if (IPelSrvObject* now = Server()) now->DisconnectAll();
   return SUCCEEDED(advised);
 }
 
-IPelSrv* TPanelManager::GetService() const { return service_ ? &service_->Object() : nullptr; }
+IPelSrv* TPanelManager::GetService() const { return Server(); }
 
 bool TPanelManager::AddMachine(TDevNo d, const TConnInfo& info, const std::string& hostName) {
-  if (!service_ || d != GetMachineCount() || d >= kMaxMachines) return false;
+  if (!Server() || d != GetMachineCount() || d >= kMaxMachines) return false;
+  TMachineRecord seed;
+  seed.connInfo = info;
+  seed.hostName = hostName;
+  return AppendMachine(std::move(seed), true);
+}
+
+bool TPanelManager::AppendMachine(TMachineRecord seed, bool loadPalette) {
+  const TDevNo d = GetMachineCount();
   TCookie cookie = 0;
-  if (!ConnectMachine(d, hostName, info, &cookie)) return false;
+  if (!Server() || !ConnectMachine(d, seed.hostName, seed.connInfo, &cookie)) return false;
 
   TMachineRecord record;
   record.cookie = cookie;
-  record.connInfo = info;
-  record.hostName = hostName;
+  record.connInfo = seed.connInfo;
+  record.hostName = std::move(seed.hostName);
+  record.palette = std::move(seed.palette);
+  record.queue = std::move(seed.queue);
   machines_.push_back(std::move(record));
-  const TDevNo index = GetMachineCount() - 1;
 
   std::string address;
   std::uint8_t state = 0;
   std::int32_t error = 0;
-  service_->Object().GetMachineState(cookie, &address, &state, &error);
-  if (TMachineRecord* added = GetMachine(index)) added->address = address;
-  LoadPalette(index);
-  UpdateSewImage(index);
-  if (host_) host_->CreateTraceFrame(index);
+  if (IPelSrvObject* server = Server()) server->GetMachineState(cookie, &address, &state, &error);
+  if (TMachineRecord* added = GetMachine(d)) added->address = address;
+  if (loadPalette) LoadPalette(d);
+  UpdateSewImage(d);
+  if (host_) host_->CreateTraceFrame(d);
   ReplayHeldStatus(cookie);
   return true;
 }
 
 bool TPanelManager::ConnectMachine(TDevNo d, const std::string& hostName, const TConnInfo& info,
                                    TCookie* cookie) {
+  IPelSrvObject* server = Server();
+  if (!server) return false;
   ++connecting_;
-  const HRESULT hr = service_->Object().Connect(d, hostName, info, cookie);
+  const HRESULT hr = server->Connect(d, hostName, info, cookie);
   --connecting_;
   if (hr == S_OK) return true;
   if (connecting_ == 0) heldStatus_.clear();
@@ -123,7 +125,7 @@ void TPanelManager::LoadPalette(TDevNo d) {
 
 bool TPanelManager::ReconnectMachine(TDevNo d) {
   const TMachineRecord* record = GetMachine(d);
-  if (!record || record->connInfo.tcpip == 0 || !service_) return false;
+  if (!record || record->connInfo.tcpip == 0 || !Server()) return false;
   const std::string hostName = record->hostName;
   const TConnInfo info = record->connInfo;
   TCookie cookie = 0;
@@ -135,13 +137,14 @@ bool TPanelManager::ReconnectMachine(TDevNo d) {
 }
 
 void TPanelManager::RemoveAllMachines() {
-  if (service_) {
-    for (std::size_t i = 0; i < machines_.size(); ++i)
-      service_->Object().Disconnect(machines_[i].cookie);
-    // Disconnected connections stay in the server's list; the next list built here must
-    // start from position 0 there too.
-    service_->Object().DisconnectAll();
-  }
+  // Each call may run events: the cookies are taken first.
+  std::vector<TCookie> cookies;
+  for (const TMachineRecord& record : machines_) cookies.push_back(record.cookie);
+  for (const TCookie cookie : cookies)
+    if (IPelSrvObject* server = Server()) server->Disconnect(cookie);
+  // Disconnected connections stay in the server's list; the next list built here must start
+  // from position 0 there too.
+  if (IPelSrvObject* server = Server()) server->DisconnectAll();
   machines_.clear();
   heldStatus_.clear();
 }
@@ -201,6 +204,10 @@ void TPanelManager::HoldEarlyStatus(TCookie cookie, std::uint8_t state) {
   if (heldStatus_.size() < kMaxMachines) heldStatus_.push_back({cookie, state});
 }
 
+void TPanelManager::NewerStatusHandled(TCookie cookie) {
+  std::erase_if(heldStatus_, [cookie](const THeldStatus& held) { return held.cookie == cookie; });
+}
+
 void TPanelManager::ReplayHeldStatus(TCookie cookie) {
   std::vector<THeldStatus> held;
   if (connecting_ == 0) held.swap(heldStatus_);
@@ -210,10 +217,63 @@ void TPanelManager::ReplayHeldStatus(TCookie cookie) {
 
 TSewingState TPanelManager::MachineState(TDevNo d) const {
   const TMachineRecord* record = GetMachine(d);
+  IPelSrvObject* server = Server();
   TSewingState state = SEW_OFFLINE;
-  if (!record || !service_) return SEW_OFFLINE;
+  if (!record || !server) return SEW_OFFLINE;
   const TCookie cookie = record->cookie;
-  if (!check_.Check(service_->Object().GetState(cookie, &state), "IPelSrv::GetState"))
-    return SEW_OFFLINE;
+  if (!check_.Check(server->GetState(cookie, &state), "IPelSrv::GetState")) return SEW_OFFLINE;
   return state;
+}
+
+void TPanelManager::ServiceLost(HRESULT why) {
+  char detail[16];
+  std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(why));
+  // Not a modal box: the window goes on while the link heals, and a second loss while it
+  // shows adds nothing.
+  platform::ShowNotice(platform::MessageBoxKind::Error,
+                       GetLastErrorText(kServiceNotRunningMessage, detail));
+  syncMode_ = 0;
+  for (TDevNo i = 0; i < GetMachineCount(); ++i) {
+    TMachineRecord* record = GetMachine(i);
+    record->alarmMode = 0;
+    record->alarmTicks = 0;
+    record->inSyncGroup = false;
+    // As an offline event, but the queue stays: the designs go when the machine is back.
+    SetOnline(i, false);
+    SetEnabled(i, false);
+    SetBusy(i, false);
+    SetCanSend(i, false);
+    SetProgress(i, 0);
+    SetSewImage(i, kSewImageOffline);
+    if (host_) host_->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+  }
+  ShowAllPanels();
+  RefreshPanelImages();
+}
+
+void TPanelManager::ServiceBack(bool newServer) {
+  IPelSrvObject* server = Server();
+  if (!server) return;
+  check_.Reset();
+  // A stalled server kept the sink; a new one knows nothing of it.
+  if (newServer && sink_ && FAILED(sink_->Advise(*server))) return;
+  if (IPelSrvObject* now = Server()) now->DisconnectAll();
+  std::vector<TMachineRecord> old;
+  old.swap(machines_);
+  heldStatus_.clear();
+  std::size_t next = 0;
+  while (next < old.size() && Server()) {
+    AppendMachine(std::move(old[next]), false);
+    ++next;
+  }
+  // The link went again on the way: the rest wait, unconnected, for its next return.
+  for (; next < old.size(); ++next) {
+    TMachineRecord waiting;
+    waiting.connInfo = old[next].connInfo;
+    waiting.hostName = std::move(old[next].hostName);
+    waiting.palette = std::move(old[next].palette);
+    waiting.queue = std::move(old[next].queue);
+    machines_.push_back(std::move(waiting));
+  }
+  if (host_) host_->MachineListRebuilt();
 }

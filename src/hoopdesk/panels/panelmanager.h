@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "hoopdesk/panels/machinerecord.h"
+#include "hoopdesk/panels/serverlink.h"
 #include "hoopdesk/panels/servicecheck.h"
 #include "hoopdesk/panels/servicelink.h"
 
@@ -22,7 +23,6 @@ class QPoint;
 class QProgressBar;
 class QScrollBar;
 class QSlider;
-class QSocketNotifier;
 class QWidget;
 class TPanelHost;
 class TPelSrvEvents;
@@ -37,7 +37,8 @@ class TPanelManager {
   static constexpr std::int32_t kSendAnimationResId = 136;
   static constexpr std::int32_t kServiceNotRunningMessage = 275;
 
-  explicit TPanelManager(TServiceConnector connector = ConnectPelService);
+  explicit TPanelManager(TServiceConnector connector = ConnectPelService,
+                         TServiceReattach reattach = ReattachPelService());
   virtual ~TPanelManager();
   TPanelManager(const TPanelManager&) = delete;
   TPanelManager& operator=(const TPanelManager&) = delete;
@@ -61,8 +62,13 @@ class TPanelManager {
   // a server it shows "PelService is not running: 0x<code>" and returns false, as it does,
   // silently, when the advise fails.
   bool ConnectService();
-  // The server interface; null until ConnectService succeeded.
+  // The server interface; null until ConnectService succeeded and while the server does not
+  // answer.
   IPelSrv* GetService() const;
+  // One look at the server link: a server that stopped answering or went shows one notice and
+  // every machine offline; one that answers again, or a new one in place of a dead one, gets
+  // the machines connected again (the link's timer looks every 250 ms).
+  void WatchServiceLink() { link_.Watch(); }
 
   // Connects one machine and appends its record. d must be the current machine count, below
   // kMaxMachines. False, with nothing added, when the server could not connect it.
@@ -89,6 +95,8 @@ class TPanelManager {
   // A state event for a cookie no record holds yet: kept while a Connect call runs, and
   // handed to the sink again once that machine's record exists.
   void HoldEarlyStatus(TCookie cookie, std::uint8_t state);
+  // A state event for the cookie was handled: a held one is older and is not replayed.
+  void NewerStatusHandled(TCookie cookie);
 
   // ---- Sending (senddesign.cpp) ----
 
@@ -151,7 +159,9 @@ class TPanelManager {
   void MachinesScrolled(int position);
   void UpdateSendButtons(TDevNo d, bool all);
   // Queues a copy of the design on the machine (on every member of its synchronised group).
-  void QueueDesign(TDevNo d, TDevNo source, const TStitchItem& design);
+  // Taken by value: the caller's design (the layout's) may go while the server is asked or a
+  // box is open.
+  void QueueDesign(TDevNo d, TDevNo source, TStitchItem design);
   void AddDesign(TDevNo d, TDevNo source, const TStitchItem& design);
   void ClearQueue(TDevNo d);
   void RemoveQueuedDesign(int position, TDevNo d);
@@ -166,10 +176,11 @@ class TPanelManager {
   HRESULT GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* position, std::int32_t* total,
                       std::int32_t* error, std::uint16_t* speed, std::uint8_t* needle,
                       std::int32_t* memory);
-  // True while a failed state query marks the server link down: every machine shows offline.
-  bool ServiceLinkDown() const { return check_.LinkDown(); }
-  // Disconnects and removes every machine unless one sews, starts sewing or receives a design
-  // (forced: always). True when the machines were released.
+  // True while the server does not answer: every machine shows offline.
+  bool ServiceLinkDown() const { return link_.Down(); }
+  // Disconnects and removes every machine unless one sews, starts sewing or receives a design,
+  // or the server does not answer, so that nobody can tell (forced: always). True when the
+  // machines were released.
   bool ReleaseIdleMachines(bool force);
 
   bool IsShown(TDevNo d) const;
@@ -218,9 +229,20 @@ class TPanelManager {
   void ShowAllPanels();
   void ShowSpeedControls(bool show);
   void ReplayHeldStatus(TCookie cookie);
-  void DropService();
+  // A box of the sending code; while it shows, further sends do nothing.
+  void ShowSendBox(std::int32_t messageId, const std::string& detail);
+  // The server, while it answers; null otherwise.
+  IPelSrvObject* Server() const { return link_.Object(); }
+  // Connects a machine at the end of the list: the seed's connection info, host name, palette
+  // and queue are kept, its display state starts afresh. False when the server refused it.
+  bool AppendMachine(TMachineRecord seed, bool loadPalette);
+  // The server stopped answering or went: every machine offline, a running transfer ended.
+  void ServiceLost(HRESULT why);
+  // It answers again (or a new server took its place): the machines are connected again in
+  // their order, keeping their queues.
+  void ServiceBack(bool newServer);
 
-  TServiceConnector connector_;
+  TServerLink link_;
   TPanelHost* host_ = nullptr;
   std::int32_t firstVisible_ = 0;
   std::int32_t syncMode_ = 0;
@@ -231,15 +253,14 @@ class TPanelManager {
   QLabel* trackLbl_ = nullptr;
   QSlider* trackBar_ = nullptr;
   std::int32_t rotSpeed_ = 500;
-  std::unique_ptr<TServiceLink> service_;
   std::unique_ptr<TPelSrvEvents> sink_;
-  std::unique_ptr<QSocketNotifier> eventNotifier_;
   std::array<TSlot, kSlotCount> slots_{};
   std::vector<TMachineRecord> machines_;
   int connecting_ = 0;  // Connect calls under way
   std::vector<THeldStatus> heldStatus_;
   std::int32_t syncGroupJob_ = 1;
   std::string sendFolder_;
+  bool sendBoxOpen_ = false;
   mutable TServiceCheck check_;  // state queries from const hit tests count too
   TColorInfo noPalette_;
 };

@@ -13,7 +13,7 @@
 #include "shared/stitch.h"
 
 void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
-  if (!service_) return;
+  if (!Server()) return;
   const int from = all ? 0 : d;
   const int to = all ? GetMachineCount() : d + 1;
   for (int i = from; i < to; ++i) {
@@ -25,9 +25,9 @@ void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
   }
 }
 
-void TPanelManager::QueueDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
+void TPanelManager::QueueDesign(TDevNo d, TDevNo source, TStitchItem design) {
   const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_) return;
+  if (!record || !Server()) return;
   if (!record->inSyncGroup) {
     AddDesign(d, source, design);
     return;
@@ -43,7 +43,7 @@ void TPanelManager::QueueDesign(TDevNo d, TDevNo source, const TStitchItem& desi
 
 void TPanelManager::AddDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
   const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_ || !record->shown) return;
+  if (!record || !Server() || !record->shown) return;
   const TSewingState state = MachineState(d);
   TMachineRecord* target = GetMachine(d);
   if (state == SEW_OFFLINE || !target) return;
@@ -77,7 +77,7 @@ void TPanelManager::RedrawAfterQueueChange(TDevNo d) {
 }
 
 void TPanelManager::ResetProgressAfterQueueChange(TDevNo d) {
-  if (!service_ || !GetMachine(d)) return;
+  if (!Server() || !GetMachine(d)) return;
   const TSewingState now = MachineState(d);
   if (now == SEW_OFFLINE || now == SEW_IDLE || now == SEW_COMPLETED) SetProgress(d, 0);
 }
@@ -131,7 +131,7 @@ int TPanelManager::MachineAtPoint(const QPoint& global) const {
     if (!image || !image->isVisible() || !image->isEnabled()) continue;
     if (!image->rect().contains(image->mapFromGlobal(global))) continue;
     const TDevNo i = SlotToMachine(k);
-    if (!GetMachine(i) || !service_) return -1;
+    if (!GetMachine(i) || !Server()) return -1;
     return TakesDesigns(MachineState(i)) ? i : -1;
   }
   return -1;
@@ -166,7 +166,8 @@ HRESULT TPanelManager::GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* 
                                    std::int32_t* total, std::int32_t* error, std::uint16_t* speed,
                                    std::uint8_t* needle, std::int32_t* memory) {
   const TMachineRecord* record = GetMachine(d);
-  if (!record || !service_) {
+  IPelSrvObject* server = Server();
+  if (!record || !server) {
     *state = 0;
     *position = 0;
     *error = 0;
@@ -175,20 +176,21 @@ HRESULT TPanelManager::GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* 
     return S_FALSE;
   }
   const TCookie cookie = record->cookie;
-  return service_->Object().GetProgress(cookie, state, position, total, error, speed, needle,
-                                        memory);
+  return server->GetProgress(cookie, state, position, total, error, speed, needle, memory);
 }
 
 bool TPanelManager::ReleaseIdleMachines(bool force) {
-  if (!force && service_) {
+  // While the server does not answer nobody can tell whether a machine sews.
+  if (!force && link_.Held() && !Server()) return false;
+  if (!force && Server()) {
     for (int i = 0; i < GetMachineCount(); ++i) {
       const TSewingState state = MachineState(i);
       if (state == SEW_SEW_STARTING || state == SEW_SEWING) return false;
       const TMachineRecord* record = GetMachine(i);
+      IPelSrvObject* server = Server();
       std::int32_t sending = 0;
-      if (record &&
-          check_.Check(service_->Object().IsSending(record->cookie, &sending),
-                       "IPelSrv::IsSending") &&
+      if (record && server &&
+          check_.Check(server->IsSending(record->cookie, &sending), "IPelSrv::IsSending") &&
           sending)
         return false;
     }

@@ -85,7 +85,8 @@ void TPanelManager::RefreshPanelImages() {
 void TPanelManager::DrawPanel(TDevNo d) {
   const TSlot* slot = VisibleSlot(d);
   auto* image = slot ? qobject_cast<QLabel*>(slot->sendImg) : nullptr;
-  if (!service_ || !hScroll_ || !image) return;
+  // A link that is down draws every panel as offline.
+  if (!link_.Held() || !hScroll_ || !image) return;
   const TSewingState state = MachineState(d);
   const bool canTake = TakesDesigns(state);
   if (state == SEW_OFFLINE) {

@@ -3,13 +3,7 @@
 #include "hoopdesk/panels/eventrules.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-
-namespace {
-
-constexpr std::uint8_t kTraceStopped = 0x12;
-constexpr std::int32_t kDisconnectedMessage = 273;
-
-}  // namespace
+#include "hoopdesk/panels/progresscodes.h"
 
 HRESULT TPelSrvEvents::Advise(IPelSrvObject& server) {
   std::uint32_t cookie = kNotAdvised;
@@ -32,6 +26,7 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     panels_.HoldEarlyStatus(dwCookie, state);
     return;
   }
+  panels_.NewerStatusHandled(dwCookie);
   const bool lost = state == SEW_NO_PORT || state == SEW_OFFLINE;
   if (lost) {
     panels_.SetOnline(i, false);

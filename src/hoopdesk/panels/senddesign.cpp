@@ -3,6 +3,7 @@
 // design leaves the queue only when the server reports the transfer's normal end.
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/progresscodes.h"
 #include "hoopdesk/panels/sewndesign.h"
 #include "platform/memstream.h"
 #include "shared/frmmarlow.h"
@@ -16,25 +17,27 @@ constexpr std::int32_t kSaveFailedMessage = 262;
 constexpr std::int32_t kNoSendFolderMessage = 263;
 constexpr std::int32_t kTryLaterMessage = 276;
 constexpr HRESULT kRetryLater = static_cast<HRESULT>(0x8001010A);  // RPC_E_SERVERCALL_RETRYLATER
-constexpr std::uint8_t kTraceStopped = 0x12;
 
 }  // namespace
 
 void TPanelManager::SendDesign(TDevNo d) {
+  // A box of an earlier send is still open (events and timers run inside it): a machine that
+  // offers again meanwhile gets nothing, so boxes never pile up.
+  if (sendBoxOpen_) return;
   TMachineRecord* record = GetMachine(d);
   // A machine without a cookie has no connection the server could report on.
-  if (!service_ || !record || record->queue.GetCount() == 0 || record->cookie == 0) return;
+  if (!Server() || !record || record->queue.GetCount() == 0 || record->cookie == 0) return;
   TStitchItem* design = record->queue.GetItem(0);
   if (!design->Saved) {
     std::string folder;
     std::string name;
     if (!MakeSerialName(".10o", folder, name)) {
-      ShowMessageBox(true, kNoSendFolderMessage, sendFolder_);
+      ShowSendBox(kNoSendFolderMessage, sendFolder_);
       return;
     }
     design->FileName = name;
     if (!TStitchFormatMarlow::Save(folder + name, *design, &record->palette)) {
-      ShowMessageBox(true, kSaveFailedMessage, name);
+      ShowSendBox(kSaveFailedMessage, name);
       return;
     }
     // The group's machines send the same file without writing it again.
@@ -55,16 +58,18 @@ void TPanelManager::SendDesign(TDevNo d) {
   const TCookie cookie = record->cookie;
   record->alarmMode = 0;
   stream->Seek(0, platform::MemStream::SeekOrigin::Begin);
-  const HRESULT hr = service_->Object().SendStartStream(cookie, stream.get());
+  IPelSrvObject* server = Server();
+  const HRESULT hr = server ? server->SendStartStream(cookie, stream.get()) : RPC_E_DISCONNECTED;
   if (hr == kRetryLater) {
-    ShowMessageBox(true, kTryLaterMessage, "");
+    ShowSendBox(kTryLaterMessage, "");
     return;
   }
   if (hr != S_OK) return;
   // The server also answers S_OK for a connection it does not hold: only a transfer it reports
   // running makes the panel show one. A transfer that already ended has reported its end.
   std::int32_t sending = 0;
-  if (FAILED(service_->Object().IsSending(cookie, &sending)) || sending == 0) return;
+  server = Server();
+  if (!server || FAILED(server->IsSending(cookie, &sending)) || sending == 0) return;
   const TMachineRecord* now = GetMachine(d);
   if (!now || now->cookie != cookie || !now->online) return;
   SetCanSend(d, false);
@@ -76,6 +81,12 @@ void TPanelManager::SendDesign(TDevNo d) {
     host_->ShowTraceDesign(d, fileName);
     host_->SetTraceProgress(d, kTraceStopped, 0, 0, 0, 0, 0);
   }
+}
+
+void TPanelManager::ShowSendBox(std::int32_t messageId, const std::string& detail) {
+  sendBoxOpen_ = true;
+  ShowMessageBox(true, messageId, detail);
+  sendBoxOpen_ = false;
 }
 
 void TPanelManager::SendAll() {

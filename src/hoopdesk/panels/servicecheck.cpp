@@ -21,6 +21,8 @@ std::string ResultText(HRESULT hr) {
       return "The object invoked has disconnected from its clients";
     case RPC_E_INVALID_DATA:
       return "The answer of the server could not be read";
+    case RPC_E_TIMEOUT:
+      return "The server did not answer in time";
     default:
       break;
   }
@@ -36,6 +38,8 @@ bool TServiceCheck::Check(HRESULT hr, const char* call, const char* file, int li
     down_ = false;
     return true;
   }
+  // A server that stopped answering or went is the link's to report, once, not each query's.
+  if (hr == RPC_E_TIMEOUT || hr == RPC_E_DISCONNECTED) return false;
   if (!down_) {
     // Marked down before the box: timers and events that run while it is open see the link
     // as down and show no box of their own.

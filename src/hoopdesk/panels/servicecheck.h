@@ -1,7 +1,7 @@
 // Checks the results of the panel manager's state queries to the machine server. The first
-// failure shows one box naming the call, the result and the place in the code; from then on
-// the link counts as down, so the panels show every machine offline without another box until
-// a query succeeds again. A dead server thus costs the operator one box, not one per query.
+// failure shows one box naming the call, the result and the place in the code; no other box
+// follows until a query succeeds again. A server that does not answer in time or has gone
+// shows no box here: the server link reports that once.
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 #include "hoopdesk/panels/servicelink.h"
 
 #include "rpc/pelsrvclient.h"
+#include "rpc/serverconnector.h"
 
 namespace {
 
@@ -12,6 +13,17 @@ class TRemoteServiceLink : public TServiceLink {
   IPelSrvObject& Object() override { return *client_; }
   int EventFd() const override { return client_->fd(); }
   bool PumpEvents() override { return client_->ProcessEvents(0); }
+  TLinkState State() const override {
+    switch (client_->linkState()) {
+      case rpc::LinkState::kUp:
+        return TLinkState::Up;
+      case rpc::LinkState::kStalled:
+        return TLinkState::Stalled;
+      case rpc::LinkState::kLost:
+        break;
+    }
+    return TLinkState::Lost;
+  }
 
  private:
   std::unique_ptr<rpc::PelSrvClient> client_;
@@ -36,4 +48,13 @@ HRESULT ConnectPelService(std::unique_ptr<TServiceLink>* out) {
   std::unique_ptr<rpc::PelSrvClient> client;
   const HRESULT hr = rpc::PelSrvClient::Create(&client);
   return Wrap(hr, std::move(client), out);
+}
+
+TServiceReattach ReattachPelService() {
+  auto connector = std::make_shared<rpc::ServerConnector>();
+  return [connector](std::unique_ptr<TServiceLink>* out) {
+    std::unique_ptr<rpc::PelSrvClient> client;
+    const HRESULT hr = connector->Poll(&client);
+    return hr == S_OK ? Wrap(hr, std::move(client), out) : hr;
+  };
 }

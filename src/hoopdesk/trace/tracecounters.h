@@ -5,11 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// The machine's progress reply codes a trace frame is given.
-inline constexpr std::uint8_t kTraceSewing = 0x11;
-inline constexpr std::uint8_t kTraceStopped = 0x12;
-inline constexpr std::uint8_t kTraceCompleted = 0x13;
-inline constexpr std::uint8_t kTraceMachineError = 0x1E;
+#include "hoopdesk/panels/progresscodes.h"
 
 // Message ids of the texts a trace frame shows.
 inline constexpr std::int32_t kMsgTraceStopped = 256;

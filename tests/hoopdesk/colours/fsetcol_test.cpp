@@ -58,6 +58,32 @@ TEST(DesignInfoTexts, SizeExtentsAndScale) {
   }
 }
 
+// The origin's place in the picture: the design is drawn around the centre of its raw
+// rectangle, so the origin lies off the picture's centre by the centre's zoomed pixels. A
+// design far from its origin must neither overflow nor move the origin onto the wrong side.
+TEST(DesignOriginPoint, CentreOffsetInSixtyFourBits) {
+  struct Case {
+    TRect raw;
+    int zoom;
+    int w, h;
+    TPoint origin;
+  };
+  const Case cases[] = {
+      {{-254, -254, 254, 254}, 100, 200, 100, {100, 50}},  // centred on the origin
+      {{0, 0, 508, 254}, 100, 200, 100, {4, 2}},           // centre (254, 127) = (96, 48) px
+      {{0, 0, 508, 254}, 50, 200, 100, {52, 26}},          // half size
+      {{-508, 0, 0, 0}, 100, 101, 11, {146, 5}},           // odd sizes halve toward zero
+      // Centre near +2^31 in 0.1 mm: 32-bit products would overflow and flip the sign.
+      {{2147483000, 2147483000, 2147483600, 2147483600}, 1, 800, 600, {-8116072, -8116172}},
+      {{-2147483600, -2147483600, -2147483000, -2147483000}, 1, 800, 600, {8116872, 8116772}},
+  };
+  for (const Case& c : cases) {
+    const TPoint at = DesignOriginPoint(c.raw, c.zoom, c.w, c.h);
+    EXPECT_EQ(at.x, c.origin.x) << c.raw.left << " zoom " << c.zoom;
+    EXPECT_EQ(at.y, c.origin.y) << c.raw.top << " zoom " << c.zoom;
+  }
+}
+
 QString Field(QWidget& w, const char* name) { return w.findChild<QLineEdit*>(name)->text(); }
 
 TEST(SetCol, NeedleModeShowsExtentsAndRedrawsOnResize) {

@@ -157,4 +157,33 @@ TEST_F(FPortTest, CancelAfterAScanStillStartsTheMachines) {
   EXPECT_EQ(settings_.Ports, before);
 }
 
+// The close restarts the machines and pumps events: clicks the operator made meanwhile are
+// queued and run inside the close. A scan then would open ports the restarted machines hold, an
+// OK would rewrite the serial slots after the machines were started from them.
+TEST_F(FPortTest, ClicksQueuedDuringTheCloseDoNothing) {
+  ports_[2] = {true, true, ScriptedPort::Answer::kMachine, Identity(0x10)};
+  Open();
+  scan_->click();
+  ASSERT_EQ(line_->begins, 1);
+  const std::array<std::int32_t, 6> before = settings_.Ports;
+  host_.duringStart = [&] {
+    EXPECT_FALSE(scan_->isEnabled());
+    EXPECT_FALSE(ok_->isEnabled());
+    EXPECT_FALSE(dialog_->findChild<QRadioButton*>("BaudRG0")->isEnabled());
+    // As the operator's clicks would arrive: queued, run by the close's event pump.
+    QMetaObject::invokeMethod(dialog_.get(), &TFPort::ScanBtnClick, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(dialog_.get(), &TFPort::OKBtnClick, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(dialog_.get(), &TFPort::BaudRGClick, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        dialog_.get(), [this] { dialog_->done(QDialog::Accepted); }, Qt::QueuedConnection);
+  };
+  cancel_->click();
+  EXPECT_EQ(host_.starts, 1);
+  EXPECT_EQ(line_->begins, 1);
+  EXPECT_EQ(settings_.Ports, before);
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_TRUE(boxes_.texts.empty());
+  EXPECT_FALSE(dialog_->isVisible());
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // serial line whose ports are scripted, and the message boxes and texts the dialog shows.
 #pragma once
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -29,6 +31,7 @@ class FakePortHost : public TPortHost {
   void StartMachines(bool search) override {
     EXPECT_TRUE(search);
     ++starts;
+    if (duringStart) duringStart();
   }
   void CloseTraceWindows() override { ++traceCloses; }
   void TabSendResize() override { ++resizes; }
@@ -39,6 +42,7 @@ class FakePortHost : public TPortHost {
   int starts = 0;
   int traceCloses = 0;
   int resizes = 0;
+  std::function<void()> duringStart;  // runs while the machines are started again
 };
 
 // What one scripted port does when the scan opens it.

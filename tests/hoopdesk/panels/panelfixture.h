@@ -51,6 +51,7 @@ class RecordingHost : public TPanelHost {
                      std::int32_t error) override {
     traceStates.push_back({devNo, state, position, error});
   }
+  void MachineListRebuilt() override { ++rebuilt; }
   std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& machine) override {
     infoShown.push_back(machine.devNo);
     if (duringInfo) duringInfo();
@@ -62,6 +63,7 @@ class RecordingHost : public TPanelHost {
   std::vector<std::vector<int>> traceProgress;  // machine, state, error
   std::vector<std::vector<int>> traceStates;    // machine, state, position, error
   std::vector<int> infoShown;
+  int rebuilt = 0;
   std::optional<TCookie> infoAnswer;
   std::function<void()> duringInfo;
 };

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -175,6 +177,37 @@ TEST_F(PanelManagerTest, StateEventFromInsideConnectReachesTheNewMachine) {
   EXPECT_TRUE(panels_.IsOnline(0));
   EXPECT_TRUE(panels_.IsOnline(1));
   EXPECT_EQ(panels_.GetMachine(1)->sewImage, kSewImageOnline);
+}
+
+// A state held while Connect ran is older than one handled once the record exists: replayed
+// afterwards it would turn the machine back (an offline replayed over idle drops the queue).
+TEST_F(PanelManagerTest, HeldStateIsReplayedOnlyWithoutANewerOne) {
+  struct Case {
+    const char* name;
+    TSewingState duringConnect;
+    std::optional<TSewingState> duringState;  // during GetMachineState, the record exists
+    bool online;
+  };
+  const Case cases[] = {
+      {"held idle, nothing newer", SEW_IDLE, std::nullopt, true},
+      {"held offline, nothing newer", SEW_OFFLINE, std::nullopt, false},
+      {"held offline, newer idle", SEW_OFFLINE, SEW_IDLE, true},
+      {"held idle, newer offline", SEW_IDLE, SEW_OFFLINE, false},
+  };
+  Connect();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    panels_.RemoveAllMachines();
+    const TCookie next = fake_.nextCookie = 40 + static_cast<TCookie>(&c - cases);
+    fake_.during = [&](const std::string& call) {
+      if (call.rfind("Connect", 0) == 0) fake_.FireStatus(next, c.duringConnect);
+      if (call.rfind("GetMachineState", 0) == 0 && c.duringState)
+        fake_.FireStatus(next, *c.duringState);
+    };
+    ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+    fake_.during = {};
+    EXPECT_EQ(panels_.IsOnline(0), c.online);
+  }
 }
 
 TEST_F(PanelManagerTest, EventsDuringEveryCallKeepTheListWhole) {

@@ -33,6 +33,7 @@ class SendTabHost : public TPanelHost {
  public:
   bool IsSendTabShown() const override { return sendTabShown; }
   std::string LayoutFileName() const override { return "layout-name"; }
+  void MachineListRebuilt() override {}
   bool sendTabShown = true;
 };
 
@@ -328,15 +329,14 @@ TEST_F(PanelViewTest, FailedStateQueriesShowOneBoxUntilTheLinkIsBack) {
   boxes.whileOpen = [&] {
     for (int d = 0; d < 3; ++d) panels_.DrawPanel(d);
   };
-  fake_.stateResult = RPC_E_DISCONNECTED;
+  fake_.stateResult = E_UNEXPECTED;
   for (int round = 0; round < 5; ++round) {
     panels_.UpdateSendButtons(0, true);
     for (int d = 0; d < 3; ++d) panels_.DrawPanel(d);
   }
   ASSERT_EQ(boxes.texts.size(), 1u);
   EXPECT_THAT(boxes.texts[0], HasSubstr("HRCHECK: IPelSrv::GetState failed: "));
-  EXPECT_THAT(boxes.texts[0], HasSubstr("disconnected"));
-  EXPECT_TRUE(panels_.ServiceLinkDown());
+  EXPECT_THAT(boxes.texts[0], HasSubstr("Catastrophic failure"));
   // Every machine counts as offline: no sending, no drop target, silver boxes.
   EXPECT_FALSE(panels_.CanSend(0));
   EXPECT_EQ(panels_.MachineAtPoint(tab_.images[0].mapToGlobal(QPoint(5, 5))), -1);
@@ -345,13 +345,26 @@ TEST_F(PanelViewTest, FailedStateQueriesShowOneBoxUntilTheLinkIsBack) {
 
   fake_.stateResult = S_OK;
   panels_.UpdateSendButtons(0, true);
-  EXPECT_FALSE(panels_.ServiceLinkDown());
   EXPECT_TRUE(panels_.CanSend(0));
   // A new outage is news again.
   fake_.stateResult = E_FAIL;
   panels_.DrawPanel(0);
   panels_.DrawPanel(1);
   EXPECT_EQ(boxes.texts.size(), 2u);
+}
+
+// A server that does not answer in time or has gone is reported once by the server link, not
+// by each query that meets it.
+TEST_F(PanelViewTest, QueriesThatMeetALinkDownShowNoBoxOfTheirOwn) {
+  Machines(2);
+  Boxes boxes;
+  for (const HRESULT hr : {RPC_E_DISCONNECTED, RPC_E_TIMEOUT}) {
+    fake_.stateResult = hr;
+    panels_.UpdateSendButtons(0, true);
+    panels_.DrawPanel(0);
+    EXPECT_EQ(PanelPixel(tab_.images[0], 30, 40), 0xC0C0C0u);
+  }
+  EXPECT_TRUE(boxes.texts.empty());
 }
 
 TEST(ServiceCheck, BoxNamesTheCallTheResultAndThePlace) {

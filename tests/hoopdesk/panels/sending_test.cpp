@@ -3,6 +3,8 @@
 // send call.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "designmaker.h"
 #include "panelfixture.h"
 
@@ -50,6 +52,48 @@ TEST_F(SendingTest, BusyAnswerSaysTryLaterAndTheNextSendWritesNoSecondFilePair) 
   EXPECT_EQ(SendFiles(), 2);
   EXPECT_EQ(panels_.GetMachine(0)->queue.GetItem(0)->FileName, name);
   EXPECT_TRUE(panels_.IsMachineBusy(0));
+}
+
+// A machine that offers a transfer again and again while the server answers busy: its offers
+// while the "Try later again" box is open (events keep arriving inside it) do nothing, so boxes
+// never pile up; the next offer after the box asks again.
+TEST_F(SendingTest, OffersWhileTheTryLaterBoxIsOpenDoNothing) {
+  ConnectIdle(2);
+  panels_.QueueDesign(0, -1, Design(80));
+  panels_.QueueDesign(1, -1, Design(90));
+  fake_.sendResults = {kRetryLater, kRetryLater};
+  int nested = 0;
+  boxes_.during = [&] {
+    ++nested;
+    for (IPelSrvEvents* sink : fake_.sinks) {
+      sink->OnSendStart(Cookie(0));
+      sink->OnSendStart(Cookie(1));  // another machine's offer: the box is the same cause
+    }
+  };
+  fake_.sinks.front()->OnSendStart(Cookie(0));
+  EXPECT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(Logged("SendStartStream"), 1);
+  boxes_.during = {};
+  fake_.sinks.front()->OnSendStart(Cookie(0));
+  EXPECT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(Logged("SendStartStream"), 2);
+}
+
+// The design handed to QueueDesign may be the layout's, which a hand-over frees; the queue
+// takes its copy before anything can run in between (here: a box while the state is asked).
+TEST_F(SendingTest, QueueingCopiesTheDesignBeforeTheServerIsAsked) {
+  ConnectIdle(1);
+  auto layoutDesign = std::make_unique<TStitchItem>(Design(70));
+  boxes_.during = [&] { layoutDesign.reset(); };
+  fake_.during = [&](const std::string& call) {
+    if (call.rfind("GetState", 0) == 0 && layoutDesign)
+      platform::ShowMessage(platform::MessageBoxKind::Error, "a box while the server is asked");
+  };
+  panels_.QueueDesign(0, -1, *layoutDesign);
+  EXPECT_EQ(layoutDesign, nullptr);
+  ASSERT_EQ(panels_.QueuedDesignCount(0), 1);
+  EXPECT_EQ(panels_.GetMachine(0)->queue.GetItem(0)->Points.size(), Design(70).Points.size());
 }
 
 TEST_F(SendingTest, SyncGroupWritesTheFileOnceForAllMembers) {

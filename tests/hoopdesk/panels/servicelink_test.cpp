@@ -11,6 +11,7 @@
 
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/pumpuntil.h"
+#include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "simhost.h"
@@ -37,33 +38,82 @@ TEST(ServiceLink, IdleProgramHearsTheMachineComeOnline) {
   EXPECT_EQ(count, 0);
 }
 
-TEST(ServiceLink, KilledServerShowsOneBoxAndEveryMachineGoesOffline) {
-  ServerWorld world;
-  const pid_t server = world.Start({});
-  ASSERT_GT(server, 0);
-  ASSERT_NE(world.Attach(), nullptr) << world.Stderr(1);
-  SimHost machine(sim::TSimConfig{});
-  TPanelManager panels;
-  ASSERT_TRUE(panels.ConnectService());
-  ASSERT_TRUE(panels.AddMachine(0, machine.ConnInfo(), "sim"));
-  ASSERT_TRUE(PumpUntil([&] { return panels.IsOnline(0); }));
-
-  std::vector<std::string> boxes;
-  platform::SetMessageBoxHandler([&](platform::MessageBoxKind, const std::string&,
-                                     const std::string& text) { boxes.push_back(text); });
-  ::kill(server, SIGKILL);
-  world.WaitExit(server);
-  // The poll timer and the panels keep asking while the operator reads the box.
-  for (int round = 0; round < 20; ++round) {
-    panels.UpdateSendButtons(0, true);
-    panels.ReleaseIdleMachines(false);
-    QCoreApplication::processEvents();
+// A real server with one simulated machine online on a panel manager; the boxes and notices
+// shown meanwhile are caught.
+class RealServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_ = world_.Start({});
+    ASSERT_GT(server_, 0);
+    ASSERT_NE(world_.Attach(), nullptr) << world_.Stderr(1);
+    ASSERT_TRUE(panels_.ConnectService());
+    ASSERT_TRUE(panels_.AddMachine(0, machine_.ConnInfo(), "sim"));
+    ASSERT_TRUE(PumpUntil([&] { return panels_.IsOnline(0); }));
+    platform::SetMessageTextSource(ServiceMessageText);
+    platform::SetMessageBoxHandler([this](platform::MessageBoxKind, const std::string&,
+                                          const std::string& text) { boxes_.push_back(text); });
   }
-  platform::SetMessageBoxHandler({});
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].rfind("HRCHECK: IPelSrv::GetState failed: ", 0), 0u) << boxes[0];
-  EXPECT_TRUE(panels.ServiceLinkDown());
-  EXPECT_FALSE(panels.CanSend(0));
+  void TearDown() override {
+    platform::SetMessageBoxHandler({});
+    platform::SetMessageTextSource({});
+  }
+
+  ServerWorld world_;
+  pid_t server_ = -1;
+  SimHost machine_{sim::TSimConfig{}};
+  TPanelManager panels_;
+  std::vector<std::string> boxes_;
+};
+
+// Killed under the panel manager: noticed at once (its socket closes), one notice however often
+// the panels and the poll ask meanwhile, every machine offline; a new server started later is
+// attached by itself and gets the machine connected again.
+TEST_F(RealServer, KilledServerIsNoticedAtOnceAndANewOneTakesItsPlace) {
+  ::kill(server_, SIGKILL);
+  world_.WaitExit(server_);
+  const auto killed = std::chrono::steady_clock::now();
+  EXPECT_TRUE(PumpUntil([&] {
+    // The poll timer and the panels keep asking while the operator reads the notice.
+    panels_.UpdateSendButtons(0, true);
+    panels_.ReleaseIdleMachines(false);
+    return panels_.ServiceLinkDown();
+  }));
+  EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::seconds(1));
+  EXPECT_FALSE(panels_.IsOnline(0));
+  EXPECT_FALSE(panels_.CanSend(0));
+  EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOffline);
+
+  // Nothing is registered in this world: a new server comes when the test starts one.
+  ASSERT_GT(world_.Start({}), 0);
+  EXPECT_TRUE(PumpUntil([&] { return !panels_.ServiceLinkDown() && panels_.IsOnline(0); }));
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0], "PelService is not running: 0x80010108");
+  std::int32_t count = -1;
+  ASSERT_NE(panels_.GetService(), nullptr);
+  panels_.GetService()->MachineCount(&count);
+  EXPECT_EQ(count, 1);
+}
+
+// Stopped (SIGSTOP): the call that meets it fails after its deadline, the panels show the
+// machine offline and nothing else waits; after SIGCONT the machine is online again without
+// anything being restarted.
+TEST_F(RealServer, StoppedServerComesBackByItselfAfterItContinues) {
+  const TCookie before = panels_.GetMachine(0)->cookie;
+  ::kill(server_, SIGSTOP);
+  const auto stopped = std::chrono::steady_clock::now();
+  panels_.UpdateSendButtons(0, true);  // meets the stopped server: waits for its deadline
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(7));
+  EXPECT_TRUE(PumpUntil([&] { return panels_.ServiceLinkDown(); }, std::chrono::seconds(2)));
+  const auto quick = std::chrono::steady_clock::now();
+  for (int round = 0; round < 10; ++round) panels_.UpdateSendButtons(0, true);  // nothing waits
+  EXPECT_LT(std::chrono::steady_clock::now() - quick, std::chrono::milliseconds(200));
+  EXPECT_FALSE(panels_.IsOnline(0));
+
+  ::kill(server_, SIGCONT);
+  EXPECT_TRUE(PumpUntil([&] { return !panels_.ServiceLinkDown() && panels_.IsOnline(0); }));
+  EXPECT_NE(panels_.GetMachine(0)->cookie, before);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0], "PelService is not running: 0x8001011F");
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ class TraceHost : public TPanelHost {
   TFTrace* trace = nullptr;
   void CreateTraceFrame(int devNo) override { trace->CreateTraceFrame(devNo); }
   void UpdateTraceFrames(int first, int count) override { trace->UpdateTraceFrames(first, count); }
+  void MachineListRebuilt() override {}
 };
 
 class TraceWorld {

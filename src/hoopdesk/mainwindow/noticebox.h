@@ -1,0 +1,11 @@
+// The program's notices: message boxes that do not wait. The window goes on while one shows;
+// a notice whose text already shows is not shown a second time.
+#pragma once
+
+#include <string>
+
+#include "platform/messages.h"
+
+// The notice handler of the program (platform::SetNoticeHandler).
+void ShowNoticeBox(platform::MessageBoxKind kind, const std::string& caption,
+                   const std::string& text);

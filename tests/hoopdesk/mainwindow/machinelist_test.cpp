@@ -1,0 +1,73 @@
+// The windows that show machines while the machine list changes under them: machines found on
+// different timer ticks, released and started again by the port dialog. The colour frame and the
+// layout window look a machine's palette up at each use, so nothing reads or writes the freed
+// records of a list that has moved (AddressSanitizer would report it here).
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "hoopdesk/colours/fcolorframe.h"
+#include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/slp/foundmachine.h"
+#include "pelloraworld.h"
+
+namespace {
+
+slp::TFoundMachine Found(int k) {
+  slp::TFoundMachine entry;
+  entry.port = htons(static_cast<std::uint16_t>(9100 + k));
+  entry.address = htonl(0x7F000001);
+  entry.name = "SIM-" + std::to_string(k + 1);
+  return entry;
+}
+
+// Uses the frame as the operator does: the palette painted, needle 1's check box clicked. The
+// click must reach the palette of the machine chosen now.
+void PaintAndClickNeedle(TFPellora& window, int machine) {
+  TFColorFrame* frame = window.Ui().FMainColorFrame;
+  frame->MachineCB()->setCurrentIndex(machine);
+  frame->ThreadColorChoice()->click();
+  ASSERT_FALSE(frame->grab().isNull());
+  ASSERT_FALSE(window.Layout().grab().isNull());  // drawn in the machine's colours
+  auto* check = frame->findChild<QCheckBox*>("Check0");
+  ASSERT_NE(check, nullptr);
+  const bool before = window.Panels().GetMachine(machine)->palette.GetFlag(0);
+  check->click();
+  EXPECT_NE(window.Panels().GetMachine(machine)->palette.GetFlag(0), before);
+  ASSERT_FALSE(frame->grab().isNull());
+}
+
+TEST(MachineList, ColourTabFollowsMachinesFoundOnDifferentTicks) {
+  PelloraWorld world;
+  auto window = world.StartWindow();
+  ASSERT_TRUE(window->AddDesignToLayout(
+      QString::fromStdString((world.Work() / "rose.10o").string()), 0, 0));
+  window->Ui().PageControl->setCurrentWidget(window->Ui().TabColor);
+  for (int k = 0; k < 5; ++k) {
+    SCOPED_TRACE(k);
+    // What the timer does with one answer on one tick.
+    ASSERT_TRUE(window->MergeFoundMachine(Found(k)));
+    world.fake.FireStatus(window->Panels().GetMachine(k)->cookie, SEW_IDLE);
+    window->UpdateMachineList(false);
+    window->UpdateTabControls();
+    QCoreApplication::processEvents();
+    PaintAndClickNeedle(*window, 0);
+    PaintAndClickNeedle(*window, k);
+  }
+
+  // The port dialog's release and restart rebuild the list from scratch.
+  ASSERT_TRUE(window->ReleaseMachines(false));
+  ASSERT_FALSE(window->Ui().FMainColorFrame->grab().isNull());
+  window->StartMachines(false);
+  for (int k = 0; k < 3; ++k) ASSERT_TRUE(window->MergeFoundMachine(Found(k)));
+  window->UpdateMachineList(false);
+  window->UpdateTabControls();
+  PaintAndClickNeedle(*window, 2);
+}
+
+}  // namespace
