@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <optional>
 #include <thread>
 
@@ -10,22 +11,30 @@
 #include "rpc/dispatch.h"
 #include "rpc/marshal.h"
 #include "rpc/publication.h"
-#include "rpc/registration.h"
 #include "rpc/rpcserver.h"
+#include "rpc/serverconnector.h"
 
 namespace rpc {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 constexpr size_t kReadChunk = 256 * 1024;
+constexpr size_t kMiB = size_t{1} << 20;
+
 }  // namespace
 
 HRESULT PelSrvClient::ConnectTo(const std::filesystem::path& path,
-                                std::unique_ptr<PelSrvClient>* out) {
-  UniqueFd fd = ConnectUnix(path);
-  if (!fd.valid()) return CO_E_SERVER_EXEC_FAILURE;
+                                std::unique_ptr<PelSrvClient>* out,
+                                std::chrono::milliseconds callTimeout) {
+  bool queueFull = false;
+  UniqueFd fd = ConnectUnix(path, &queueFull);
+  // A server that lets connections pile up unaccepted does not answer either.
+  if (!fd.valid()) return queueFull ? RPC_E_TIMEOUT : CO_E_SERVER_EXEC_FAILURE;
   // Talk only to a server of our own user, whoever put the socket there.
   if (PeerUid(fd.get()) != static_cast<int64_t>(::getuid())) return E_ACCESSDENIED;
   auto client = std::make_unique<PelSrvClient>(std::move(fd));
+  client->SetCallTimeout(callTimeout);
   // A connection waiting to be accepted holds no reference yet: only the answer to the first
   // call says that the server counts this client (and will not end under it).
   std::vector<uint8_t> reply;
@@ -35,64 +44,91 @@ HRESULT PelSrvClient::ConnectTo(const std::filesystem::path& path,
   return S_OK;
 }
 
-HRESULT PelSrvClient::Attach(std::unique_ptr<PelSrvClient>* out) {
+HRESULT PelSrvClient::Attach(std::unique_ptr<PelSrvClient>* out,
+                             std::chrono::milliseconds callTimeout) {
   auto ref = ReadPublication();
   if (!ref) return CO_E_SERVER_EXEC_FAILURE;
-  return ConnectTo(ref->socketPath, out);
+  return ConnectTo(ref->socketPath, out, callTimeout);
 }
 
 HRESULT PelSrvClient::Create(std::unique_ptr<PelSrvClient>* out,
                              std::chrono::milliseconds startTimeout) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + startTimeout;
-  std::optional<Clock::time_point> startedAt;
+  ServerConnector connector(startTimeout);
   for (;;) {
-    const HRESULT attached = Attach(out);
-    if (SUCCEEDED(attached) || attached == kServerTooBusy) return attached;
-    // Start a server when none is published; start again when a server that was ending took
-    // the start's place and then went (its start was refused as "already running").
-    const bool published = ReadPublication().has_value();
-    if (!startedAt || (!published && Clock::now() - *startedAt > std::chrono::seconds(2))) {
-      const HRESULT started = StartRegisteredServer();
-      if (FAILED(started)) return started;
-      startedAt = Clock::now();
-    }
-    if (Clock::now() >= deadline) return CO_E_SERVER_EXEC_FAILURE;
+    const HRESULT hr = connector.Poll(out);
+    if (hr != E_PENDING) return hr;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+void PelSrvClient::SetCallTimeout(std::chrono::milliseconds timeout) {
+  callTimeout_ = std::max(timeout, std::chrono::milliseconds::zero());
+}
+
+std::chrono::milliseconds PelSrvClient::StreamCallTimeout(size_t streamBytes) const {
+  const size_t startedMiB = streamBytes / kMiB + (streamBytes % kMiB != 0);
+  return callTimeout_ + kStreamTimeoutPerMiB * static_cast<int64_t>(startedMiB);
+}
+
+LinkState PelSrvClient::linkState() const {
+  if (!fd_.valid()) return LinkState::kLost;
+  return stalled_ ? LinkState::kStalled : LinkState::kUp;
 }
 
 void PelSrvClient::Drop() {
   fd_.reset();
   replies_.clear();
+  abandoned_.clear();
+  stalled_ = false;
 }
 
-bool PelSrvClient::ReadFrame(Frame* frame, int timeoutMs) {
+void PelSrvClient::Abandon(uint32_t seq) {
+  abandoned_.push_back(seq);
+  if (abandoned_.size() > kMaxAbandoned) abandoned_.pop_front();
+  stalled_ = true;
+}
+
+void PelSrvClient::TakeOtherReply(Frame frame) {
+  if (std::find(waiting_.begin(), waiting_.end(), frame.seq) != waiting_.end()) {
+    replies_[frame.seq] = std::move(frame);
+    return;
+  }
+  if (auto it = std::find(abandoned_.begin(), abandoned_.end(), frame.seq);
+      it != abandoned_.end()) {
+    // The server has worked through the call it held up: new calls no longer queue behind it.
+    abandoned_.erase(it);
+    stalled_ = false;
+  }
+  // Anything else answers no call of ours and is dropped.
+}
+
+PelSrvClient::Read PelSrvClient::ReadFrame(Frame* frame, int timeoutMs) {
   for (;;) {
     if (auto f = decoder_.Next()) {
       *frame = std::move(*f);
-      return true;
+      return Read::kFrame;
     }
     if (!fd_.valid() || decoder_.failed()) {
       Drop();
-      return false;
+      return Read::kGone;
     }
     pollfd p{fd_.get(), POLLIN, 0};
     const int rc = ::poll(&p, 1, timeoutMs);
     if (rc < 0 && errno == EINTR) continue;
-    if (rc == 0) return false;
+    if (rc == 0) return Read::kNothingYet;
     if (rc < 0) {
       Drop();
-      return false;
+      return Read::kGone;
     }
     chunk_.resize(kReadChunk);
     const ssize_t n = ReadSome(fd_.get(), chunk_);
     if (n <= 0) {
       Drop();
-      return false;
+      return Read::kGone;
     }
     decoder_.Feed(std::span(chunk_.data(), static_cast<size_t>(n)));
-    // The rest of a frame comes at once; "until one comes" keeps waiting for all of it.
+    // The rest of a frame comes at once; "until one comes" keeps waiting for all of it, and a
+    // call asks again with the time it has left.
     if (timeoutMs > 0) timeoutMs = 0;
   }
 }
@@ -109,34 +145,53 @@ void PelSrvClient::DispatchEvent(const Frame& frame) {
     // An empty answer tells the server that no sink took the event.
     const auto answer = EncodeFrame(FrameKind::kEventReply, frame.seq, 0,
                                     answered ? outs.bytes() : std::vector<uint8_t>());
-    if (!SendAll(fd_.get(), answer)) Drop();
+    size_t written = 0;
+    if (SendBefore(fd_.get(), answer, Clock::now() + callTimeout_, &written) != SendResult::kSent)
+      Drop();
   }
 }
 
 bool PelSrvClient::ProcessEvents(int timeoutMs) {
   Frame frame;
-  while (ReadFrame(&frame, timeoutMs)) {
+  while (ReadFrame(&frame, timeoutMs) == Read::kFrame) {
     if (frame.kind == FrameKind::kEvent) {
       DispatchEvent(frame);
     } else if (frame.kind == FrameKind::kReply) {
-      replies_[frame.seq] = std::move(frame);  // cannot happen outside a call; keep it anyway
+      TakeOtherReply(std::move(frame));
     }
     timeoutMs = 0;
   }
   return connected();
 }
 
-HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
-                                std::vector<uint8_t>* reply) {
+HRESULT PelSrvClient::Roundtrip(int32_t code, std::span<const uint8_t> ins,
+                                std::vector<uint8_t>* reply, std::chrono::milliseconds timeout) {
   platform::SetErrorInfo(std::nullopt);
   if (!fd_.valid()) return RPC_E_DISCONNECTED;
+  // The server still holds a call given up: this one would only queue behind it.
+  if (stalled_) return RPC_E_TIMEOUT;
   if (ins.size() > kMaxFrameBody - kBodyHeaderSize) return E_INVALIDARG;
+  const Deadline deadline = Clock::now() + timeout;
   const uint32_t seq = ++seq_;
   // The header goes on its own, so a design of megabytes is not copied once more.
   const auto head = EncodeFrameHeader(FrameKind::kCall, seq, code, ins.size());
+  size_t written = 0;
+  SendResult sent = SendBefore(fd_.get(), head, deadline, &written);
+  if (sent == SendResult::kSent) sent = SendBefore(fd_.get(), ins, deadline, &written);
+  if (sent == SendResult::kTimedOut) {
+    // A server that does not even take the call in time; what went of the frame cannot be
+    // taken back, so the stream can carry no further frame.
+    Drop();
+    return RPC_E_TIMEOUT;
+  }
   // A server that refused the connection has answered already and closed it; its answer is
   // still there to read when the call itself can no longer be sent.
-  const bool sent = SendAll(fd_.get(), head) && SendAll(fd_.get(), ins);
+  const bool wait = sent == SendResult::kSent;
+  waiting_.push_back(seq);
+  struct Done {
+    std::vector<uint32_t>& waiting;
+    ~Done() { waiting.pop_back(); }
+  } done{waiting_};
   Frame frame;
   for (;;) {
     if (auto it = replies_.find(seq); it != replies_.end()) {
@@ -144,9 +199,21 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
       replies_.erase(it);
       break;
     }
-    if (!ReadFrame(&frame, sent ? -1 : 0)) {
+    // A nested call found the server stalled: waiting on would only hold the caller longer.
+    if (stalled_) {
+      Abandon(seq);
+      return RPC_E_TIMEOUT;
+    }
+    const Read got = ReadFrame(&frame, wait ? MillisecondsUntil(deadline) : 0);
+    if (got == Read::kGone || (got == Read::kNothingYet && !wait)) {
       Drop();
       return RPC_E_DISCONNECTED;
+    }
+    if (got == Read::kNothingYet) {
+      if (Clock::now() < deadline) continue;
+      Abandon(seq);
+      platform::SetErrorInfo(std::nullopt);  // nested calls may have left theirs
+      return RPC_E_TIMEOUT;
     }
     if (frame.kind == FrameKind::kEvent) {
       DispatchEvent(frame);
@@ -157,7 +224,7 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
       return RPC_E_INVALID_DATA;
     }
     if (frame.seq == seq) break;
-    replies_[frame.seq] = std::move(frame);
+    TakeOtherReply(std::move(frame));
   }
   platform::SetErrorInfo(std::nullopt);  // nested calls may have left theirs
   FrameReader r(frame.payload);
@@ -178,14 +245,21 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, const std::vector<uint8_t>& ins,
 }
 
 template <class... P>
-HRESULT PelSrvClient::Remote(int32_t dispid, HRESULT (IPelSrv::*)(P...),
+HRESULT PelSrvClient::Remote(int32_t dispid, HRESULT (IPelSrv::*method)(P...),
                              std::type_identity_t<P>... args) {
+  return RemoteWithin<P...>(callTimeout_, dispid, method, args...);
+}
+
+template <class... P>
+HRESULT PelSrvClient::RemoteWithin(std::chrono::milliseconds timeout, int32_t dispid,
+                                   HRESULT (IPelSrv::*)(P...), std::type_identity_t<P>... args) {
   if (!ResetOuts<P...>(args...)) return E_POINTER;
   FrameWriter w;
   WriteIns<P...>(w, args...);
   std::vector<uint8_t> reply;
-  const HRESULT hr = Roundtrip(dispid, w.bytes(), &reply);
-  if (hr == RPC_E_DISCONNECTED || hr == RPC_E_INVALID_DATA || hr == DISP_E_MEMBERNOTFOUND)
+  const HRESULT hr = Roundtrip(dispid, w.bytes(), &reply, timeout);
+  if (hr == RPC_E_DISCONNECTED || hr == RPC_E_TIMEOUT || hr == RPC_E_INVALID_DATA ||
+      hr == DISP_E_MEMBERNOTFOUND)
     return hr;
   FrameReader r(reply);
   ReadOuts<P...>(r, args...);
@@ -294,8 +368,11 @@ HRESULT PelSrvClient::StitchColor(int32_t dwCookie, int32_t index, int32_t* Valu
   return Remote(DISPID_StitchColor, &IPelSrv::StitchColor, dwCookie, index, Value);
 }
 HRESULT PelSrvClient::SendStartStream(int32_t dwCookie, platform::MemStream* strm) {
-  if (strm && strm->size() > kMaxBlob) return E_INVALIDARG;
-  return Remote(DISPID_SendStartStream, &IPelSrv::SendStartStream, dwCookie, strm);
+  const size_t bytes = strm ? strm->size() : 0;
+  if (bytes > kMaxBlob) return E_INVALIDARG;
+  // The server parses the whole design before it answers: more time for a larger one.
+  return RemoteWithin(StreamCallTimeout(bytes), DISPID_SendStartStream, &IPelSrv::SendStartStream,
+                      dwCookie, strm);
 }
 HRESULT PelSrvClient::ErrMessage(int32_t code, std::string* Value) {
   return Remote(DISPID_ErrMessage, &IPelSrv::ErrMessage, code, Value);

@@ -2,9 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "pelsrvapi/pelservice_tlb.h"
 #include "rpc/frame.h"
@@ -12,25 +15,44 @@
 
 namespace rpc {
 
+// How the link to the server stands. kStalled: a call went unanswered past its deadline; calls
+// fail at once until the server answers the call given up (ProcessEvents reads that answer).
+// kLost: the connection has ended; nothing on it works again.
+enum class LinkState { kUp, kStalled, kLost };
+
 // A client's reference to the server object: the proxy of IPelSrv and the stub of the
 // IPelSrvEvents sinks it advises. Single-threaded, like a COM apartment: every call and every
 // event runs on the thread that uses the object. While a call waits for its answer, events
 // that arrive are handed to their sinks (a sink may call the server again); between calls the
 // owner pumps them with ProcessEvents, for example when fd() becomes readable.
 //
+// Every call has a deadline, so a server that stopped, hangs or is swapped out never holds its
+// client for longer: past it the call returns RPC_E_TIMEOUT with its out values reset and the
+// link is kStalled. The answer that comes later is recognised by its sequence number and
+// dropped, never taken for another call's.
+//
 // The reference is given up when the object is destroyed; a server started for clients ends
 // when its last one has gone.
 class PelSrvClient : public IPelSrvObject {
  public:
+  static constexpr std::chrono::milliseconds kDefaultCallTimeout{5000};
+  // What SendStartStream gets on top of the call timeout for each started MiB of its stream:
+  // the server reads and parses the whole design inside the call.
+  static constexpr std::chrono::milliseconds kStreamTimeoutPerMiB{1000};
+
   // Attaches to the server this user runs, through its published reference;
-  // CO_E_SERVER_EXEC_FAILURE when none is published or it does not answer.
-  static HRESULT Attach(std::unique_ptr<PelSrvClient>* out);
+  // CO_E_SERVER_EXEC_FAILURE when none is published or it has gone, RPC_E_TIMEOUT when it does
+  // not answer within callTimeout.
+  static HRESULT Attach(std::unique_ptr<PelSrvClient>* out,
+                        std::chrono::milliseconds callTimeout = kDefaultCallTimeout);
   // Attaches, or starts the registered server ("PelService.PelSrv" with "/Automation") and
-  // attaches once it has published itself, waiting at most startTimeout.
+  // attaches once it has published itself, waiting at most startTimeout. A published server
+  // that does not answer makes it fail with RPC_E_TIMEOUT at once.
   static HRESULT Create(std::unique_ptr<PelSrvClient>* out,
                         std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
-  // Attaches to a server listening on path.
-  static HRESULT ConnectTo(const std::filesystem::path& path, std::unique_ptr<PelSrvClient>* out);
+  // Attaches to a server listening on path; the attach and every later call get callTimeout.
+  static HRESULT ConnectTo(const std::filesystem::path& path, std::unique_ptr<PelSrvClient>* out,
+                           std::chrono::milliseconds callTimeout = kDefaultCallTimeout);
 
   explicit PelSrvClient(UniqueFd fd) : fd_(std::move(fd)) {}
   PelSrvClient(const PelSrvClient&) = delete;
@@ -39,9 +61,17 @@ class PelSrvClient : public IPelSrvObject {
   // Readable when something arrived from the server.
   int fd() const { return fd_.get(); }
   // Hands arrived events to their sinks, waiting at most timeoutMs (-1: until one comes) for
-  // the first. False once the server has gone.
+  // the first, and takes in late answers: the first to a call given up puts a stalled link
+  // back up. False once the server has gone.
   bool ProcessEvents(int timeoutMs);
   bool connected() const { return fd_.valid(); }
+  LinkState linkState() const;
+
+  // The deadline of every later call (negative counts as 0).
+  void SetCallTimeout(std::chrono::milliseconds timeout);
+  std::chrono::milliseconds callTimeout() const { return callTimeout_; }
+  // The deadline SendStartStream has for a stream of streamBytes.
+  std::chrono::milliseconds StreamCallTimeout(size_t streamBytes) const;
 
   HRESULT Advise(IPelSrvEvents* sink, uint32_t* cookie) override;
   HRESULT Unadvise(uint32_t cookie) override;
@@ -86,17 +116,36 @@ class PelSrvClient : public IPelSrvObject {
  private:
   template <class... P>
   HRESULT Remote(int32_t dispid, HRESULT (IPelSrv::*)(P...), std::type_identity_t<P>... args);
-  // Sends a call and waits for its answer, dispatching events meanwhile. On success *reply
-  // holds the out values (error information already taken off and set on this thread).
-  HRESULT Roundtrip(int32_t code, const std::vector<uint8_t>& ins, std::vector<uint8_t>* reply);
-  bool ReadFrame(Frame* frame, int timeoutMs);
+  template <class... P>
+  HRESULT RemoteWithin(std::chrono::milliseconds timeout, int32_t dispid,
+                       HRESULT (IPelSrv::*)(P...), std::type_identity_t<P>... args);
+  // Sends a call and waits for its answer until the timeout, dispatching events meanwhile. On
+  // success *reply holds the out values (error information already taken off and set on this
+  // thread).
+  HRESULT Roundtrip(int32_t code, std::span<const uint8_t> ins, std::vector<uint8_t>* reply,
+                    std::chrono::milliseconds timeout);
+  HRESULT Roundtrip(int32_t code, std::span<const uint8_t> ins, std::vector<uint8_t>* reply) {
+    return Roundtrip(code, ins, reply, callTimeout_);
+  }
+  enum class Read { kFrame, kNothingYet, kGone };
+  Read ReadFrame(Frame* frame, int timeoutMs);
   void DispatchEvent(const Frame& frame);
+  // A reply that is not the answer the innermost call waits for.
+  void TakeOtherReply(Frame frame);
+  void Abandon(uint32_t seq);
   void Drop();
+
+  // Calls given up whose answers are still to come; the oldest are forgotten past this.
+  static constexpr size_t kMaxAbandoned = 16;
 
   UniqueFd fd_;
   FrameDecoder decoder_;
   std::vector<uint8_t> chunk_;
   uint32_t seq_ = 0;
+  std::chrono::milliseconds callTimeout_ = kDefaultCallTimeout;
+  bool stalled_ = false;
+  std::vector<uint32_t> waiting_;      // calls under way, outermost first
+  std::deque<uint32_t> abandoned_;     // calls given up, oldest first
   std::map<uint32_t, Frame> replies_;  // answers to outer calls that came during nested ones
   std::map<uint32_t, IPelSrvEvents*> sinks_;
 };

@@ -1,6 +1,7 @@
 #include "rpc/socket.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -113,16 +115,24 @@ UniqueFd ListenUnix(const std::filesystem::path& path) {
   return fd;
 }
 
-UniqueFd ConnectUnix(const std::filesystem::path& path) {
+UniqueFd ConnectUnix(const std::filesystem::path& path, bool* queueFull) {
+  if (queueFull) *queueFull = false;
   sockaddr_un addr;
   if (!MakeAddress(path, &addr)) return {};
-  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  // Non-blocking for the connect only: a blocking one waits, without end, for a server that
+  // stopped accepting once its queue is full.
+  UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!fd.valid()) return {};
   int rc;
   do {
     rc = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
   } while (rc != 0 && errno == EINTR);
-  if (rc != 0) return {};
+  if (rc != 0) {
+    if (queueFull) *queueFull = errno == EAGAIN;
+    return {};
+  }
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {};
   WidenBuffers(fd.get());
   return fd;
 }
@@ -146,6 +156,31 @@ bool SendAll(int fd, std::span<const uint8_t> bytes) {
     bytes = bytes.subspan(static_cast<size_t>(n));
   }
   return true;
+}
+
+int MillisecondsUntil(Deadline deadline) {
+  const auto left = deadline - std::chrono::steady_clock::now();
+  if (left <= left.zero()) return 0;
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
+}
+
+SendResult SendBefore(int fd, std::span<const uint8_t> bytes, Deadline deadline, size_t* written) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0) {
+      bytes = bytes.subspan(static_cast<size_t>(n));
+      *written += static_cast<size_t>(n);
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) return SendResult::kGone;
+    pollfd p{fd, POLLOUT, 0};
+    const int rc = ::poll(&p, 1, MillisecondsUntil(deadline));
+    if (rc < 0 && errno != EINTR) return SendResult::kGone;
+    if (rc == 0 && std::chrono::steady_clock::now() >= deadline) return SendResult::kTimedOut;
+  }
+  return SendResult::kSent;
 }
 
 ssize_t ReadSome(int fd, std::span<uint8_t> buffer) {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -42,8 +43,10 @@ std::string InstanceSuffix();
 // Listens on path with mode 0600 (a file left at path is replaced). Invalid fd on failure.
 UniqueFd ListenUnix(const std::filesystem::path& path);
 
-// Connects to a listening socket. Invalid fd on failure.
-UniqueFd ConnectUnix(const std::filesystem::path& path);
+// Connects to a listening socket without waiting for the server to take the connection: a
+// server whose queue of connections to accept is full (it does not accept) gives an invalid fd
+// at once, with *queueFull set. Invalid fd on any failure.
+UniqueFd ConnectUnix(const std::filesystem::path& path, bool* queueFull = nullptr);
 
 // Sets up a connection the server accepted (socket buffers).
 void PrepareAccepted(int fd);
@@ -53,6 +56,17 @@ int64_t PeerUid(int fd);
 
 // Writes everything (EINTR retried, no SIGPIPE). False when the peer is gone.
 bool SendAll(int fd, std::span<const uint8_t> bytes);
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+// The milliseconds left until deadline, rounded up, as poll() takes them (0 once it has passed).
+int MillisecondsUntil(Deadline deadline);
+
+enum class SendResult { kSent, kTimedOut, kGone };
+
+// Writes everything unless the peer takes no more before the deadline (EINTR retried, no
+// SIGPIPE). *written grows by the bytes that went, also when not all of them did.
+SendResult SendBefore(int fd, std::span<const uint8_t> bytes, Deadline deadline, size_t* written);
 
 // One read: the byte count, 0 at the end of the stream, -1 on an error (EINTR retried).
 ssize_t ReadSome(int fd, std::span<uint8_t> buffer);
