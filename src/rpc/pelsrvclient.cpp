@@ -1,6 +1,7 @@
 #include "rpc/pelsrvclient.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -76,7 +77,12 @@ LinkState PelSrvClient::linkState() const {
 }
 
 void PelSrvClient::Drop() {
-  fd_.reset();
+  // The descriptor stays open, shut down, until the client goes: a notifier that watches its
+  // number sees the end of the connection, never another file that got the same number.
+  if (fd_.valid()) {
+    ::shutdown(fd_.get(), SHUT_RDWR);
+    dropped_ = std::move(fd_);
+  }
   replies_.clear();
   abandoned_.clear();
   stalled_ = false;

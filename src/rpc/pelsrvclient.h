@@ -139,6 +139,7 @@ class PelSrvClient : public IPelSrvObject {
   static constexpr size_t kMaxAbandoned = 16;
 
   UniqueFd fd_;
+  UniqueFd dropped_;  // the lost connection's descriptor, see Drop()
   FrameDecoder decoder_;
   std::vector<uint8_t> chunk_;
   uint32_t seq_ = 0;
