@@ -30,6 +30,12 @@ TPelMainOptions ServiceHarness::ShortTimeouts() {
   return options;
 }
 
+TPelMainOptions ServiceHarness::ShortTransferTimeout(std::chrono::milliseconds limit) {
+  TPelMainOptions options = ShortTimeouts();
+  options.transferTimeout = limit;
+  return options;
+}
+
 ServiceHarness::ServiceHarness(TPelMainOptions options) {
   main = std::make_unique<TPelMain>(registration.Id(), options);
   dispatch = std::make_unique<TPelDispatch>(*main);

@@ -38,6 +38,8 @@ class ServiceHarness {
   ~ServiceHarness();
 
   static TPelMainOptions ShortTimeouts();
+  // The short line time-outs, and transfers that wait `limit` for a block request.
+  static TPelMainOptions ShortTransferTimeout(std::chrono::milliseconds limit);
 
   TCookie Connect(TDevNo devNo, const TConnInfo& info, const std::string& host = "machine");
   // Dispatches posted messages until `done` holds or `timeout` passes; returns `done()`.

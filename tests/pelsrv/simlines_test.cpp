@@ -25,6 +25,8 @@ bool Heard(TSimMachine& m, std::uint8_t code) {
 
 // Keep-alives well inside the tests' short silence time-out.
 constexpr sim::TLineTiming kChatty{150ms, 20ms};
+// Transfers of the time-out tests wait this long for a block request.
+constexpr std::chrono::milliseconds kTransferLimit{1000};
 
 // Connects device `devNo` to `machine` and waits until the first exchange is done (the machine
 // answered the identity and file-name requests and was asked for its progress).
@@ -37,6 +39,19 @@ TCommBase& Bring(ServiceHarness& service, sim::TSimLine& machine, const TConnInf
     return comm->IsOnline() && machine.Get<bool>([](TSimMachine& m) { return Heard(m, 0xD0); });
   }));
   service.PumpFor(50ms);
+  return *comm;
+}
+
+// A serial machine answers nothing until it enquires ('E'), as a real one does after power-up.
+TCommBase& BringSerial(ServiceHarness& service, sim::TSimPtyMachine& machine, TDevNo devNo = 0) {
+  const TCookie cookie = service.Connect(devNo, machine.ConnInfo());
+  EXPECT_NE(cookie, 0);
+  TCommBase* comm = service.main->FindByCookie(cookie);
+  EXPECT_TRUE(machine.WaitFor([](TSimMachine& m) { return Heard(m, 0x41); }));
+  machine.Call([](TSimMachine& m) { m.Enquire(); });
+  EXPECT_TRUE(service.PumpUntil(
+      [&] { return machine.Get<bool>([](TSimMachine& m) { return Heard(m, 0xD0); }); }));
+  service.PumpFor(100ms);
   return *comm;
 }
 
@@ -163,7 +178,7 @@ TEST_F(SimOverTcp, MachineThatStopsPullingKeepsTheTransferUntilItFallsSilent) {
   harness.PumpFor(300ms);
   EXPECT_TRUE(comm.IsSending());
   machine.SetTiming({0ms, 20ms});  // no more keep-alives: the line goes
-  ASSERT_TRUE(WaitSendStop("SendStop(1,3)", 3s));
+  ASSERT_TRUE(WaitSendStop("SendStop(1,1)", 3s));
   EXPECT_FALSE(comm.IsSending());
   EXPECT_EQ(comm.GetError(), 273);
   EXPECT_EQ(comm.EffectiveState(), SEW_OFFLINE);
@@ -366,19 +381,139 @@ TEST_P(FidelityOverLines, Serial) {
 INSTANTIATE_TEST_SUITE_P(MachineTypes, FidelityOverLines,
                          ::testing::Values(std::uint8_t{0x01}, std::uint8_t{0x20}));
 
+// A simulated machine on TCP loopback or on a pseudo-terminal (COM index `comIndex`).
+std::unique_ptr<sim::TSimLine> MachineOn(bool tcp, TSimConfig config, int comIndex,
+                                         TConnInfo& info) {
+  if (tcp) {
+    config.wire = sim::Wire::kTcp;
+    auto machine = std::make_unique<sim::TSimTcpMachine>(config, kChatty);
+    info = machine->ConnInfo();
+    return machine;
+  }
+  auto machine = std::make_unique<sim::TSimPtyMachine>(config, comIndex);
+  info = machine->ConnInfo();
+  return machine;
+}
+
+// A normal machine on the next device of the same service takes a design.
+void ExpectAnotherMachineTakesADesign(ServiceHarness& service, bool tcp) {
+  TConnInfo info;
+  auto machine = MachineOn(tcp, {}, 1, info);
+  TCommBase& comm = tcp ? Bring(service, *machine, info, 1)
+                        : BringSerial(service, static_cast<sim::TSimPtyMachine&>(*machine), 1);
+  ASSERT_TRUE(Send(service, *machine, comm));
+  EXPECT_TRUE(service.PumpUntil([&] { return Has(service.events, "SendStop(2,0)"); }));
+}
+
+TEST(TransferTimeoutOverLines, EveryMachineThatStopsAnsweringATransferEndsItAsFailed) {
+  struct Case {
+    const char* what;
+    Persona persona;
+    bool tcp;
+    bool enquires;  // a serial machine enquires first; a modem is sent to before it answers
+    std::int32_t error;
+    TSewingState state;
+    bool timesOut;  // ends by the transfer's time-out (else by what the line tells)
+    bool recovers;  // the same machine, behaving again, takes the next design
+  };
+  const Case cases[] = {
+      {"stops pulling, TCP/IP", Persona::kStopsPulling, true, true, 268, SEW_ERROR, true, true},
+      {"stops pulling, serial", Persona::kStopsPulling, false, true, 268, SEW_ERROR, true, true},
+      {"modem, TCP/IP", Persona::kModem, true, false, 268, SEW_ERROR, true, true},
+      {"modem, serial", Persona::kModem, false, false, 268, SEW_NO_PORT, false, false},
+      // The cut record leaves the line silent: it is lost before the time-out.
+      {"cut record, TCP/IP", Persona::kTruncated, true, true, 273, SEW_OFFLINE, false, false},
+      // Portlink holds the cut record and would take the next bytes into it.
+      {"cut record, serial", Persona::kTruncated, false, true, 268, SEW_ERROR, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ServiceHarness service(ServiceHarness::ShortTransferTimeout(kTransferLimit));
+    TSimConfig config;
+    config.persona = c.persona;
+    config.atBlock = 1;
+    TConnInfo info;
+    auto machine = MachineOn(c.tcp, config, 0, info);
+    TCommBase* comm = service.main->FindByCookie(service.Connect(0, info));
+    ASSERT_NE(comm, nullptr);
+    if (c.tcp) {
+      ASSERT_TRUE(service.PumpUntil([&] { return comm->IsOnline(); }));
+      service.PumpFor(100ms);  // the first exchange
+    } else {
+      ASSERT_TRUE(machine->WaitFor([](TSimMachine& m) { return Heard(m, 0x41); }));
+      if (c.enquires) {
+        machine->Call([](TSimMachine& m) { m.Enquire(); });
+        service.PumpFor(200ms);
+      }
+    }
+    // Sent as the desktop's send button does, without waiting for the machine to offer.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(comm->StartTransfer(prototest::MakeDesign(3000, 150), true));
+    ASSERT_TRUE(service.PumpUntil([&] { return !service.events.Only("SendStop").empty(); }));
+    const auto took = std::chrono::steady_clock::now() - start;
+    service.PumpFor(100ms);
+    EXPECT_EQ(service.events.Only("SendStop"), std::vector<std::string>{"SendStop(1,1)"});
+    EXPECT_FALSE(comm->IsSending());
+    EXPECT_EQ(comm->GetError(), c.error);
+    EXPECT_EQ(comm->State(), c.state);
+    if (c.timesOut) {
+      EXPECT_GE(took, kTransferLimit) << "cut off before the time-out";
+    }
+
+    if (c.recovers) {
+      machine->Call([](TSimMachine& m) { m.SetPersona(Persona::kNormal); });
+      ASSERT_TRUE(Send(service, *machine, *comm));
+      EXPECT_TRUE(service.PumpUntil([&] { return Has(service.events, "SendStop(1,0)"); }));
+      EXPECT_EQ(comm->GetError(), 0);
+    } else {
+      ExpectAnotherMachineTakesADesign(service, c.tcp);
+    }
+  }
+}
+
+TEST(TransferTimeoutOverLines, AMachineThatPausesShorterThanTheLimitIsNotCutOff) {
+  for (const bool tcp : {true, false}) {
+    SCOPED_TRACE(tcp ? "TCP/IP" : "serial");
+    ServiceHarness service(ServiceHarness::ShortTransferTimeout(kTransferLimit));
+    TSimConfig config;
+    config.persona = Persona::kStopsPulling;
+    config.atBlock = 1;
+    TConnInfo info;
+    auto machine = MachineOn(tcp, config, 0, info);
+    TCommBase& comm = tcp ? Bring(service, *machine, info)
+                          : BringSerial(service, static_cast<sim::TSimPtyMachine&>(*machine));
+    ASSERT_TRUE(Send(service, *machine, comm, 3000));
+    auto framesReach = [&](std::int32_t n) {
+      return service.PumpUntil([&] {
+        return machine->Get<std::int32_t>([](TSimMachine& m) { return m.FramesReceived(); }) >= n;
+      });
+    };
+    // Two pauses of 0.6 times the limit: together longer than it, each shorter.
+    const auto pause = kTransferLimit * 6 / 10;
+    ASSERT_TRUE(framesReach(3));  // the header, blocks 0 and 1
+    service.PumpFor(pause);
+    machine->Call([](TSimMachine& m) {
+      m.SetPersona(Persona::kStopsPulling, 3);
+      m.SendReply(0x84);
+    });
+    ASSERT_TRUE(framesReach(5));  // blocks 2 and 3
+    service.PumpFor(pause);
+    EXPECT_TRUE(comm.IsSending());
+    machine->Call([](TSimMachine& m) {
+      m.SetPersona(Persona::kNormal);
+      m.SendReply(0x84);
+    });
+    ASSERT_TRUE(service.PumpUntil([&] { return !comm.IsSending(); }));
+    EXPECT_EQ(service.events.Only("SendStop"), std::vector<std::string>{"SendStop(1,0)"});
+    EXPECT_TRUE(machine->Get<bool>([](TSimMachine& m) { return m.TransferComplete(); }));
+    EXPECT_TRUE(machine->Get<bool>([](TSimMachine& m) { return m.Faults().empty(); }));
+  }
+}
+
 class SimOverPty : public ::testing::Test {
  protected:
-  // A serial machine answers nothing until it enquires ('E'), as a real one does after power-up.
   TCommBase& Bring(sim::TSimPtyMachine& machine, TDevNo devNo = 0) {
-    const TCookie cookie = harness.Connect(devNo, machine.ConnInfo());
-    EXPECT_NE(cookie, 0);
-    TCommBase* comm = harness.main->FindByCookie(cookie);
-    EXPECT_TRUE(machine.WaitFor([](TSimMachine& m) { return Heard(m, 0x41); }));
-    machine.Call([](TSimMachine& m) { m.Enquire(); });
-    EXPECT_TRUE(harness.PumpUntil(
-        [&] { return machine.Get<bool>([](TSimMachine& m) { return Heard(m, 0xD0); }); }));
-    harness.PumpFor(100ms);
-    return *comm;
+    return BringSerial(harness, machine, devNo);
   }
   TCommSerial& Serial(TCommBase& comm) { return static_cast<TCommSerial&>(comm); }
 
@@ -412,27 +547,31 @@ TEST_F(SimOverPty, ModemAnswerLeavesTheLineWithoutAMachine) {
   EXPECT_FALSE(comm->IsOnline());
 }
 
-TEST_F(SimOverPty, WatchdogEndsATransferTheMachineStoppedPullingAndTellsTheClient) {
+TEST(SimOverPtyTimeout, WatchdogEndsATransferTheMachineStoppedPullingAndTellsTheClient) {
+  ServiceHarness service(ServiceHarness::ShortTransferTimeout(kTransferLimit));
   TSimConfig config;
   config.persona = Persona::kStopsPulling;
   config.atBlock = 1;
   sim::TSimPtyMachine machine(config, 0);
-  TCommBase& comm = Bring(machine);
-  ASSERT_TRUE(Send(harness, machine, comm));
-  harness.PumpFor(300ms);
+  TCommBase& comm = BringSerial(service, machine);
+  ASSERT_TRUE(Send(service, machine, comm));
+  service.PumpFor(300ms);
   ASSERT_TRUE(comm.IsSending());
+  // The client's polls neither end the transfer nor keep it: only the time without a request.
   std::uint8_t status = 0;
   std::uint32_t stitch = 0;
   std::int32_t error = 0;
-  comm.PollTimer(10, status, stitch, error);  // frames were built since the start: activity
+  for (const std::int32_t tick : {10, 15, 20}) comm.PollTimer(tick, status, stitch, error);
   EXPECT_TRUE(comm.IsSending());
-  comm.PollTimer(15, status, stitch, error);
-  EXPECT_TRUE(comm.IsSending()) << "only every tenth tick is checked";
-  EXPECT_EQ(comm.PollTimer(20, status, stitch, error), SEW_ERROR);
-  EXPECT_FALSE(comm.IsSending());
+  service.events.Take();
+  ASSERT_TRUE(service.PumpUntil([&] { return !comm.IsSending(); }, 3s));
+  EXPECT_EQ(service.events.Take(),
+            (std::vector<std::string>{"SendStop(1,1)", "StatusChange(1,7)"}));
   EXPECT_EQ(comm.GetError(), 268);
-  EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
-  EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,7)");
+  // The poll hands the error on, so the client's trace shows it.
+  EXPECT_EQ(comm.PollTimer(21, status, stitch, error), SEW_ERROR);
+  EXPECT_EQ(status, 0x12);
+  EXPECT_EQ(error, 268);
 }
 
 TEST_F(SimOverPty, LineLostDuringATransferEndsItAndTellsTheClient) {
@@ -446,8 +585,9 @@ TEST_F(SimOverPty, LineLostDuringATransferEndsItAndTellsTheClient) {
   ASSERT_TRUE(comm.IsSending());
   machine.reset();  // the far end goes: CTS and DSR drop
   ASSERT_TRUE(harness.PumpUntil([&] { return !comm.IsSending(); }, 3s));
-  EXPECT_TRUE(Has(harness.events, "SendStop(1,3)"));
+  EXPECT_TRUE(Has(harness.events, "SendStop(1,1)"));
   EXPECT_EQ(harness.events.Events().back(), "StatusChange(1,1)");
+  EXPECT_EQ(comm.GetError(), 273);
 
   // Without CTS nothing is written: commands wait in the queue.
   comm.SendCommand(0xC0, 1, 2, 3, 500);

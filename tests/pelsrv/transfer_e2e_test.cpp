@@ -247,10 +247,83 @@ TEST_F(Personas, MachineThatStopsPullingLeavesTheTransferRunningUntilTheLineGoes
   EXPECT_FALSE(Comm().StartTransfer(MakeDesign(5), true));  // refused, the running one stays
   events_.Take();
   Comm().LineDown();
+  // A line that breaks under a transfer fails it, with the reason kept for the client.
   EXPECT_EQ(events_.Take(),
-            (std::vector<std::string>{"SendStop(1,3)", "SendProgress(1,0)", "StatusChange(1,1)"}));
+            (std::vector<std::string>{"SendStop(1,1)", "SendProgress(1,0)", "StatusChange(1,1)"}));
   EXPECT_FALSE(Comm().IsSending());
   EXPECT_EQ(Comm().EffectiveState(), SEW_OFFLINE);
+  EXPECT_EQ(Comm().GetError(), 273);
+}
+
+// A transfer whose machine asks for no block within the time-out, on both lines' record cutting.
+class TransferTimeout : public LinkFixture, public ::testing::WithParamInterface<Wire> {};
+
+TEST_P(TransferTimeout, ATransferThatHearsNoBlockRequestEndsAsFailed) {
+  struct Case {
+    const char* what;
+    Persona persona;
+    std::int32_t atBlock;
+    bool recovers;  // the same machine can take the next design
+  };
+  const Case cases[] = {
+      {"stops after the first block", Persona::kStopsPulling, 0, true},
+      {"stops half way", Persona::kStopsPulling, 3, true},
+      {"silent from the start", Persona::kSilent, 0, true},
+      // The line holds the cut record and would take the next bytes into it.
+      {"a cut file-name answer, then silence", Persona::kTruncated, 0, false},
+  };
+  using Clock = TTransferWatch::Clock;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TSimConfig config;
+    config.wire = GetParam();
+    config.persona = c.persona;
+    config.atBlock = c.atBlock;
+    Open(config);
+    const std::uint32_t before = static_cast<std::uint32_t>(Machine().Commands().size());
+    ASSERT_TRUE(Send(MakeDesign(3000)));
+    ASSERT_TRUE(Comm().IsSending());
+    events_.Take();
+
+    const auto limit = Comm().TransferTimeout();
+    EXPECT_FALSE(Comm().CheckTransferTimeout(Clock::now() + limit - std::chrono::seconds(1)));
+    EXPECT_TRUE(Comm().IsSending()) << "cut off before the time-out";
+    EXPECT_TRUE(Comm().CheckTransferTimeout(Clock::now() + limit));
+    EXPECT_EQ(events_.Take(), (std::vector<std::string>{"SendStop(1,1)", "StatusChange(1,7)"}));
+    EXPECT_FALSE(Comm().IsSending());
+    EXPECT_EQ(Comm().EffectiveState(), SEW_ERROR);
+    EXPECT_EQ(Comm().GetError(), 268);
+    EXPECT_EQ(Comm().SewingFileName(), "");  // what the machine held before
+    // Nothing more went to the machine: no end record, no request.
+    const auto codes = Machine().CommandCodes();
+    ASSERT_GT(codes.size(), before);
+    EXPECT_TRUE(codes.back() == 'B' || codes.back() == 'D') << codes.back();
+    EXPECT_FALSE(Comm().CheckTransferTimeout(Clock::now() + 2 * limit));
+    EXPECT_TRUE(events_.Take().empty());
+
+    if (!c.recovers) continue;
+    Machine().SetPersona(Persona::kNormal);
+    ASSERT_TRUE(Send(MakeDesign(1000)));
+    EXPECT_EQ(events_.Only("SendStop"), std::vector<std::string>{"SendStop(1,0)"});
+    EXPECT_EQ(Comm().GetError(), 0);
+    EXPECT_EQ(Comm().SewingFileName(), "2609c008.10o");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLines, TransferTimeout, ::testing::Values(Wire::kSerial, Wire::kTcp));
+
+TEST_F(Personas, ModemAnsweringDuringATransferEndsItAsFailed) {
+  TSimConfig config;
+  config.persona = Persona::kModem;
+  Open(config);
+  ASSERT_TRUE(Comm().StartTransfer(MakeDesign(1000), true));  // sent before the probe's answer
+  events_.Take();
+  Comm().PutCommand(MakeModemProbe());
+  Pump();
+  EXPECT_EQ(events_.Take(), (std::vector<std::string>{"SendStop(1,1)", "StatusChange(1,0)"}));
+  EXPECT_FALSE(Comm().IsSending());
+  EXPECT_EQ(Comm().State(), SEW_NO_PORT);
+  EXPECT_EQ(Comm().GetError(), 268);
 }
 
 TEST_F(Personas, TransferEndedEarlyIsCancelledAndTheOldNameComesBack) {

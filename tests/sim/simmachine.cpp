@@ -341,4 +341,10 @@ void TSimMachine::Enquire() { SendReply(0x45); }
 
 void TSimMachine::SendKeepAlive() { SendReply(0x16); }
 
+void TSimMachine::SetPersona(Persona persona, std::int32_t atBlock) {
+  config_.persona = persona;
+  config_.atBlock = atBlock;
+  silent_ = false;
+}
+
 }  // namespace sim

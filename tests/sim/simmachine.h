@@ -88,6 +88,9 @@ class TSimMachine {
   // One step of sewing; false when the machine is not sewing.
   bool Tick();
   void SendKeepAlive();  // 0x16
+  // From now on the machine behaves as `persona`, acting at block `atBlock`: a stalled or fallen
+  // silent machine that recovers, or stalls again further on.
+  void SetPersona(Persona persona, std::int32_t atBlock = 1);
   // Any reply record: the code and its payload, written in the wire's length.
   void SendReply(std::uint8_t code, std::span<const std::uint8_t> payload = {});
   // A progress reply (0x11, 0x12, 0x13, 0x1E) with the needle, byte 2 and the stitch number.

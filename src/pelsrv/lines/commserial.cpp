@@ -65,7 +65,8 @@ void TCommSerial::Close() {
   ClosePort();
   portlink::StoreShared(tty_.modemStatus, 0u);
   if (wasSending) {
-    // The client hears that the line is gone and that the transfer in progress has ended.
+    // The client hears that the transfer in progress was cancelled and that the line is gone.
+    CancelTransfer();
     LineChanged();
   } else {
     // A plain close reports nothing and keeps the machine's error.
@@ -166,27 +167,6 @@ void TCommSerial::LineChanged() {
     MutableIdentity() = TMachineIdentity{};
   }
   TCommBase::LineChanged();
-}
-
-std::int32_t TCommSerial::PollTimer(std::int32_t tick, std::uint8_t& status, std::uint32_t& stitch,
-                                    std::int32_t& error) {
-  if (IsSending() && tick % 10 == 0) {
-    if (!TransferActivity()) {
-      // No frame was asked for during a whole poll period: the machine stopped answering.
-      AbortBlock();
-      EndTransfer(false);
-      TransferEnded(TTransferResult::kIncomplete);
-      SetState(SEW_ERROR);
-      SetError(kMsgNoResponse);
-      if (Owner() != nullptr) Owner()->OnStatusChange(Cookie(), SEW_ERROR);
-      status = 0;
-      stitch = 0;
-      error = 0;
-      return State();
-    }
-    SetTransferActivity(false);
-  }
-  return TCommBase::PollTimer(tick, status, stitch, error);
 }
 
 void TCommSerial::TransferEnded(TTransferResult result) {

@@ -1,7 +1,6 @@
 // A machine on a serial line, driven through Portlink. The connection owns the three records
 // Portlink writes into (they stay in place for as long as the port is open), queues command
-// records while a frame is being written, probes for a modem when the line comes up, and
-// watches a running transfer.
+// records while a frame is being written and probes for a modem when the line comes up.
 #pragma once
 
 #include <string>
@@ -30,8 +29,8 @@ class TCommSerial : public TCommBase {
   bool PortOpen() const { return portOpen_; }
   std::size_t QueuedCommands() const { return queue_.size(); }
 
-  // Closes the port. Fires events only when a transfer was running: it then ends as when the
-  // line is lost.
+  // Closes the port. Fires events only when a transfer was running: it is then cancelled, and
+  // the client hears that the line is gone.
   void Close() override;
   std::string GetName() const override;
   TConnAddress GetAddress() const override;
@@ -39,8 +38,6 @@ class TCommSerial : public TCommBase {
   void PutCommand(const TSyncCommand& command) override;
   void LineChanged() override;
   void BlockSent() override;
-  std::int32_t PollTimer(std::int32_t tick, std::uint8_t& status, std::uint32_t& stitch,
-                         std::int32_t& error) override;
   void TransferEnded(TTransferResult result) override;
   void SendRaw(std::span<const std::uint8_t> bytes) override;
   void LogSending(std::int32_t total) override;
@@ -48,6 +45,9 @@ class TCommSerial : public TCommBase {
   void LogSewingAborted() override;
   void LogError(std::int32_t id) override;
   void PreviewReply(const TReplyRecord& record) override;
+
+ protected:
+  void DropFrameInFlight() override { AbortBlock(); }
 
  private:
   std::uint16_t Slot() const { return static_cast<std::uint16_t>(DeviceNumber()); }

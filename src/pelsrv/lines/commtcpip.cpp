@@ -108,13 +108,15 @@ void TCommTcpip::LineLost() {
 
 void TCommTcpip::Close() {
   // A reader ended by Close reports nothing: the connection goes offline quietly and keeps its
-  // error. Only a transfer in progress ends as when the line is lost, and the client hears of it.
+  // error. Only a transfer in progress is cancelled, and the client hears of it and of the line.
   const bool wasSending = IsSending();
   StopReader();
-  if (wasSending)
+  if (wasSending) {
+    CancelTransfer();
     LineLost();
-  else
+  } else {
     SetOnline(false);
+  }
 }
 
 std::string TCommTcpip::GetName() const { return hostName_.empty() ? "1" : hostName_; }

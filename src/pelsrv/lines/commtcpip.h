@@ -34,7 +34,7 @@ class TCommTcpip : public TCommBase {
   }
 
   // Stops the reader and closes the socket. Fires events only when a transfer was running: it
-  // then ends as when the line is lost.
+  // is then cancelled, and the client hears that the line is gone.
   void Close() override;
   std::string GetName() const override;
   TConnAddress GetAddress() const override;

@@ -39,6 +39,9 @@ bool TPelDispatch::Dispatch(const platform::Message& message) {
     case platform::UM_BLOCK_SENT:
       if (TCommBase* comm = main_.FindByCookie(cookie)) comm->BlockSent();
       return true;
+    case pelsrv::UM_TRANSFER_WATCH:
+      main_.WatchTransfer(cookie);
+      return true;
     case pelsrv::UM_TCP_LINE:
       if (TCommTcpip* tcp = main_.FindTcpByCookie(cookie)) {
         tcp->ReaderMessage(pelsrv::DecodeTcpLine(message.lParam));

@@ -23,7 +23,7 @@ bool SameAddress(const TConnAddress& address, const TConnInfo& info) {
 }  // namespace
 
 TPelMain::TPelMain(platform::TargetId window, TPelMainOptions options)
-    : window_(window), options_(options) {
+    : window_(window), options_(options), transferWakeUps_(window, pelsrv::UM_TRANSFER_WATCH) {
   logFileName_ = platform::DataPath("pelservice.log");
   sendFolder_ = platform::DataPath("SendData");
   systemPalette_.SetFileName(platform::DataPath("SysColor.dat").string());
@@ -88,6 +88,10 @@ TCookie TPelMain::Connect(TDevNo devNo, const std::string& hostName, const TConn
   params.tcpTimeouts = options_.tcpTimeouts;
   TCreatedComm created = CreateComm(params);
   if (!created) return 0;
+  created.comm->SetTransferTimeout(options_.transferTimeout);
+  created.comm->SetTransferWake([this, cookie = nextCookie_](TTransferWatch::Clock::time_point at) {
+    transferWakeUps_.At(static_cast<std::uintptr_t>(cookie), at);
+  });
   list_.push_back(Entry{std::move(created.comm), created.tcp, created.serial});
   return nextCookie_++;
 }
@@ -95,6 +99,12 @@ TCookie TPelMain::Connect(TDevNo devNo, const std::string& hostName, const TConn
 void TPelMain::DestroyAll() {
   for (Entry& e : list_) e.comm.reset();
   list_.clear();
+}
+
+void TPelMain::WatchTransfer(TCookie cookie) {
+  if (TCommBase* comm = FindByCookie(cookie)) {
+    comm->CheckTransferTimeout(TTransferWatch::Clock::now());
+  }
 }
 
 std::int32_t TPelMain::SyncCapableCount() const {

@@ -12,14 +12,24 @@
 #include <vector>
 
 #include "pelsrv/lines/commfactory.h"
+#include "pelsrv/lines/wakeups.h"
 #include "pelsrv/protocol/commbase.h"
 #include "pelsrv/protocol/syncgroup.h"
 #include "platform/fileutil.h"
 #include "platform/messagetarget.h"
+#include "platform/usermessages.h"
 #include "shared/colorinfo.h"
+
+namespace pelsrv {
+// Posted by the manager's wake-ups when a running transfer may have waited too long for a block
+// request; wParam: the connection's cookie.
+inline constexpr std::uint32_t UM_TRANSFER_WATCH = platform::WM_USER + 21;
+}  // namespace pelsrv
 
 struct TPelMainOptions {
   pelsrv::TcpTimeouts tcpTimeouts;  // shorter in tests
+  // How long every connection's transfer waits for a block request; shorter in tests.
+  std::chrono::milliseconds transferTimeout = TTransferWatch::kDefaultLimit;
 };
 
 class TPelMain : public ISyncGroup {
@@ -48,6 +58,8 @@ class TPelMain : public ISyncGroup {
                   IPelSrvEvents* owner);
   // Destroys every connection (each closes its line); cookies are never handed out again.
   void DestroyAll();
+  // UM_TRANSFER_WATCH: ends the connection's transfer if it has waited too long.
+  void WatchTransfer(TCookie cookie);
 
   std::int32_t CommonSpeed() const { return commonSpeed_; }
   // A new common speed goes to every sync-capable machine as 0xCA.
@@ -85,6 +97,8 @@ class TPelMain : public ISyncGroup {
   std::filesystem::path sendFolder_;
   std::int32_t commonSpeed_ = kInitialSpeed;
   TColorInfo systemPalette_;
+  // Before the list: the connections ask it for wake-ups until they are gone.
+  pelsrv::TWakeUps transferWakeUps_;
   std::vector<Entry> list_;
   TCookie nextCookie_ = 1;
 };

@@ -128,10 +128,8 @@ void TCommBase::LineChanged() {
   if (online_) {
     SettleState();
   } else {
-    if (sending_) {
-      TransferEnded(TTransferResult::kIncomplete);
-      EndTransfer(false);
-    }
+    // The line broke under a transfer: it failed, and the client hears why.
+    if (sending_) FailTransfer(kMsgDisconnected);
     if (owner_) owner_->OnSendProgress(cookie_, 0);
     state_ = SEW_OFFLINE;
     sendDesign_ = std::make_shared<TStitchItem>();

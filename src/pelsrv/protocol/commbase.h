@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -20,6 +21,7 @@
 #include "pelsrv/protocol/synccommand.h"
 #include "pelsrv/protocol/transferblocks.h"
 #include "pelsrv/protocol/transferframe.h"
+#include "pelsrv/protocol/transferwatch.h"
 #include "pelsrvapi/pelservice_tlb.h"
 
 class TStitchItem;
@@ -64,9 +66,12 @@ struct TProgress {
 // Result of a transfer end, mapped to TResState by TransferEnded.
 enum class TTransferResult : std::int32_t {
   kComplete = 1,    // 0x83 with every block sent
-  kIncomplete = 2,  // 0x83 with blocks missing, or the line was lost
+  kIncomplete = 2,  // 0x83 with blocks missing, or the client closed the line
   kMemoryFull = 3,  // 0x2F
   kRejected = 4,    // 0x1F
+  // The machine stopped answering: no block request within the time-out, its line was lost, or
+  // a modem answered in its place.
+  kFailed = 5,
 };
 
 // The send folder ("SendData" in the data folder) joined with a design name.
@@ -158,6 +163,17 @@ class TCommBase {
   bool StartTransfer(std::unique_ptr<TStitchItem> design, bool reportProgress);
   void SendBlock(std::uint8_t code);
   void EndTransfer(bool normal);
+  // How long a transfer waits for the machine's next block request before it ends as failed.
+  void SetTransferTimeout(std::chrono::milliseconds limit) { watch_.SetLimit(limit); }
+  std::chrono::milliseconds TransferTimeout() const { return watch_.Limit(); }
+  // Called with the time at which a running transfer may have waited too long; the caller then
+  // runs CheckTransferTimeout at that time (or later) on the main thread.
+  void SetTransferWake(std::function<void(TTransferWatch::Clock::time_point)> wake) {
+    wake_ = std::move(wake);
+  }
+  // Ends a transfer that has waited the time-out for a block request: OnSendStop with
+  // RES_STATE_ERROR, error 268, state SEW_ERROR and OnStatusChange. True when it ended one.
+  bool CheckTransferTimeout(TTransferWatch::Clock::time_point now);
   std::int32_t BlockIndex() const { return blockIndex_; }
   std::int32_t BlockCount() const { return blockCount_; }
 
@@ -179,8 +195,10 @@ class TCommBase {
   void NoteQueuedCommand(std::uint8_t code) { lastQueuedCommand_ = code; }
   TMachineStatus& MutableStatus() { return status_; }
   TMachineIdentity& MutableIdentity() { return identity_; }
-  void SetTransferActivity(bool active) { transferActivity_ = active; }
-  bool TransferActivity() const { return transferActivity_; }
+  // A client's Close ends a running transfer as cancelled, before the line goes.
+  void CancelTransfer();
+  // The transport stops a frame that is still on its way to the machine.
+  virtual void DropFrameInFlight() {}
   void SetErrorQuietly(std::int32_t id) { error_ = id; }
   // The pause between the 'C' record and the file-name request at the end of a transfer.
   void SetEndPause(std::chrono::microseconds pause) { endPause_ = pause; }
@@ -199,6 +217,8 @@ class TCommBase {
   void FinishFileName(const std::string& name, std::int32_t total);
   void HandleMemoryFull();
   void HandleTransferEnd();
+  // Ends the running transfer as failed with the message id that says why.
+  void FailTransfer(std::int32_t error);
   void FireStatusChange(std::uint8_t state);
   void StopIfSyncCapable();
 
@@ -231,7 +251,6 @@ class TCommBase {
   bool online_ = false;
   bool sending_ = false;
   bool canReconnect_ = false;
-  bool transferActivity_ = false;
   bool reportProgress_ = false;
   bool designLoaded_ = false;
   bool secondLoaded_ = false;
@@ -245,6 +264,8 @@ class TCommBase {
   // The records of the running transfer, fixed at its start.
   TTransferSource transfer_;
   TTransferFrame frame_{};
+  TTransferWatch watch_;
+  std::function<void(TTransferWatch::Clock::time_point)> wake_;
   std::string sewingFileName_;
   std::string previousFileName_;
   // While the clients are asked about a file-name reply: the replies that came meanwhile.

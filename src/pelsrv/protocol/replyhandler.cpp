@@ -59,6 +59,8 @@ void TCommBase::HandleReply(const TReplyRecord& record) {
       SendIdentityRequest();
       break;
     case 0x4F:
+      // A modem, not a machine, is on the line: a transfer to it can never be asked for.
+      if (sending_) FailTransfer(kMsgNoResponse);
       state_ = SEW_NO_PORT;
       FireStatusChange(0);
       break;

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "pelsrv/protocol/commbase.h"
+#include "pelsrv/protocol/machinemessages.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 
@@ -17,7 +18,10 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 bool TCommBase::CanStartTransfer() const {
-  return !sending_ && (state_ == SEW_IDLE || state_ == SEW_COMPLETED);
+  // A machine whose last transfer timed out may be sent to again: its state is not known, and
+  // it asks for the blocks of a new transfer when it can take them.
+  const bool timedOut = state_ == SEW_ERROR && error_ == kMsgNoResponse;
+  return !sending_ && (state_ == SEW_IDLE || state_ == SEW_COMPLETED || timedOut);
 }
 
 bool TCommBase::StartTransfer(std::unique_ptr<TStitchItem> design, bool reportProgress) {
@@ -30,7 +34,7 @@ bool TCommBase::StartTransfer(std::unique_ptr<TStitchItem> design, bool reportPr
 
 bool TCommBase::StartTransfer(bool reportProgress) {
   if (!CanStartTransfer()) return false;
-  transferActivity_ = true;
+  watch_.Heard(TTransferWatch::Clock::now());
   sending_ = true;
   reportProgress_ = reportProgress;
 
@@ -77,11 +81,12 @@ bool TCommBase::StartTransfer(bool reportProgress) {
   progress_.nRemain = 0;
   state_ = SEW_IDLE;
   LogSending(static_cast<std::int32_t>(header.total));
+  if (wake_) wake_(watch_.Deadline());
   return true;
 }
 
 void TCommBase::SendBlock(std::uint8_t code) {
-  transferActivity_ = true;
+  if (sending_) watch_.Heard(TTransferWatch::Clock::now());
   std::uint8_t kind = kFrameDataAgain;
   if (code == 0x84) {
     kind = kFrameData;
@@ -96,7 +101,7 @@ void TCommBase::SendBlock(std::uint8_t code) {
 }
 
 void TCommBase::EndTransfer(bool normal) {
-  transferActivity_ = false;
+  watch_.Stop();
   if (normal) {
     PutCommand(MakeTransferEnd(status_.transferWord));
     if (endPause_.count() > 0) std::this_thread::sleep_for(endPause_);
@@ -128,6 +133,7 @@ void TCommBase::TransferEnded(TTransferResult result) {
       state = RES_STATE_CANCELED;
       break;
     case TTransferResult::kMemoryFull:
+    case TTransferResult::kFailed:
       state = RES_STATE_ERROR;
       break;
     case TTransferResult::kRejected:
@@ -135,4 +141,31 @@ void TCommBase::TransferEnded(TTransferResult result) {
       break;
   }
   if (owner_) owner_->OnSendStop(cookie_, state);
+}
+
+void TCommBase::FailTransfer(std::int32_t error) {
+  DropFrameInFlight();
+  EndTransfer(false);
+  SetError(error);
+  TransferEnded(TTransferResult::kFailed);
+}
+
+void TCommBase::CancelTransfer() {
+  if (!sending_) return;
+  EndTransfer(false);
+  TransferEnded(TTransferResult::kIncomplete);
+}
+
+bool TCommBase::CheckTransferTimeout(TTransferWatch::Clock::time_point now) {
+  if (!sending_) return false;
+  if (!watch_.Expired(now)) {
+    // The machine asked for blocks meanwhile: look again when the newest wait runs out.
+    if (wake_) wake_(watch_.Deadline());
+    return false;
+  }
+  // In error but online: the client shows the alarm and keeps the design for a later send.
+  FailTransfer(kMsgNoResponse);
+  state_ = SEW_ERROR;
+  FireStatusChange(SEW_ERROR);
+  return true;
 }
