@@ -13,7 +13,13 @@ std::string FileExtension(std::string_view path);
 // the path has none.
 std::string ReplaceExtension(std::string_view path, std::string_view ext);
 
+class FolderNameCache;
+
 // The file of the same base name with extension ext: the path ReplaceExtension gives when
-// that file exists, else a file in the same folder whose name differs only in the case of
-// the extension ("STAR.10O" finds "STAR.00O"), else the ReplaceExtension path.
+// that file exists, else an entry in the same folder whose name differs from it only in the
+// case of the extension ("STAR.10O" finds "STAR.00O"; of several such the byte-wise smallest,
+// "STAR.AB" before "STAR.Ab"), else the ReplaceExtension path. The folder's listing comes from
+// the program's one FolderNameCache, which this function owns.
 std::string FindSiblingFile(std::string_view path, std::string_view ext);
+// The same with the listings of the given cache.
+std::string FindSiblingFile(std::string_view path, std::string_view ext, FolderNameCache& folders);
