@@ -2,7 +2,7 @@
 // running one and ends.
 //
 // Exit codes:
-//   0  a normal run
+//   0  a normal run (also after SIGTERM, SIGHUP or SIGINT, which close the window like "Exit")
 //   1  a second start whose files reached the running program
 //   2  a second start whose files did not reach it; it says why on standard error and in a
 //      message box (it may have been started from a file manager, without a terminal)
@@ -16,7 +16,9 @@
 
 #include "hoopdesk/mainwindow/fpellora.h"
 #include "hoopdesk/mainwindow/workfolder.h"
+#include "hoopdesk/startup/handoverdeferral.h"
 #include "hoopdesk/startup/singleinstance.h"
+#include "hoopdesk/startup/terminationsignals.h"
 #include "pelsrv/server/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
@@ -78,6 +80,11 @@ int main(int argc, char** argv) {
     return kExitHandOverFailed;
   }
 
+  // Before the window exists, so a signal during its construction closes it once it is shown.
+  TTerminationSignals termination;
+  if (!termination.IsWatching())
+    std::fprintf(stderr, "hoopdesk: SIGTERM, SIGHUP and SIGINT end the program without saving\n");
+
   platform::SetMessageTextSource(ServiceMessageText);
   platform::SetMessageBoxHandler(ShowBox);
 
@@ -90,10 +97,17 @@ int main(int argc, char** argv) {
   options.connector = ConnectPelService;
   TFPellora window(std::move(options));
 
-  QObject::connect(&instance, &TSingleInstance::activateRequested, &window,
+  THandOverDeferral handOvers;
+  QObject::connect(&instance, &TSingleInstance::activateRequested, &handOvers,
+                   &THandOverDeferral::Activate);
+  QObject::connect(&instance, &TSingleInstance::paramFileRequested, &handOvers,
+                   &THandOverDeferral::ParamFile);
+  QObject::connect(&handOvers, &THandOverDeferral::activateReady, &window,
                    &TFPellora::PostActivate);
-  QObject::connect(&instance, &TSingleInstance::paramFileRequested, &window,
+  QObject::connect(&handOvers, &THandOverDeferral::paramFileReady, &window,
                    &TFPellora::PostParamFile);
+  QObject::connect(&termination, &TTerminationSignals::terminationRequested, &window,
+                   [&window] { window.close(); });
 
   window.show();
   app.exec();
