@@ -27,8 +27,7 @@ void BM_HandOverToRunningProgram(benchmark::State& state) {
   ServerWorld world;
   const TSingleInstance::TPaths paths = TSingleInstance::DefaultPaths();
   TSingleInstance running(paths);
-  std::string warning;
-  if (running.Start({}, &warning) != TSingleInstance::TRole::Running) {
+  if (running.Start({}).role != TSingleInstance::TRole::Running) {
     state.SkipWithError("cannot become the running program");
     return;
   }

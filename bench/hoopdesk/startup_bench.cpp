@@ -173,8 +173,7 @@ BENCHMARK(StartUp)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond
 void HandOver(benchmark::State& state) {
   World& world = TheWorld();
   TSingleInstance instance(TSingleInstance::DefaultPaths());
-  std::string warning;
-  if (instance.Start({}, &warning) != TSingleInstance::TRole::Running) {
+  if (instance.Start({}).role != TSingleInstance::TRole::Running) {
     state.SkipWithError("could not be the running program");
     return;
   }

@@ -12,7 +12,9 @@
 
 #include "hoopdesk/startup/argumentfile.h"
 #include "hoopdesk/startup/paramfile.h"
+#include "hoopdesk/startup/paramfileclaim.h"
 #include "platform/fileutil.h"
+#include "platform/lasterror.h"
 #include "rpc/socket.h"
 
 namespace {
@@ -78,59 +80,88 @@ TSingleInstance::~TSingleInstance() = default;
 
 bool TSingleInstance::IsListening() const { return server_ && server_->isListening(); }
 
-TSingleInstance::TRole TSingleInstance::Start(const std::vector<std::string>& args,
-                                              std::string* warning) {
+TSingleInstance::TStartResult TSingleInstance::Start(const std::vector<std::string>& args) {
+  TStartResult result;
   if (paths_.socket.empty() || paths_.lock.empty()) {
-    *warning = "no private runtime folder: a second start cannot reach this program";
-    return TRole::Running;
+    result.warnings.push_back(
+        "no private runtime folder: a second start cannot reach this program");
+    return result;
   }
   bool busy = false;
   const auto lock = TStartLock::Take(paths_.lock, kLockWait, &busy);
   if (!lock && busy) {
-    *warning = "another start of Hoopdesk did not finish: " + paths_.lock.string();
-    return TRole::HandOverFailed;
+    result.role = TRole::HandOverFailed;
+    result.failure = "another start of Hoopdesk did not finish: " + paths_.lock.string();
+    return result;
   }
   if (!lock) {
-    *warning = "cannot use " + paths_.lock.string() + ": a second start cannot reach this program";
-    return TRole::Running;
+    result.warnings.push_back("cannot use " + paths_.lock.string() +
+                              ": a second start cannot reach this program");
+    return result;
   }
   QLocalSocket socket;
   socket.connectToServer(QString::fromStdString(paths_.socket.string()));
-  if (socket.waitForConnected(kConnectWaitMs)) return HandOver(socket, args, warning);
-  Listen(warning);
-  return TRole::Running;
+  if (socket.waitForConnected(kConnectWaitMs)) {
+    HandOver(socket, args, result);
+    return result;
+  }
+  Listen(result);
+  return result;
 }
 
-TSingleInstance::TRole TSingleInstance::HandOver(QLocalSocket& socket,
-                                                 const std::vector<std::string>& args,
-                                                 std::string* warning) {
-  SendRequest(socket, kActivate);
-
+void TSingleInstance::HandOver(QLocalSocket& socket, const std::vector<std::string>& args,
+                               TStartResult& result) {
   std::error_code ec;
   const std::filesystem::path cwd = std::filesystem::current_path(ec);
   std::vector<std::string> absolute;
   absolute.reserve(args.size());
   for (const std::string& arg : args) absolute.push_back(MakeArgumentAbsolute(arg, cwd));
-  if (absolute.size() > TParamFile::kMaxArguments)
-    *warning = "only the first " + std::to_string(TParamFile::kMaxArguments) +
-               " arguments are handed over";
+  if (absolute.size() > TParamFile::kMaxArguments) {
+    result.warnings.push_back("only the first " + std::to_string(TParamFile::kMaxArguments) +
+                              " arguments are handed over");
+    absolute.resize(TParamFile::kMaxArguments);
+  }
 
-  // A file still here belongs to an earlier start whose wait ran out while the running program
-  // was busy: give it the same time to be taken before it is replaced.
+  result.role = TRole::HandOverFailed;
+  // A file still here belongs to an earlier start that the running program has not served yet
+  // (it may be inside a dialog): give it time to be taken, then add to it.
   WaitUntilTaken(socket);
-  platform::RemoveFile(paths_.paramFile);
-  if (!TParamFile::Write(paths_.paramFile, absolute)) {
-    *warning = "cannot write " + paths_.paramFile.string();
-    return TRole::HandOverFailed;
+  const bool added = AddToUnread(absolute, result);
+  if (!result.failure.empty()) return;
+  if (!added) {
+    SendRequest(socket, kActivate);
+    if (!TParamFile::Write(paths_.paramFile, absolute)) {
+      result.failure = "cannot write " + paths_.paramFile.string() + ": " +
+                       platform::SystemErrorText(platform::GetLastError());
+      return;
+    }
   }
   if (!SendRequest(socket, kParamFile)) {
-    *warning = "the running Hoopdesk did not take the hand-over";
-    return TRole::HandOverFailed;
+    // The file stays: the next start that reaches a running program adds to it.
+    result.failure =
+        "the running Hoopdesk did not take the request to read " + paths_.paramFile.string();
+    return;
   }
-  // Keep the lock until the running program has taken the file.
-  WaitUntilTaken(socket);
   socket.disconnectFromServer();
-  return TRole::HandedOver;
+  result.role = TRole::HandedOver;
+}
+
+bool TSingleInstance::AddToUnread(const std::vector<std::string>& args,
+                                  TStartResult& result) const {
+  if (!platform::FileExists(paths_.paramFile)) return false;
+  std::string error;
+  std::optional<TParamFileClaim> claim = TParamFileClaim::Claim(paths_.paramFile, &error);
+  if (!claim) {
+    // Taken between the look and the claim: this start writes a file of its own.
+    if (error.empty()) return false;
+    result.failure = error;
+    return false;
+  }
+  if (!claim->Merge(args, &error)) {
+    result.failure = error;
+    return false;
+  }
+  return true;
 }
 
 void TSingleInstance::WaitUntilTaken(QLocalSocket& socket) const {
@@ -140,15 +171,15 @@ void TSingleInstance::WaitUntilTaken(QLocalSocket& socket) const {
     socket.waitForReadyRead(5);
 }
 
-bool TSingleInstance::Listen(std::string* warning) {
+bool TSingleInstance::Listen(TStartResult& result) {
   const QString name = QString::fromStdString(paths_.socket.string());
   // Under the lock nobody answered, so a socket file here is a dead program's.
   QLocalServer::removeServer(name);
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   if (!server_->listen(name)) {
-    *warning =
-        "cannot listen on " + paths_.socket.string() + ": " + server_->errorString().toStdString();
+    result.warnings.push_back("cannot listen on " + paths_.socket.string() + ": " +
+                              server_->errorString().toStdString());
     server_.reset();
     return false;
   }

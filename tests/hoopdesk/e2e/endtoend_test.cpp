@@ -3,11 +3,8 @@
 // design file over and ends with exit code 1; a screenshot shows the window. A machine that sews
 // the handed-over design shows its trace advancing in the tiled trace window, until its alarm
 // turns the trace's status bar red; xdotool works the menu and screenshots show the result.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -16,7 +13,6 @@
 #include <QRect>
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -24,88 +20,12 @@
 #include <thread>
 #include <vector>
 
-#include "rpc/registration.h"
-#include "serverprocess.h"
-#include "shared/frmmarlow.h"
-#include "shared/stitch.h"
-#include "sim/simline.h"
-#include "sim/simslpagent.h"
-#include "sim/slpagentwire.h"
+#include "hoopdesk/e2e/e2ekit.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
-}
-
-// Starts a program with its standard error in `errFile`; the pid, or -1.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile) {
-  std::vector<std::string> all = args;
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                   0600);
-  pid_t pid = -1;
-  if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-int WaitExitCode(pid_t pid, std::chrono::milliseconds limit) {
-  int code = -1;
-  WaitUntil(
-      [&] {
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) != pid) return false;
-        code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return true;
-      },
-      limit);
-  return code;
-}
-
-bool WriteDesign(const std::filesystem::path& path) {
-  TStitchItem d;
-  d.Points.push_back({sfStart, 0, 0});
-  for (int s = 0; s <= 72; ++s) {
-    const double a = 6.2831853 * s / 72;
-    const int r = s % 2 == 0 ? 400 : 160;
-    d.Points.push_back(
-        {sfStitch, static_cast<int>(r * std::cos(a)), static_cast<int>(r * std::sin(a))});
-  }
-  d.Points.push_back({sfEnd, 0, 0});
-  d.SetColorCount();
-  return TStitchFormatMarlow::Save(path.string(), d, nullptr);
-}
-
-// A discovery agent on loopback announcing `urls`, made known to the programs started next.
-std::unique_ptr<sim::TSimSlpAgent> AnnounceMachines(std::vector<std::string> urls) {
-  sim::TSlpAgentConfig agentConfig;
-  agentConfig.urls = std::move(urls);
-  auto agent = std::make_unique<sim::TSimSlpAgent>(agentConfig);
-  if (agent->Ok()) ::setenv("PELLORA_SLP_ADDRESS", agent->Address().c_str(), 1);
-  return agent;
-}
-
-// Waits until PelService has `count` machines connected.
-::testing::AssertionResult MachinesConnected(rpc::PelSrvClient& server, std::int32_t count,
-                                             std::chrono::milliseconds limit) {
-  std::int32_t machines = 0;
-  if (WaitUntil([&] { return SUCCEEDED(server.MachineCount(&machines)) && machines == count; },
-                limit))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "machines connected: " << machines;
-}
+using namespace e2e;
 
 // Writes the star design and hands it over for machine 1 to the running program by a second
 // start, which ends with exit code 1; the running program takes the hand-over file away.
@@ -132,31 +52,14 @@ std::unique_ptr<sim::TSimSlpAgent> AnnounceMachines(std::vector<std::string> url
   return result;
 }
 
-// A private world for the real program on the X display: its home inside, PelService registered
-// for it to start.
-class HoopdeskEndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "needs an X display (xvfb-run)";
-    ::setenv("HOME", world.root().c_str(), 1);
-    ::unsetenv("QT_QPA_PLATFORM");
-    ASSERT_TRUE(rpc::RegisterServer(PELSERVICE_PATH));
-  }
-
-  ServerWorld world;
-};
+class HoopdeskEndToEnd : public e2e::World {};
 
 TEST_F(HoopdeskEndToEnd, DiscoversTwoMachinesAndTakesAHandOver) {
   const std::filesystem::path root = world.root();
 
-  sim::TSimConfig config;
-  config.wire = sim::Wire::kTcp;
-  sim::TSimTcpMachine first(config, {std::chrono::milliseconds(1000)});
-  sim::TSimTcpMachine second(config, {std::chrono::milliseconds(1000)});
-  const auto agent =
-      AnnounceMachines({sim::MachineUrl("127.0.0.1", first.Port(), "SIM-1", "02:00:00:00:00:01"),
-                        sim::MachineUrl("127.0.0.1", second.Port(), "SIM-2", "02:00:00:00:00:02")});
-  ASSERT_TRUE(agent->Ok());
+  TTwoMachines machines;
+  sim::TSimTcpMachine& first = machines.first;
+  ASSERT_TRUE(machines.agent->Ok());
 
   const std::string errors = (root / "hoopdesk.err").string();
   const pid_t running = Spawn({HOOPDESK_PATH}, errors);
@@ -177,45 +80,6 @@ TEST_F(HoopdeskEndToEnd, DiscoversTwoMachinesAndTakesAHandOver) {
   ::kill(running, SIGTERM);
   EXPECT_GE(WaitExitCode(running, 20s), 0);
   server.reset();
-}
-
-// The exit code of a child, or -1 when it did not end within the time: then it is killed.
-int FinishChild(pid_t pid, std::chrono::milliseconds limit) {
-  const int code = WaitExitCode(pid, limit);
-  if (code < 0) {
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-  }
-  return code;
-}
-
-// Kills the children still running when a test ends, also after a failed assertion.
-class TChildren {
- public:
-  TChildren() = default;
-  TChildren(const TChildren&) = delete;
-  TChildren& operator=(const TChildren&) = delete;
-  ~TChildren() {
-    for (pid_t pid : pids_)
-      if (::waitpid(pid, nullptr, WNOHANG) == 0) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-      }
-  }
-  pid_t Add(pid_t pid) {
-    if (pid > 0) pids_.push_back(pid);
-    return pid;
-  }
-
- private:
-  std::vector<pid_t> pids_;
-};
-
-// The screenshot program's picture of the display; a null image when it failed.
-QImage Grab(const std::string& path, const std::string& errFile) {
-  const pid_t grab = Spawn({GRAB_PATH, path}, errFile);
-  if (grab <= 0 || FinishChild(grab, 10s) != 0) return {};
-  return QImage(QString::fromStdString(path));
 }
 
 // Screenshots into `path` until one shows what `shows` looks for; that one, or a null image when
@@ -270,14 +134,6 @@ int RedRows(const QImage& image, const QRect& area, int run) {
     if (longest >= run) ++rows;
   }
   return rows;
-}
-
-// Runs xdotool with args; true when it succeeded.
-bool XdoTool(const std::vector<std::string>& args, const std::string& errFile) {
-  std::vector<std::string> all = {"/usr/bin/xdotool"};
-  all.insert(all.end(), args.begin(), args.end());
-  const pid_t pid = Spawn(all, errFile);
-  return pid > 0 && FinishChild(pid, 10s) == 0;
 }
 
 TEST_F(HoopdeskEndToEnd, TracesASewingMachineUntilItsAlarmTurnsTheStatusBarRed) {

@@ -1,4 +1,7 @@
-// The hand-over file "param.txt": its exact bytes, and reading it back, whole or damaged.
+// The hand-over file "param.txt": its exact bytes, and reading it back, whole or damaged; names
+// with a line feed travel in one line.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +11,7 @@
 
 #include "hoopdesk/startup/paramfile.h"
 #include "platform/fileutil.h"
+#include "scratchfolder.h"
 
 namespace {
 
@@ -21,6 +25,42 @@ TEST(ParamFileBytes, CountPaddedWithZerosThenOneLineFeedPerArgument) {
   const std::vector<std::string> twelve(12, "x");
   EXPECT_EQ(TParamFile::Encode(twelve), Bytes("12\0\0x\nx\nx\nx\nx\nx\nx\nx\nx\nx\nx\nx\n"sv));
 }
+
+// What a second start writes for ordinary names is the plain layout, whatever bytes they hold;
+// only a name with a line feed or the mark byte is written behind the mark, in hexadecimal.
+TEST(ParamFileBytes, OnlyNamesWithALineFeedOrTheMarkAreEncoded) {
+  using namespace std::string_view_literals;
+  EXPECT_EQ(TParamFile::Encode({"/home/u/100% \xc3\xa9t\xc3\xa9 \t\r.dst", "/x\\y.10o/3"}),
+            Bytes("2\0\0\0/home/u/100% \xc3\xa9t\xc3\xa9 \t\r.dst\n/x\\y.10o/3\n"sv));
+  EXPECT_EQ(TParamFile::Encode({"/a", "/b\nc.dst/2", "/d\001", "/e"}),
+            Bytes("4\0\0\0/a\n\0012f620a632e6473742f32\n\0012f6401\n/e\n"sv));
+}
+
+struct RoundTripCase {
+  const char* name;
+  std::vector<std::string> args;
+  friend void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ParamFileRoundTrip : public testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(ParamFileRoundTrip, EveryArgumentComesBackWhole) {
+  EXPECT_EQ(TParamFile::Decode(TParamFile::Encode(GetParam().args)), GetParam().args);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ParamFileRoundTrip,
+    testing::Values(RoundTripCase{"LineFeedInName", {"/home/u/two\nlines.10o/2"}},
+                    RoundTripCase{"OnlyLineFeeds", {"\n\n"}},
+                    RoundTripCase{"LineFeedBetweenOrdinary", {"/a.dst", "/b\n.dst", "", "/c.dsz"}},
+                    RoundTripCase{"MarkFirst", {"\0012f61"}},
+                    RoundTripCase{"EveryByte", {[] {
+                                    std::string all = "/";
+                                    for (int b = 1; b < 256; ++b)
+                                      all.push_back(static_cast<char>(b));
+                                    return all;
+                                  }()}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ParamFileBytes, AtMostFourDigitsOfArguments) {
   const std::vector<std::string> many(TParamFile::kMaxArguments + 3, "a");
@@ -56,22 +96,20 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeCase{"FourDigits", "0002a\nb\n"s, {"a", "b"}},
                     DecodeCase{"NoDigits", "x\0\0\0a\n"s, {}},
                     DecodeCase{"ShortHeader", "1\0"s, {}}, DecodeCase{"Empty", ""s, {}},
-                    DecodeCase{"CarriageReturnKept", "1\0\0\0a\r\n"s, {"a\r"}}),
+                    DecodeCase{"CarriageReturnKept", "1\0\0\0a\r\n"s, {"a\r"}},
+                    DecodeCase{"MarkedUpperCase", "1\0\0\0\0012F0A41\n"s, {"/\nA"}},
+                    DecodeCase{"MarkAlone", "2\0\0\0\001\n/b\n"s, {"", "/b"}},
+                    // Broken hexadecimal is given as it stands: it names no file.
+                    DecodeCase{"MarkedOddLength", "1\0\0\0\0012f6\n"s, {"\0012f6"}},
+                    DecodeCase{"MarkedNotHex", "1\0\0\0\0012g\n"s, {"\0012g"}},
+                    DecodeCase{"MarkInsideOrdinaryLine", "1\0\0\0/a\00141\n"s, {"/a\00141"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ParamFileOnDisk : public testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("paramfile-test-" + std::to_string(::getpid()) + "-" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-    path_ = folder_ / "param.txt";
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  std::filesystem::path folder_;
-  std::filesystem::path path_;
+  TScratchFolder scratch_;
+  const std::filesystem::path& folder_ = scratch_.path();
+  const std::filesystem::path path_ = folder_ / "param.txt";
 };
 
 TEST_F(ParamFileOnDisk, ReadDeletesTheFileBeforeOpeningAnything) {
@@ -83,6 +121,29 @@ TEST_F(ParamFileOnDisk, ReadDeletesTheFileBeforeOpeningAnything) {
   });
   EXPECT_EQ(count, 2);
   EXPECT_EQ(opened, (std::vector<std::string>{"/a.10o", "/b.dst/2"}));
+}
+
+// The take renames the file away first: a second start that looks for it meanwhile finds none.
+TEST_F(ParamFileOnDisk, ReadTakesTheFileUnderAPrivateName) {
+  ASSERT_TRUE(TParamFile::Write(path_, {"/a\nb.10o", "/c.dst"}));
+  std::vector<std::string> opened;
+  TParamFile::Read(path_, [&](const std::string& arg) { opened.push_back(arg); });
+  EXPECT_EQ(opened, (std::vector<std::string>{"/a\nb.10o", "/c.dst"}));
+  EXPECT_TRUE(std::filesystem::is_empty(folder_)) << "nothing left behind";
+}
+
+TEST_F(ParamFileOnDisk, UnreadableFileIsPutBack) {
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  int calls = 0;
+  EXPECT_EQ(TParamFile::Read(path_, [&](const std::string&) { ++calls; }), 0);
+  EXPECT_EQ(calls, 0);
+  EXPECT_TRUE(std::filesystem::is_fifo(path_));
+}
+
+TEST_F(ParamFileOnDisk, TooLargeAFileIsNotWritten) {
+  const std::vector<std::string> huge(3, std::string(TParamFile::kMaxFileSize / 2, 'a'));
+  EXPECT_FALSE(TParamFile::Write(path_, huge)) << "the running program would delete it unread";
+  EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
 TEST_F(ParamFileOnDisk, WriteReplacesAnOldFileWhole) {

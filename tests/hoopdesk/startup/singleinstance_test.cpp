@@ -1,4 +1,5 @@
-// One running program per user: second starts hand their arguments over and end with 1.
+// One running program per user: second starts hand their arguments over (the probe ends with 1),
+// add them to a file the running program has not taken yet, or say why they could not (2).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "hoopdesk/startup/argumentfile.h"
@@ -20,15 +22,17 @@ namespace {
 using TRole = TSingleInstance::TRole;
 using testing::UnorderedElementsAre;
 
-// The running program's side: counts activations and reads each hand-over file as the main
-// window does, from a queued call.
+// The running program's side: counts the requests and, once connected, reads each hand-over
+// file as the main window does, from a queued call.
 class RunningProgram {
  public:
-  RunningProgram() : paths_(TSingleInstance::DefaultPaths()), instance_(paths_) {}
-
-  TRole Start() { return instance_.Start({}, &warning_); }
-  void Connect() {
+  RunningProgram() : paths_(TSingleInstance::DefaultPaths()), instance_(paths_) {
     QObject::connect(&instance_, &TSingleInstance::activateRequested, [this] { ++activations; });
+    QObject::connect(&instance_, &TSingleInstance::paramFileRequested, [this] { ++files; });
+  }
+
+  TRole Start() { return instance_.Start({}).role; }
+  void Connect() {
     QObject::connect(
         &instance_, &TSingleInstance::paramFileRequested, &instance_,
         [this] {
@@ -40,12 +44,12 @@ class RunningProgram {
   TSingleInstance& instance() { return instance_; }
 
   int activations = 0;
+  int files = 0;
   std::vector<std::string> opened;
 
  private:
   TSingleInstance::TPaths paths_;
   TSingleInstance instance_;
-  std::string warning_;
 };
 
 // Starts the probe program in folder with args; the caller pumps events until it ends.
@@ -104,17 +108,15 @@ TEST(SingleInstance, HandOverWithoutArgumentsWritesTheCountAlone) {
   ServerWorld world;
   RunningProgram program;
   ASSERT_EQ(program.Start(), TRole::Running);
-  int files = 0;
   std::vector<std::uint8_t> bytes;
   QObject::connect(&program.instance(), &TSingleInstance::paramFileRequested, [&] {
-    ++files;
     bytes = platform::ReadFileBytes(program.paths().paramFile, 100).value_or(bytes);
     std::filesystem::remove(program.paths().paramFile);
   });
   auto probe = StartProbe(world.root(), {});
   ASSERT_TRUE(PumpUntilFinished({probe.get()}));
   EXPECT_EQ(probe->exitCode(), 1);
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(program.files, 1);
   EXPECT_EQ(bytes, (std::vector<std::uint8_t>{'0', 0, 0, 0}));
 }
 
@@ -165,8 +167,6 @@ TEST(SingleInstance, StrangeRequestsAreIgnored) {
   RunningProgram program;
   ASSERT_EQ(program.Start(), TRole::Running);
   program.Connect();
-  int files = 0;
-  QObject::connect(&program.instance(), &TSingleInstance::paramFileRequested, [&] { ++files; });
 
   QLocalSocket junk;
   junk.connectToServer(QString::fromStdString(program.paths().socket.string()));
@@ -190,8 +190,91 @@ TEST(SingleInstance, StrangeRequestsAreIgnored) {
   while (program.activations == 0 && std::chrono::steady_clock::now() < until)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   EXPECT_EQ(program.activations, 1);
-  EXPECT_EQ(files, 0);
+  EXPECT_EQ(program.files, 0);
 }
+
+// A name with a line feed is one argument at the far end too.
+TEST(SingleInstance, ArgumentWithALineFeedIsHandedOverWhole) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  program.Connect();
+  auto probe = StartProbe(world.root(), {"two\nlines.10o/2", "/abs/a\n\nb.dst"});
+  ASSERT_TRUE(PumpUntilFinished({probe.get()}));
+  EXPECT_EQ(probe->exitCode(), 1);
+  EXPECT_THAT(program.opened,
+              testing::ElementsAre(world.root().string() + "/two\nlines.10o/2", "/abs/a\n\nb.dst"));
+}
+
+// The running program takes nothing (it is inside a dialog): the first start's file waits, and
+// the second start, once its wait for the take has run out, adds its own arguments to that file
+// instead of replacing it. It sends no "activate": the first start's is ahead of the file, and
+// one behind it would clear the layout that the file's designs are opened into.
+TEST(SingleInstance, StartsWhileNothingIsTakenAddToOneFile) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+
+  auto first = StartProbe(world.root(), {"/first.10o/1"});
+  ASSERT_TRUE(PumpUntilFinished({first.get()}));
+  EXPECT_EQ(first->exitCode(), 1);
+  const auto started = std::chrono::steady_clock::now();
+  auto second = StartProbe(world.root(), {"/second.dst", "/third.dsz/2"});
+  ASSERT_TRUE(PumpUntilFinished({second.get()}));
+  EXPECT_EQ(second->exitCode(), 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - started, TSingleInstance::kTakeWait)
+      << "the second start gives the file time to be taken first";
+
+  EXPECT_EQ(program.activations, 1);
+  EXPECT_EQ(program.files, 2);
+  TParamFile::Read(program.paths().paramFile,
+                   [&](const std::string& a) { program.opened.push_back(a); });
+  EXPECT_THAT(program.opened, testing::ElementsAre("/first.10o/1", "/second.dst", "/third.dsz/2"));
+}
+
+struct UnwritableCase {
+  const char* name;
+  std::filesystem::path (*paramFile)(const std::filesystem::path& root);
+  const char* reason;
+  friend void PrintTo(const UnwritableCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SecondStartThatCannotWrite : public testing::TestWithParam<UnwritableCase> {};
+
+// A second start whose file cannot be written reports it with the reason; the running program
+// is still brought to the front but is not asked to read anything.
+TEST_P(SecondStartThatCannotWrite, FailsWithTheReason) {
+  ServerWorld world;
+  RunningProgram program;
+  ASSERT_EQ(program.Start(), TRole::Running);
+  std::ofstream(world.root() / "file") << "x";
+
+  TSingleInstance::TPaths paths = program.paths();
+  paths.paramFile = GetParam().paramFile(world.root());
+  TSingleInstance second(paths);
+  const TSingleInstance::TStartResult result = second.Start({"/rose.10o"});
+  EXPECT_EQ(result.role, TRole::HandOverFailed);
+  EXPECT_EQ(result.failure, "cannot write " + paths.paramFile.string() + ": " + GetParam().reason);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (program.activations == 0 && std::chrono::steady_clock::now() < end)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(program.activations, 1);
+  EXPECT_EQ(program.files, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SecondStartThatCannotWrite,
+                         testing::Values(UnwritableCase{"NoFolder",
+                                                        [](const std::filesystem::path& root) {
+                                                          return root / "gone" / "param.txt";
+                                                        },
+                                                        "No such file or directory"},
+                                         UnwritableCase{"FolderIsAFile",
+                                                        [](const std::filesystem::path& root) {
+                                                          return root / "file" / "param.txt";
+                                                        },
+                                                        "Not a directory"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A running program that is busy when the first hand-over comes: the first start's wait runs
 // out, and the next start must not replace the file that has not been read yet.
