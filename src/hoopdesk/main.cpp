@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "hoopdesk/mainwindow/fpellora.h"
+#include "hoopdesk/mainwindow/noticebox.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/startup/handoverdeferral.h"
 #include "hoopdesk/startup/singleinstance.h"
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
 
   platform::SetMessageTextSource(ServiceMessageText);
   platform::SetMessageBoxHandler(ShowBox);
+  platform::SetNoticeHandler(ShowNoticeBox);
 
   TPelloraOptions options;
   options.settingsPath = rpc::SettingsFilePath();
@@ -102,12 +104,17 @@ int main(int argc, char** argv) {
                    &THandOverDeferral::Activate);
   QObject::connect(&instance, &TSingleInstance::paramFileRequested, &handOvers,
                    &THandOverDeferral::ParamFile);
+  // Released only while no dialog runs: handled at once, so that no click queued meanwhile can
+  // open one first.
   QObject::connect(&handOvers, &THandOverDeferral::activateReady, &window,
-                   &TFPellora::PostActivate);
+                   &TFPellora::ActivateForHandOver);
   QObject::connect(&handOvers, &THandOverDeferral::paramFileReady, &window,
-                   &TFPellora::PostParamFile);
+                   &TFPellora::ReadParamFile);
   QObject::connect(&termination, &TTerminationSignals::terminationRequested, &window,
                    [&window] { window.close(); });
+  // The window's close ends the program, also when it came from inside a dialog's event loop.
+  QObject::connect(&window, &TFPellora::closed, &app, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
 
   window.show();
   app.exec();

@@ -73,7 +73,31 @@ std::chrono::milliseconds PelSrvClient::StreamCallTimeout(size_t streamBytes) co
 
 LinkState PelSrvClient::linkState() const {
   if (!fd_.valid()) return LinkState::kLost;
-  return stalled_ ? LinkState::kStalled : LinkState::kUp;
+  return stalled_ || ProbeOverdue() ? LinkState::kStalled : LinkState::kUp;
+}
+
+bool PelSrvClient::ProbeOverdue() const { return probe_ != 0 && Clock::now() >= probeDeadline_; }
+
+void PelSrvClient::TakeOverdueProbe() {
+  if (!ProbeOverdue()) return;
+  Abandon(probe_);
+  probe_ = 0;
+}
+
+void PelSrvClient::Probe() {
+  TakeOverdueProbe();
+  if (!fd_.valid() || stalled_ || probe_ != 0) return;
+  const uint32_t seq = ++seq_;
+  const auto frame = EncodeFrame(FrameKind::kCall, seq, DISPID_MachineCount, {});
+  const Deadline deadline = Clock::now() + callTimeout_;
+  size_t written = 0;
+  if (SendBefore(fd_.get(), frame, deadline, &written) != SendResult::kSent) {
+    // As for a call: a frame cut off leaves a stream that can carry no further frame.
+    Drop();
+    return;
+  }
+  probe_ = seq;
+  probeDeadline_ = deadline;
 }
 
 void PelSrvClient::Drop() {
@@ -86,6 +110,7 @@ void PelSrvClient::Drop() {
   replies_.clear();
   abandoned_.clear();
   stalled_ = false;
+  probe_ = 0;
 }
 
 void PelSrvClient::Abandon(uint32_t seq) {
@@ -97,6 +122,10 @@ void PelSrvClient::Abandon(uint32_t seq) {
 void PelSrvClient::TakeOtherReply(Frame frame) {
   if (std::find(waiting_.begin(), waiting_.end(), frame.seq) != waiting_.end()) {
     replies_[frame.seq] = std::move(frame);
+    return;
+  }
+  if (frame.seq == probe_) {
+    probe_ = 0;
     return;
   }
   if (auto it = std::find(abandoned_.begin(), abandoned_.end(), frame.seq);
@@ -175,6 +204,7 @@ HRESULT PelSrvClient::Roundtrip(int32_t code, std::span<const uint8_t> ins,
   platform::SetErrorInfo(std::nullopt);
   if (!fd_.valid()) return RPC_E_DISCONNECTED;
   // The server still holds a call given up: this one would only queue behind it.
+  TakeOverdueProbe();
   if (stalled_) return RPC_E_TIMEOUT;
   if (ins.size() > kMaxFrameBody - kBodyHeaderSize) return E_INVALIDARG;
   const Deadline deadline = Clock::now() + timeout;

@@ -66,6 +66,11 @@ class PelSrvClient : public IPelSrvObject {
   bool ProcessEvents(int timeoutMs);
   bool connected() const { return fd_.valid(); }
   LinkState linkState() const;
+  // Asks the server, without waiting, whether it still answers: a cheap call whose answer
+  // ProcessEvents takes in. An answer that has not come by the call timeout stalls the link as
+  // a call waiting for it would have, so a server that stops while its client makes no calls
+  // is noticed too. One probe at a time; nothing while the link is stalled or lost.
+  void Probe();
 
   // The deadline of every later call (negative counts as 0).
   void SetCallTimeout(std::chrono::milliseconds timeout);
@@ -133,6 +138,9 @@ class PelSrvClient : public IPelSrvObject {
   // A reply that is not the answer the innermost call waits for.
   void TakeOtherReply(Frame frame);
   void Abandon(uint32_t seq);
+  bool ProbeOverdue() const;
+  // A probe past its deadline counts as a call given up.
+  void TakeOverdueProbe();
   void Drop();
 
   // Calls given up whose answers are still to come; the oldest are forgotten past this.
@@ -147,6 +155,8 @@ class PelSrvClient : public IPelSrvObject {
   bool stalled_ = false;
   std::vector<uint32_t> waiting_;      // calls under way, outermost first
   std::deque<uint32_t> abandoned_;     // calls given up, oldest first
+  uint32_t probe_ = 0;                 // the probe under way, 0 for none
+  Deadline probeDeadline_{};
   std::map<uint32_t, Frame> replies_;  // answers to outer calls that came during nested ones
   std::map<uint32_t, IPelSrvEvents*> sinks_;
 };
