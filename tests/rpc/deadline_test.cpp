@@ -107,7 +107,8 @@ TEST(CallDeadline, AnUnansweredCallTimesOutAndTheCallsAfterItFailAtOnceUnsent) {
     EXPECT_LT(watch.elapsed(), kAtOnce) << c.name;
   }
   EXPECT_EQ(client.linkState(), LinkState::kStalled);
-  std::this_thread::sleep_for(100ms);
+  ::shutdown(client.fd(), SHUT_WR);
+  ASSERT_TRUE(Eventually([&] { return peer.ended(); }));
   ASSERT_EQ(peer.received().size(), 1u) << "only the first call went out";
   EXPECT_EQ(peer.received()[0].code, DISPID_MachineCount);
 }

@@ -52,6 +52,9 @@ class ScriptedPeer {
     Send(rpc::EncodeFrame(rpc::FrameKind::kEvent, ++eventSeq_, dispid, w.bytes()));
   }
 
+  // True once the client has closed its end and everything it sent has been read.
+  bool ended() const { return ended_; }
+
   // Every frame the client sent so far, in order.
   std::vector<rpc::Frame> received() const {
     std::lock_guard lock(mutex_);
@@ -60,6 +63,10 @@ class ScriptedPeer {
 
  private:
   void Run() {
+    ReadAll();
+    ended_ = true;
+  }
+  void ReadAll() {
     rpc::FrameDecoder decoder;
     std::vector<uint8_t> chunk(64 * 1024);
     for (;;) {
@@ -85,6 +92,7 @@ class ScriptedPeer {
   rpc::UniqueFd server_;
   std::unique_ptr<rpc::PelSrvClient> client_;
   std::atomic<uint32_t> eventSeq_{0};
+  std::atomic<bool> ended_{false};
   mutable std::mutex mutex_;
   std::vector<rpc::Frame> received_;
   std::mutex sendMutex_;
