@@ -45,6 +45,7 @@ class TFakeService : public IPelSrvObject {
   std::function<void(const std::string& call)> during;
   // How the link to this server answers (a test stalls it or cuts it).
   TLinkState linkState = TLinkState::Up;
+  int probes = 0;  // link probes asked for
   std::vector<IPelSrvEvents*> sinks;
 
   // Fires a state event to every sink.
@@ -213,6 +214,7 @@ class TFakeServiceLink : public TServiceLink {
   int EventFd() const override { return -1; }
   bool PumpEvents() override { return fake_.linkState != TLinkState::Lost; }
   TLinkState State() const override { return fake_.linkState; }
+  void Probe() override { ++fake_.probes; }
 
  private:
   TFakeService& fake_;

@@ -134,6 +134,46 @@ TEST(CallDeadline, ALateAnswerIsDroppedAndTheLinkComesUpWhenItIsRead) {
   EXPECT_EQ(count, 0) << "the late answer reaches no caller";
 }
 
+// A probe asks without waiting: answered, it leaves the link up and takes nothing from a later
+// call; unanswered past the deadline, the link is stalled as if a call had waited, and the
+// late answer puts it back up.
+TEST(CallDeadline, AProbeStallsTheLinkOnlyWhenItsAnswerIsLate) {
+  HeldCall held;
+  std::atomic<bool> answerProbes{true};
+  ScriptedPeer peer([&](ScriptedPeer& p, const Frame& call) {
+    if (call.code == DISPID_MachineCount && answerProbes) p.Reply(call.seq, S_OK, I32(5));
+    if (call.code == DISPID_MachineCount && !answerProbes) held.Hold(call.seq);
+    if (call.code == DISPID_GetCookie) p.Reply(call.seq, S_OK, I32(222));
+  });
+  PelSrvClient& client = peer.client();
+  client.SetCallTimeout(kTimeout);
+  Stopwatch watch;
+  client.Probe();
+  client.Probe();  // one at a time: the second sends nothing
+  EXPECT_LT(watch.elapsed(), kAtOnce);
+  Eventually([&] { return peer.received().size() == 1; });
+  EXPECT_TRUE(client.ProcessEvents(2000));
+  EXPECT_EQ(client.linkState(), LinkState::kUp);
+  int32_t cookie = -1;
+  EXPECT_EQ(client.GetCookie(1, &cookie), S_OK);
+  EXPECT_EQ(cookie, 222) << "the probe's answer is not taken for the call's";
+
+  answerProbes = false;
+  watch.restart();
+  client.Probe();
+  const uint32_t probe = held.Wait();
+  EXPECT_EQ(client.linkState(), LinkState::kUp) << "before its deadline";
+  Eventually([&] { return client.linkState() == LinkState::kStalled; });
+  EXPECT_GE(watch.elapsed(), kTimeout);
+  watch.restart();
+  EXPECT_EQ(client.GetCookie(1, &cookie), RPC_E_TIMEOUT);
+  EXPECT_LT(watch.elapsed(), kAtOnce) << "a stalled link fails at once";
+  peer.Reply(probe, S_OK, I32(5));
+  EXPECT_TRUE(client.ProcessEvents(2000));
+  EXPECT_EQ(client.linkState(), LinkState::kUp);
+  EXPECT_EQ(client.GetCookie(1, &cookie), S_OK);
+}
+
 // A sink calls the server from an event that came during an outer call, and the server answers
 // neither: the nested call times out and the outer one gives up with it rather than waiting out
 // its own, longer deadline, unless its answer came meanwhile. The late answers, read during

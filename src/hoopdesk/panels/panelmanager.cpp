@@ -232,12 +232,13 @@ void TPanelManager::ServiceLost(HRESULT why) {
   // shows adds nothing.
   platform::ShowNotice(platform::MessageBoxKind::Error,
                        GetLastErrorText(kServiceNotRunningMessage, detail));
-  syncMode_ = 0;
+  const bool gone = why == RPC_E_DISCONNECTED;
   for (TDevNo i = 0; i < GetMachineCount(); ++i) {
     TMachineRecord* record = GetMachine(i);
     record->alarmMode = 0;
     record->alarmTicks = 0;
-    record->inSyncGroup = false;
+    // A server that went took its synchronised group with it; a stalled one still has it.
+    if (gone) record->inSyncGroup = false;
     // As an offline event, but the queue stays: the designs go when the machine is back.
     SetOnline(i, false);
     SetEnabled(i, false);
@@ -247,16 +248,83 @@ void TPanelManager::ServiceLost(HRESULT why) {
     SetSewImage(i, kSewImageOffline);
     if (host_) host_->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
   }
-  ShowAllPanels();
+  if (gone) {
+    syncMode_ = 0;
+    ShowAllPanels();
+  }
   RefreshPanelImages();
 }
 
 void TPanelManager::ServiceBack(bool newServer) {
-  IPelSrvObject* server = Server();
-  if (!server) return;
   check_.Reset();
-  // A stalled server kept the sink; a new one knows nothing of it.
-  if (newServer && sink_ && FAILED(sink_->Advise(*server))) return;
+  if (newServer) {
+    ReconnectAllMachines();
+  } else {
+    ResyncMachines();
+  }
+}
+
+void TPanelManager::ResyncMachines() {
+  // The server kept its connections, its transfers and the sink through the stall: each
+  // machine takes the state the server holds for it, as if that state had just been reported.
+  bool dropped = false;
+  for (TDevNo i = 0; i < GetMachineCount(); ++i) {
+    if (!ConnectWaitingMachine(i)) {
+      dropped = true;
+      --i;  // the next one moved into its place
+      continue;
+    }
+    const TMachineRecord* record = GetMachine(i);
+    IPelSrvObject* server = Server();
+    if (!record || !server || !sink_) return;
+    const TCookie cookie = record->cookie;
+    TSewingState state = SEW_OFFLINE;
+    std::int32_t sending = 0;
+    if (FAILED(server->GetState(cookie, &state))) return;
+    if (state != SEW_NO_PORT && state != SEW_OFFLINE) {
+      sink_->OnStatusChange(cookie, static_cast<std::uint8_t>(state));
+    } else {
+      // Its line went during the stall; a networked machine is called again at once rather
+      // than when discovery next finds it.
+      ReconnectMachine(i);
+    }
+    const TMachineRecord* after = GetMachine(i);
+    server = Server();
+    if (!after || !server || FAILED(server->IsSending(after->cookie, &sending))) return;
+    const TDevNo now = FindMachineByCookie(after->cookie);
+    if (sending == 0 || now < 0) continue;
+    SetCanSend(now, false);
+    SetEnabled(now, false);
+    SetSewImage(now, kSewImageSending);
+    SetBusy(now, true);
+  }
+  UpdateSendButtons(0, true);
+  RefreshPanelImages();
+  if (dropped && host_) host_->MachineListRebuilt();
+}
+
+bool TPanelManager::ConnectWaitingMachine(TDevNo d) {
+  TMachineRecord* record = GetMachine(d);
+  if (!record || record->cookie != 0) return true;
+  const std::string hostName = record->hostName;
+  const TConnInfo info = record->connInfo;
+  TCookie cookie = 0;
+  if (ConnectMachine(d, hostName, info, &cookie)) {
+    if (TMachineRecord* now = GetMachine(d)) now->cookie = cookie;
+    ReplayHeldStatus(cookie);
+    return true;
+  }
+  // The link itself went: the machine waits for its next return.
+  if (!Server()) return true;
+  // Refused: it takes no device number, as at start-up.
+  if (GetMachine(d)) machines_.erase(machines_.begin() + d);
+  return false;
+}
+
+void TPanelManager::ReconnectAllMachines() {
+  // A new server knows neither the sink nor the machines.
+  IPelSrvObject* server = Server();
+  if (!server || !sink_ || FAILED(sink_->Advise(*server))) return;
   if (IPelSrvObject* now = Server()) now->DisconnectAll();
   std::vector<TMachineRecord> old;
   old.swap(machines_);

@@ -238,9 +238,16 @@ class TPanelManager {
   bool AppendMachine(TMachineRecord seed, bool loadPalette);
   // The server stopped answering or went: every machine offline, a running transfer ended.
   void ServiceLost(HRESULT why);
-  // It answers again (or a new server took its place): the machines are connected again in
-  // their order, keeping their queues.
+  // It answers again (or a new server took its place).
   void ServiceBack(bool newServer);
+  // A stalled server answers again: the machines take the states it holds.
+  void ResyncMachines();
+  // A machine left unconnected by a link that went during a reconnection gets its connection;
+  // false when the server refused it and it left the list.
+  bool ConnectWaitingMachine(TDevNo d);
+  // A new server took a dead one's place: the sink is advised on it and the machines are
+  // connected again in their order, keeping their queues.
+  void ReconnectAllMachines();
 
   TServerLink link_;
   TPanelHost* host_ = nullptr;

@@ -31,6 +31,7 @@ IPelSrvObject* TServerLink::Object() const {
 void TServerLink::Watch() {
   if (!link_ || watching_) return;
   watching_ = true;
+  if (!down_ && ++looks_ % kProbeEvery == 0) link_->Probe();
   const TLinkState state = link_->State();
   if (!down_) {
     if (state != TLinkState::Up) {

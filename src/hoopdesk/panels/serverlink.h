@@ -20,6 +20,9 @@ class QTimer;
 class TServerLink {
  public:
   static constexpr int kWatchIntervalMs = 250;
+  // While the link is up the server is asked every this many looks whether it answers, so a
+  // server that stops while nothing calls it is noticed as well.
+  static constexpr int kProbeEvery = 8;
 
   struct THandlers {
     // The server stopped answering or went; why says how.
@@ -66,4 +69,5 @@ class TServerLink {
   std::unique_ptr<QTimer> timer_;
   bool down_ = false;
   bool watching_ = false;  // a report is running: a nested look waits for the next tick
+  int looks_ = 0;
 };

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr std::chrono::milliseconds kReattachStepTimeout{1000};
+
 class TRemoteServiceLink : public TServiceLink {
  public:
   explicit TRemoteServiceLink(std::unique_ptr<rpc::PelSrvClient> client)
@@ -24,6 +26,7 @@ class TRemoteServiceLink : public TServiceLink {
     }
     return TLinkState::Lost;
   }
+  void Probe() override { client_->Probe(); }
 
  private:
   std::unique_ptr<rpc::PelSrvClient> client_;
@@ -44,7 +47,9 @@ HRESULT GetPublishedService(std::unique_ptr<TServiceLink>* out) {
 }
 
 HRESULT ConnectPelService(std::unique_ptr<TServiceLink>* out) {
-  if (SUCCEEDED(GetPublishedService(out))) return S_OK;
+  const HRESULT published = GetPublishedService(out);
+  // A published server that does not answer holds its place: starting another cannot help.
+  if (SUCCEEDED(published) || published == RPC_E_TIMEOUT) return published;
   std::unique_ptr<rpc::PelSrvClient> client;
   const HRESULT hr = rpc::PelSrvClient::Create(&client);
   return Wrap(hr, std::move(client), out);
@@ -52,9 +57,14 @@ HRESULT ConnectPelService(std::unique_ptr<TServiceLink>* out) {
 
 TServiceReattach ReattachPelService() {
   auto connector = std::make_shared<rpc::ServerConnector>();
+  // Each step runs on the window's timer: a published server that does not answer holds the
+  // window for this long, not for a whole call's deadline.
+  connector->SetCallTimeout(kReattachStepTimeout);
   return [connector](std::unique_ptr<TServiceLink>* out) {
     std::unique_ptr<rpc::PelSrvClient> client;
     const HRESULT hr = connector->Poll(&client);
-    return hr == S_OK ? Wrap(hr, std::move(client), out) : hr;
+    if (hr != S_OK || !client) return hr;
+    client->SetCallTimeout(rpc::PelSrvClient::kDefaultCallTimeout);
+    return Wrap(hr, std::move(client), out);
   };
 }

@@ -20,6 +20,8 @@ class TServiceLink {
   // Hands waiting events to their sinks without blocking. False once the server has gone.
   virtual bool PumpEvents() = 0;
   virtual TLinkState State() const = 0;
+  // Asks, without waiting, whether the server still answers; State() tells later.
+  virtual void Probe() = 0;
 };
 
 // Obtains the server; on failure the result code says why.

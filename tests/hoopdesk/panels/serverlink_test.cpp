@@ -47,8 +47,10 @@ class ServerLinkTest : public PanelWorld {
 
 TEST_F(ServerLinkTest, StalledServerShowsOneNoticeAndComesBackWithTheSameMachines) {
   ThreeMachinesWithQueues();
-  panels_.SetBusy(1, true);  // a transfer was running
+  panels_.SetBusy(1, true);  // a transfer was running, and runs on in the server
   panels_.SetProgress(1, 40);
+  fake_.sending[panels_.GetMachine(1)->cookie] = 1;
+  fake_.states[panels_.GetMachine(2)->cookie] = SEW_SEWING;
   const TCookie before[] = {panels_.GetMachine(0)->cookie, panels_.GetMachine(1)->cookie,
                             panels_.GetMachine(2)->cookie};
 
@@ -66,26 +68,37 @@ TEST_F(ServerLinkTest, StalledServerShowsOneNoticeAndComesBackWithTheSameMachine
   panels_.PollMachines(3);
   EXPECT_EQ(boxes_.boxes.size(), 1u);
 
+  // The same server kept its connections, its transfers and the sink: nothing is connected
+  // again (which would end the transfer), no second advise (no event would come twice); each
+  // machine takes the state the server holds.
   fake_.linkState = TLinkState::Up;
   panels_.WatchServiceLink();
   EXPECT_FALSE(panels_.ServiceLinkDown());
-  EXPECT_EQ(host_.rebuilt, 1);
-  // The same server kept the sink: no second advise, so no event comes twice.
   EXPECT_EQ(Logged("Advise"), 0);
-  EXPECT_EQ(Logged("DisconnectAll"), 1);
-  EXPECT_EQ(Logged("Connect 0 "), 1);
-  EXPECT_EQ(Logged("Connect 1 "), 1);
-  EXPECT_EQ(Logged("Connect 2 EMB-7"), 1);
+  EXPECT_EQ(Logged("DisconnectAll"), 0);
+  EXPECT_EQ(Logged("Connect"), 0);
   ASSERT_EQ(panels_.GetMachineCount(), 3);
   for (TDevNo d = 0; d < 3; ++d) {
     SCOPED_TRACE(d);
-    EXPECT_NE(panels_.GetMachine(d)->cookie, before[d]);
+    EXPECT_EQ(panels_.GetMachine(d)->cookie, before[d]);
     EXPECT_EQ(panels_.QueuedDesignCount(d), 1);
-    fake_.FireStatus(panels_.GetMachine(d)->cookie, SEW_IDLE);
     EXPECT_TRUE(panels_.IsOnline(d));
   }
-  EXPECT_EQ(panels_.GetMachine(2)->hostName, "EMB-7");
+  EXPECT_TRUE(panels_.IsMachineBusy(1));
+  EXPECT_EQ(panels_.GetMachine(1)->sewImage, kSewImageSending);
+  EXPECT_TRUE(panels_.CanSend(0));
+  EXPECT_FALSE(panels_.CanSend(2));  // it sews
   EXPECT_EQ(boxes_.boxes.size(), 1u);
+}
+
+// A server that stops while nothing calls it is asked now and then, without waiting.
+TEST_F(ServerLinkTest, AnIdleLinkIsProbed) {
+  Connect();
+  for (int tick = 0; tick < 3 * TServerLink::kProbeEvery; ++tick) panels_.WatchServiceLink();
+  EXPECT_EQ(fake_.probes, 3);
+  fake_.linkState = TLinkState::Stalled;
+  for (int tick = 0; tick < 3 * TServerLink::kProbeEvery; ++tick) panels_.WatchServiceLink();
+  EXPECT_EQ(fake_.probes, 3) << "a stalled link is not asked again";
 }
 
 // A dead server's link is replaced step by step: the window goes on between the steps, and the
@@ -151,35 +164,53 @@ TEST_F(ServerLinkTest, ReturnWaitsForAModalDialogToClose) {
     ASSERT_NE(QApplication::activeModalWidget(), nullptr);
     panels_.WatchServiceLink();
     EXPECT_TRUE(panels_.ServiceLinkDown());
-    EXPECT_EQ(Logged("Connect"), 0);
+    EXPECT_EQ(Logged("GetState"), 0);
   }
   panels_.WatchServiceLink();
   EXPECT_FALSE(panels_.ServiceLinkDown());
-  EXPECT_EQ(Logged("Connect"), 3);
+  EXPECT_GE(Logged("GetState"), 3);
 }
 
-// The link goes again while the machines are being connected: those not reached yet stay in the
-// list, unconnected, and are connected at the next return.
-TEST_F(ServerLinkTest, ALossDuringTheReturnKeepsTheMachinesNotReachedYet) {
-  ThreeMachinesWithQueues();
-  fake_.linkState = TLinkState::Stalled;
-  panels_.WatchServiceLink();
-  fake_.linkState = TLinkState::Up;
-  fake_.during = [&](const std::string& call) {
-    if (call.rfind("Connect 0", 0) == 0) fake_.linkState = TLinkState::Stalled;
+// The link goes again while a new server gets the machines: those not reached yet stay in the
+// list, unconnected, and are connected once the server answers again.
+TEST_F(ServerLinkTest, ALossDuringTheReconnectionKeepsTheMachinesNotReachedYet) {
+  TFakeService second;
+  RecordingHost host;
+  TPanelManager panels(FakeConnector(fake_), [&](std::unique_ptr<TServiceLink>* out) {
+    *out = std::make_unique<TFakeServiceLink>(second);
+    return S_OK;
+  });
+  panels.SetHost(&host);
+  ASSERT_TRUE(panels.ConnectService());
+  for (std::uint16_t d = 0; d < 3; ++d) {
+    TConnInfo info{};
+    info.port = d;
+    ASSERT_TRUE(panels.AddMachine(d, info, ""));
+    panels.QueueDesign(d, -1, designmaker::MakeDesign(1, 50, 300, "q"));
+  }
+  fake_.linkState = TLinkState::Lost;
+  panels.WatchServiceLink();
+  second.during = [&](const std::string& call) {
+    if (call.rfind("Connect 0", 0) == 0) second.linkState = TLinkState::Stalled;
   };
-  panels_.WatchServiceLink();
-  fake_.during = {};
-  ASSERT_EQ(panels_.GetMachineCount(), 3);
-  for (TDevNo d = 0; d < 3; ++d) EXPECT_EQ(panels_.QueuedDesignCount(d), 1) << d;
-  EXPECT_EQ(panels_.GetMachine(2)->cookie, 0);
-  panels_.WatchServiceLink();  // the second loss
+  panels.WatchServiceLink();  // attached to the second server, which stalls on the way
+  second.during = {};
+  ASSERT_EQ(panels.GetMachineCount(), 3);
+  for (TDevNo d = 0; d < 3; ++d) EXPECT_EQ(panels.QueuedDesignCount(d), 1) << d;
+  EXPECT_NE(panels.GetMachine(0)->cookie, 0);
+  EXPECT_EQ(panels.GetMachine(1)->cookie, 0);
+  EXPECT_EQ(panels.GetMachine(2)->cookie, 0);
+  panels.WatchServiceLink();  // the second loss
   EXPECT_EQ(boxes_.boxes.size(), 2u);
-  fake_.linkState = TLinkState::Up;
-  fake_.log.clear();
-  panels_.WatchServiceLink();
-  EXPECT_EQ(Logged("Connect"), 3);
-  for (TDevNo d = 0; d < 3; ++d) EXPECT_NE(panels_.GetMachine(d)->cookie, 0) << d;
+  second.linkState = TLinkState::Up;
+  second.connectResults = {S_OK, S_FALSE};  // the last machine cannot be reached any more
+  panels.WatchServiceLink();
+  EXPECT_EQ(second.connections.size(), 2u);
+  ASSERT_EQ(panels.GetMachineCount(), 2);
+  EXPECT_EQ(panels.GetMachine(1)->cookie, second.connections[1].cookie);
+  EXPECT_TRUE(second.Logged("Connect 1 "));
+  EXPECT_TRUE(second.Logged("Connect 2 "));
+  EXPECT_EQ(host.rebuilt, 2);
 }
 
 }  // namespace
