@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
   platform::SetMessageTextSource(ServiceMessageText);
   platform::SetMessageBoxHandler(ShowBox);
   platform::SetNoticeHandler(ShowNoticeBox);
+  platform::SetNoticeWithdrawHandler(CloseNoticeBox);
 
   TPelloraOptions options;
   options.settingsPath = rpc::SettingsFilePath();

@@ -12,6 +12,7 @@ struct Hooks {
   std::mutex mutex;
   MessageBoxHandler box;
   MessageBoxHandler notice;
+  NoticeWithdrawHandler withdraw;
   MessageTextSource texts;
 };
 
@@ -58,6 +59,20 @@ void SetNoticeHandler(MessageBoxHandler handler) {
 }
 
 void ShowNotice(MessageBoxKind kind, std::string_view text) { Show(&Hooks::notice, kind, text); }
+
+void SetNoticeWithdrawHandler(NoticeWithdrawHandler handler) {
+  std::lock_guard lock(TheHooks().mutex);
+  TheHooks().withdraw = std::move(handler);
+}
+
+void WithdrawNotice(std::string_view text) {
+  NoticeWithdrawHandler handler;
+  {
+    std::lock_guard lock(TheHooks().mutex);
+    handler = TheHooks().withdraw;
+  }
+  if (handler) handler(std::string(text));
+}
 
 void SetMessageTextSource(MessageTextSource source) {
   std::lock_guard lock(TheHooks().mutex);

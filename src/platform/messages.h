@@ -31,6 +31,11 @@ void ShowMessage(MessageBoxKind kind, std::string_view text);
 // Without a notice handler of its own the program's message box handler shows it.
 void SetNoticeHandler(MessageBoxHandler handler);
 void ShowNotice(MessageBoxKind kind, std::string_view text);
+// Takes back a notice that no longer holds (the link it reported on healed): the notice of that
+// text closes if it still shows. Without a handler nothing happens.
+using NoticeWithdrawHandler = std::function<void(const std::string& text)>;
+void SetNoticeWithdrawHandler(NoticeWithdrawHandler handler);
+void WithdrawNotice(std::string_view text);
 
 // The program's message table: id -> text, "" for an id it does not hold.
 using MessageTextSource = std::function<std::string(std::int32_t id)>;

@@ -60,7 +60,7 @@ QPixmap TrashPicture() {
 
 void TFPelloraUi::Setup(QMainWindow* form) {
   form->setObjectName("FPellora");
-  form->setWindowTitle("Hoopdesk");
+  form->setWindowTitle("Pellora");
 
   MainMenu = Make<QMenuBar>("MainMenu", form);
   form->setMenuBar(MainMenu);

@@ -7,16 +7,25 @@ namespace {
 
 constexpr char kNoticeName[] = "NoticeBox";
 
+QMessageBox* OpenNotice(const QString& text) {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    auto* open = qobject_cast<QMessageBox*>(window);
+    if (open && open->objectName() == kNoticeName && open->isVisible() && open->text() == text)
+      return open;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+void CloseNoticeBox(const std::string& text) {
+  if (QMessageBox* open = OpenNotice(QString::fromStdString(text))) open->close();
+}
 
 void ShowNoticeBox(platform::MessageBoxKind kind, const std::string& caption,
                    const std::string& text) {
   const QString body = QString::fromStdString(text);
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    auto* open = qobject_cast<QMessageBox*>(window);
-    if (open && open->objectName() == kNoticeName && open->isVisible() && open->text() == body)
-      return;
-  }
+  if (OpenNotice(body)) return;
   auto* box = new QMessageBox(
       kind == platform::MessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::Warning,
       caption.empty() ? QStringLiteral("Hoopdesk") : QString::fromStdString(caption), body,

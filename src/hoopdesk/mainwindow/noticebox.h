@@ -9,3 +9,5 @@
 // The notice handler of the program (platform::SetNoticeHandler).
 void ShowNoticeBox(platform::MessageBoxKind kind, const std::string& caption,
                    const std::string& text);
+// Closes the notice of that text when it still shows (platform::SetNoticeWithdrawHandler).
+void CloseNoticeBox(const std::string& text);

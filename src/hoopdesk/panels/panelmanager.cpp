@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/pelsrvevents.h"
@@ -229,9 +230,9 @@ void TPanelManager::ServiceLost(HRESULT why) {
   char detail[16];
   std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(why));
   // Not a modal box: the window goes on while the link heals, and a second loss while it
-  // shows adds nothing.
-  platform::ShowNotice(platform::MessageBoxKind::Error,
-                       GetLastErrorText(kServiceNotRunningMessage, detail));
+  // shows adds nothing. It is taken back once the server answers again.
+  lostNotice_ = GetLastErrorText(kServiceNotRunningMessage, detail);
+  platform::ShowNotice(platform::MessageBoxKind::Error, lostNotice_);
   const bool gone = why == RPC_E_DISCONNECTED;
   for (TDevNo i = 0; i < GetMachineCount(); ++i) {
     TMachineRecord* record = GetMachine(i);
@@ -257,6 +258,7 @@ void TPanelManager::ServiceLost(HRESULT why) {
 
 void TPanelManager::ServiceBack(bool newServer) {
   check_.Reset();
+  platform::WithdrawNotice(std::exchange(lostNotice_, std::string()));
   if (newServer) {
     ReconnectAllMachines();
   } else {

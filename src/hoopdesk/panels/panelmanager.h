@@ -268,6 +268,7 @@ class TPanelManager {
   std::int32_t syncGroupJob_ = 1;
   std::string sendFolder_;
   bool sendBoxOpen_ = false;
+  std::string lostNotice_;       // the notice of a server that does not answer, while it shows
   mutable TServiceCheck check_;  // state queries from const hit tests count too
   TColorInfo noPalette_;
 };

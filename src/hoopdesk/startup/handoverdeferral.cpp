@@ -16,12 +16,12 @@ bool THandOverDeferral::ProgramIsFree() {
          QThread::currentThread()->loopLevel() <= kProgramLoopLevel;
 }
 
+// Never given inside the signal that brought it: whoever emitted it (the reader of the local
+// socket) is still at work, and the request may open a dialog of its own. The first look comes
+// at once on the next turn of the event loop.
 void THandOverDeferral::Request(TRequest request) {
-  if (waiting_.empty() && ProgramIsFree()) {
-    Give(request);
-    return;
-  }
   waiting_.push_back(request);
+  if (waiting_.size() == 1) QTimer::singleShot(0, this, &THandOverDeferral::Retry);
   retry_.start();
 }
 
@@ -35,7 +35,7 @@ void THandOverDeferral::Give(TRequest request) {
 // One request per look: the one given on may itself open a dialog (a file that cannot be read
 // reports it in a message box), and the next must then wait for that one too.
 void THandOverDeferral::Retry() {
-  if (!ProgramIsFree()) return;
+  if (waiting_.empty() || !ProgramIsFree()) return;
   const TRequest next = waiting_.front();
   waiting_.pop_front();
   if (waiting_.empty()) retry_.stop();

@@ -4,7 +4,7 @@
 // that opened it, still uses. A request that arrives while a modal widget is active or any
 // nested event loop runs (a dialog that is closing, a message box of a hand-over still being
 // opened) waits; the waiting requests are then given on in their order, one at a time, each
-// only when the program is free again.
+// only when the program is free again. None is given on inside the call that brought it.
 #pragma once
 
 #include <QObject>

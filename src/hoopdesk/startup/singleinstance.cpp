@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "hoopdesk/startup/argumentfile.h"
 #include "hoopdesk/startup/paramfile.h"
@@ -191,15 +192,19 @@ void TSingleInstance::Accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine(kMaxRequestLine + 1).trimmed();
+      std::vector<QByteArray> requests;
+      while (socket->canReadLine())
+        requests.push_back(socket->readLine(kMaxRequestLine + 1).trimmed());
+      // A line that never ends is no request of ours.
+      if (socket->bytesAvailable() > kMaxRequestLine) socket->abort();
+      // The socket is not touched after this: whoever takes a request may run an event loop,
+      // in which the socket may close and go.
+      for (const QByteArray& line : requests) {
         if (line == kActivate)
           emit activateRequested();
         else if (line == kParamFile)
           emit paramFileRequested();
       }
-      // A line that never ends is no request of ours.
-      if (socket->bytesAvailable() > kMaxRequestLine) socket->abort();
     });
   }
 }

@@ -15,6 +15,7 @@
 #include <QString>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -42,8 +43,10 @@ inline bool WaitUntil(const std::function<bool()>& done, std::chrono::millisecon
   return true;
 }
 
-// Starts a program with its standard error in `errFile`; the pid, or -1.
-inline pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile) {
+// Starts a program with its standard error in `errFile` (and its standard output in `outFile`
+// when one is given); the pid, or -1.
+inline pid_t Spawn(const std::vector<std::string>& args, const std::string& errFile,
+                   const std::string& outFile = {}) {
   std::vector<std::string> all = args;
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
@@ -52,6 +55,9 @@ inline pid_t Spawn(const std::vector<std::string>& args, const std::string& errF
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                    0600);
+  if (!outFile.empty())
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
   pid_t pid = -1;
   if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
@@ -111,11 +117,42 @@ inline bool XdoTool(const std::vector<std::string>& args, const std::string& err
   return pid > 0 && FinishChild(pid, std::chrono::seconds(10)) == 0;
 }
 
+// The visible windows whose title is exactly `title`.
+inline int CountWindows(const std::string& title, const std::string& errFile) {
+  const std::string out = errFile + ".windows";
+  const pid_t pid = Spawn(
+      {"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, errFile, out);
+  if (pid <= 0) return -1;
+  FinishChild(pid, std::chrono::seconds(10));
+  int lines = 0;
+  if (FILE* f = std::fopen(out.c_str(), "r")) {
+    for (int c = std::fgetc(f); c != EOF; c = std::fgetc(f)) lines += c == '\n' ? 1 : 0;
+    std::fclose(f);
+  }
+  return lines;
+}
+
 // The screenshot program's picture of the display; a null image when it failed.
 inline QImage Grab(const std::string& path, const std::string& errFile) {
   const pid_t grab = Spawn({GRAB_PATH, path}, errFile);
   if (grab <= 0 || FinishChild(grab, std::chrono::seconds(10)) != 0) return {};
   return QImage(QString::fromStdString(path));
+}
+
+// Screenshots into `path` until one shows what `shows` looks for; that one, or a null image when
+// none did within the time.
+inline QImage GrabUntil(const std::string& path, const std::string& errFile,
+                        const std::function<bool(const QImage&)>& shows,
+                        std::chrono::milliseconds limit) {
+  QImage image;
+  if (WaitUntil(
+          [&] {
+            image = Grab(path, errFile);
+            return !image.isNull() && shows(image);
+          },
+          limit))
+    return image;
+  return {};
 }
 
 // A star of 72 stitches between the radii `outer` and 160 (in 0.1 mm).
@@ -133,10 +170,13 @@ inline bool WriteDesign(const std::filesystem::path& path, int outer = 400) {
   return TStitchFormatMarlow::Save(path.string(), d, nullptr);
 }
 
-// A discovery agent on loopback announcing `urls`, made known to the programs started next.
-inline std::unique_ptr<sim::TSimSlpAgent> AnnounceMachines(std::vector<std::string> urls) {
+// A discovery agent on loopback announcing `urls`, made known to the programs started next; `gap`
+// apart, so that they reach the program on different timer ticks.
+inline std::unique_ptr<sim::TSimSlpAgent> AnnounceMachines(
+    std::vector<std::string> urls, std::chrono::milliseconds gap = std::chrono::milliseconds(0)) {
   sim::TSlpAgentConfig agentConfig;
   agentConfig.urls = std::move(urls);
+  agentConfig.replyGap = gap;
   auto agent = std::make_unique<sim::TSimSlpAgent>(agentConfig);
   if (agent->Ok()) ::setenv("PELLORA_SLP_ADDRESS", agent->Address().c_str(), 1);
   return agent;
@@ -167,6 +207,30 @@ inline ::testing::AssertionResult MachinesConnected(rpc::PelSrvClient& server, s
   return ::testing::AssertionFailure() << "machines connected: " << machines;
 }
 
+// Waits until PelService holds `count` machines and reports each online (idle up to finished).
+inline ::testing::AssertionResult MachinesOnline(rpc::PelSrvClient& server, std::int32_t count,
+                                                 std::chrono::milliseconds limit) {
+  std::int32_t online = 0;
+  const bool all = WaitUntil(
+      [&] {
+        online = 0;
+        std::int32_t machines = 0;
+        if (FAILED(server.MachineCount(&machines)) || machines != count) return false;
+        for (std::int32_t d = 0; d < count; ++d) {
+          std::int32_t cookie = 0;
+          TSewingState state = SEW_OFFLINE;
+          if (SUCCEEDED(server.GetCookie(d, &cookie)) &&
+              SUCCEEDED(server.GetState(cookie, &state)) && state >= SEW_IDLE &&
+              state <= SEW_COMPLETED)
+            ++online;
+        }
+        return online == count;
+      },
+      limit);
+  if (all) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "machines online: " << online << " of " << count;
+}
+
 // A private world for the real program on the X display: its home inside, PelService registered
 // for it to start.
 class World : public ::testing::Test {
@@ -179,6 +243,68 @@ class World : public ::testing::Test {
   }
 
   ServerWorld world;
+};
+
+// The real program in its world, worked through xdotool as an operator would: started, its
+// dialogs opened from the menu, keys typed into its windows.
+class Program : public World {
+ protected:
+  void SetUp() override {
+    World::SetUp();
+    if (IsSkipped()) return;
+    if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "needs xdotool";
+    errors = (world.root() / "hoopdesk.err").string();
+    home = world.root() / "home";
+    param = home / "param.txt";
+  }
+
+  // Starts the running program and waits until its window is on the display.
+  ::testing::AssertionResult StartRunning() {
+    running = children.Add(Spawn({HOOPDESK_PATH}, errors));
+    if (running <= 0) return ::testing::AssertionFailure() << "cannot start hoopdesk";
+    if (!XdoTool({"search", "--sync", "--onlyvisible", "--pid", std::to_string(running)}, errors))
+      return ::testing::AssertionFailure() << "no window of hoopdesk";
+    return ::testing::AssertionSuccess();
+  }
+
+  bool WindowShown(const std::string& title) {
+    return XdoTool({"search", "--onlyvisible", "--name", "^" + title + "$"}, errors);
+  }
+
+  // Opens the dialog of an item of the "Setting" menu by the item's key, the way an operator
+  // does. A key can arrive before the menu has opened on a busy machine: then the menu is closed
+  // and opened again.
+  bool OpenSettingDialog(const std::string& key, const std::string& title) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (!XdoTool({"mousemove", "66", "8", "click", "1", "sleep", "0.5", "key", key}, errors))
+        return false;
+      if (WaitUntil([&] { return WindowShown(title); }, std::chrono::seconds(3))) return true;
+      XdoTool({"key", "Escape"}, errors);
+    }
+    return false;
+  }
+
+  // Gives the keyboard to the window and types keys into it.
+  bool TypeInto(const std::string& title, const std::vector<std::string>& keys) {
+    std::vector<std::string> args = {"search", "--sync",          "--onlyvisible",
+                                     "--name", "^" + title + "$", "windowfocus",
+                                     "--sync", "sleep",           "0.2"};
+    for (const std::string& key : keys) args.insert(args.end(), {"key", key, "sleep", "0.3"});
+    return XdoTool(args, errors);
+  }
+
+  // Whether the running program has ended, leaving it for FinishChild to collect.
+  bool RunningEnded() {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(running), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == running;
+  }
+
+  std::string errors;
+  std::filesystem::path home;
+  std::filesystem::path param;
+  TChildren children;
+  pid_t running = -1;
 };
 
 }  // namespace e2e

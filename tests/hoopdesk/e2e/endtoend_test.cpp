@@ -82,21 +82,6 @@ TEST_F(HoopdeskEndToEnd, DiscoversTwoMachinesAndTakesAHandOver) {
   server.reset();
 }
 
-// Screenshots into `path` until one shows what `shows` looks for; that one, or a null image when
-// none did within the time.
-QImage GrabUntil(const std::string& path, const std::string& errFile,
-                 const std::function<bool(const QImage&)>& shows, std::chrono::milliseconds limit) {
-  QImage image;
-  if (WaitUntil(
-          [&] {
-            image = Grab(path, errFile);
-            return !image.isNull() && shows(image);
-          },
-          limit))
-    return image;
-  return {};
-}
-
 // Pixels inside `area` drawn dark: the trace draws the sewn stitches black over the light grey
 // of those still to sew.
 int SewnPixels(const QImage& image, const QRect& area) {

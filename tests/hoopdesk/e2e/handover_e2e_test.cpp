@@ -69,65 +69,7 @@ int DarkPixelsInRing(const QImage& image, const QRect& area, int inner, int oute
   return count;
 }
 
-class HandOverEndToEnd : public e2e::World {
- protected:
-  void SetUp() override {
-    e2e::World::SetUp();
-    if (IsSkipped()) return;
-    if (!std::filesystem::exists("/usr/bin/xdotool")) GTEST_SKIP() << "needs xdotool";
-    errors = (world.root() / "hoopdesk.err").string();
-    home = world.root() / "home";
-    param = home / "param.txt";
-  }
-
-  // Starts the running program and waits until its window is on the display.
-  ::testing::AssertionResult StartRunning() {
-    running = children.Add(Spawn({HOOPDESK_PATH}, errors));
-    if (running <= 0) return ::testing::AssertionFailure() << "cannot start hoopdesk";
-    if (!XdoTool({"search", "--sync", "--onlyvisible", "--pid", std::to_string(running)}, errors))
-      return ::testing::AssertionFailure() << "no window of hoopdesk";
-    return ::testing::AssertionSuccess();
-  }
-
-  bool WindowShown(const std::string& title) {
-    return XdoTool({"search", "--onlyvisible", "--name", "^" + title + "$"}, errors);
-  }
-
-  // Opens the dialog of an item of the "Setting" menu by the item's key, the way an operator
-  // does. A key can arrive before the menu has opened on a busy machine: then the menu is closed
-  // and opened again.
-  bool OpenSettingDialog(const std::string& key, const std::string& title) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      if (!XdoTool({"mousemove", "66", "8", "click", "1", "sleep", "0.5", "key", key}, errors))
-        return false;
-      if (WaitUntil([&] { return WindowShown(title); }, 3s)) return true;
-      XdoTool({"key", "Escape"}, errors);
-    }
-    return false;
-  }
-
-  // Gives the keyboard to the window and types keys into it.
-  bool TypeInto(const std::string& title, const std::vector<std::string>& keys) {
-    std::vector<std::string> args = {"search", "--sync",          "--onlyvisible",
-                                     "--name", "^" + title + "$", "windowfocus",
-                                     "--sync", "sleep",           "0.2"};
-    for (const std::string& key : keys) args.insert(args.end(), {"key", key, "sleep", "0.3"});
-    return XdoTool(args, errors);
-  }
-
-  // Whether the running program has ended, leaving it for FinishChild to collect.
-  bool RunningEnded() {
-    siginfo_t info{};
-    return ::waitid(P_PID, static_cast<id_t>(running), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == running;
-  }
-
-  std::string errors;
-  std::filesystem::path home;
-  std::filesystem::path param;
-  TChildren children;
-  pid_t running = -1;
-};
+using HandOverEndToEnd = e2e::Program;
 
 TEST_F(HandOverEndToEnd, TwoStartsDuringAModalDialogAreBothOpenedWhenItCloses) {
   TTwoMachines machines;

@@ -49,6 +49,7 @@ TEST(MainWindow, HoldsEveryComponentUnderItsName) {
   for (const char* name : names) EXPECT_NE(window.findChild<QObject*>(name), nullptr) << name;
 
   const TFPelloraUi& ui = window.Ui();
+  EXPECT_EQ(window.windowTitle(), "Pellora");
   const QStringList tabs = {"Stitch", "Color", "Order", "Send"};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(ui.PageControl->tabText(i), tabs[i]);
   const QStringList menus = {"&File", "&Setting", "&Window", "&Help"};

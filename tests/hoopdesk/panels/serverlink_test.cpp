@@ -68,6 +68,8 @@ TEST_F(ServerLinkTest, StalledServerShowsOneNoticeAndComesBackWithTheSameMachine
   panels_.PollMachines(3);
   EXPECT_EQ(boxes_.boxes.size(), 1u);
 
+  std::vector<std::string> withdrawn;
+  platform::SetNoticeWithdrawHandler([&](const std::string& text) { withdrawn.push_back(text); });
   // The same server kept its connections, its transfers and the sink: nothing is connected
   // again (which would end the transfer), no second advise (no event would come twice); each
   // machine takes the state the server holds.
@@ -89,6 +91,9 @@ TEST_F(ServerLinkTest, StalledServerShowsOneNoticeAndComesBackWithTheSameMachine
   EXPECT_TRUE(panels_.CanSend(0));
   EXPECT_FALSE(panels_.CanSend(2));  // it sews
   EXPECT_EQ(boxes_.boxes.size(), 1u);
+  platform::SetNoticeWithdrawHandler({});
+  // The notice no longer holds: it is taken back.
+  EXPECT_EQ(withdrawn, std::vector<std::string>{"PelService is not running: 0x8001011F"});
 }
 
 // A server that stops while nothing calls it is asked now and then, without waiting.

@@ -52,10 +52,17 @@ class HandOverDeferral : public testing::Test {
   TLog log;
 };
 
-TEST_F(HandOverDeferral, AFreeProgramGetsRequestsAtOnce) {
-  deferral.Activate();
-  deferral.ParamFile();
-  EXPECT_EQ(log, (TLog{"activate", "paramfile"}));
+// A free program gets them on the next turn of its event loop, never inside the call that
+// brought them: the socket reader that signalled them is still at work then.
+TEST_F(HandOverDeferral, AFreeProgramGetsRequestsOnTheNextTurn) {
+  RunInProgramLoop(
+      [&] {
+        deferral.Activate();
+        deferral.ParamFile();
+        log.push_back("requests sent");
+      },
+      3);
+  EXPECT_EQ(log, (TLog{"requests sent", "activate", "paramfile"}));
   EXPECT_EQ(deferral.WaitingCount(), 0u);
 }
 
