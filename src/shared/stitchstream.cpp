@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <span>
 
 #include "platform/littleendian.h"
 #include "shared/stitch.h"
@@ -110,13 +111,29 @@ class FormReader {
   platform::MemStream& s_;
 };
 
+// Gives `form` the records that the stream form carries for `points`: a start record at
+// (0, 0) in front and an end record behind where they are missing, then every move too long
+// for one native record split into jumps, measured from that start as the receiver sends
+// them. Save writes these records and Load leaves a design with them, so whatever loaded
+// once saves and loads back unchanged.
+void SetFormRecords(std::span<const TEmbPoint> points, TStitchItem& form) {
+  form.Points.clear();
+  if (!points.empty()) {
+    form.Points.reserve(points.size() + 2);
+    if (points.front().Func != sfStart) form.Points.push_back({sfStart, 0, 0});
+    form.Points.insert(form.Points.end(), points.begin(), points.end());
+    if (points.back().Func != sfEnd) form.Points.push_back({sfEnd, 0, 0});
+  }
+  form.LimitMoves();
+}
+
 }  // namespace
 
 std::unique_ptr<platform::MemStream> TStitchItem::Save() const {
-  const std::size_t n0 = Points.size();
-  const bool addStart = n0 > 0 && Points.front().Func != sfStart;
-  const bool addEnd = n0 > 0 && Points.back().Func != sfEnd;
-  const std::size_t n = n0 + (addStart ? 1 : 0) + (addEnd ? 1 : 0);
+  TStitchItem form;
+  SetFormRecords(Points, form);
+  const std::vector<TEmbPoint>& records = form.Points;
+  const std::size_t n = records.size();
   // The counts and lengths are signed 32-bit in the form; a design beyond that cannot go.
   constexpr std::size_t kMax = 0x7FFFFFFE;
   if (n > kMax / kRecordBytes || FileName.size() > kMax || Title.size() > kMax ||
@@ -139,9 +156,7 @@ std::unique_ptr<platform::MemStream> TStitchItem::Save() const {
   PutI32(out, Offset.y);
   PutText(out, FileName);
   PutI32(out, static_cast<std::int32_t>(n));
-  if (addStart) PutRecord(out, {sfStart, 0, 0});
-  for (const auto& p : Points) PutRecord(out, p);
-  if (addEnd) PutRecord(out, {sfEnd, 0, 0});
+  for (const auto& p : records) PutRecord(out, p);
   PutText(out, Title);
   PutI32(out, static_cast<std::int32_t>(Colors.size()));
   for (const auto& c : Colors) {
@@ -175,9 +190,10 @@ bool TStitchItem::Load(platform::MemStream* stream) {
                        in.Text(Title) && in.Count(kColorBytes, count) && in.Colors(Colors, count) &&
                        in.I32(UniqueID) && in.Rect(RawRect) && in.Rect(ViewRect) &&
                        in.I32(NeedleIndex);
-    // The receiver sends this design in native records; a sender that did not split its
-    // long moves gets them split here, so the transfer never carries a clamped move.
-    LimitMoves();
+    // A sender that left out the start or end record or did not split its long moves gets
+    // them here, so the transfer never carries a clamped move and the design saves as read.
+    const std::vector<TEmbPoint> read = std::move(Points);
+    SetFormRecords(read, *this);
     return whole;
   } catch (const std::bad_alloc&) {
     return false;
