@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,10 @@ class TStitchItem {
   // record: no real design has moves that long, and the records stay bounded.
   int LimitMoves();
   static constexpr int kMaxInsertedJumps = 65'536;
+  // The jumps LimitMoves puts among `records` that follow a record at `from` (0 when every
+  // move fits); counting stops as soon as it passes `limit`.
+  static std::int64_t ExtraJumps(TPoint from, std::span<const TEmbPoint> records,
+                                 std::int64_t limit);
 
   TPoint Origin;
   TPoint Offset;
