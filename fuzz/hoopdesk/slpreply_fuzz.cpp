@@ -9,6 +9,7 @@
 #include <span>
 
 #include "hoopdesk/slp/foundmachine.h"
+#include "hoopdesk/slp/slpaddress.h"
 #include "hoopdesk/slp/slpmessage.h"
 #include "sim/slpagentwire.h"
 
@@ -22,8 +23,8 @@ void ParseAsReplyTo(std::span<const std::uint8_t> datagram, std::uint16_t xid) {
     if (url.url.size() > datagram.size()) std::abort();
     slp::TFoundMachine entry;
     if (!slp::ParseServiceUrl(url.url, entry)) continue;
-    if (entry.port == 0 || entry.name.size() > slp::kMaxMachineName ||
-        entry.mac.size() > slp::kMaxMacText) {
+    if (entry.port == 0 || !slp::IsMachineAddress(entry.address) ||
+        entry.name.size() > slp::kMaxMachineName || entry.mac.size() > slp::kMaxMacText) {
       std::abort();
     }
   }

@@ -170,27 +170,32 @@ void TStitchItem::Copy(const TStitchItem& source) {
   ViewRect = source.ViewRect;
 }
 
+std::int64_t TStitchItem::ExtraJumps(TPoint from, std::span<const TEmbPoint> records,
+                                     std::int64_t limit) {
+  std::int64_t extra = 0;
+  TPoint ref = from;
+  for (const auto& p : records) {
+    if (!IsMovingFunc(p.Func)) continue;
+    extra += std::max<std::int64_t>(StepCount(ref, {p.X, p.Y}) - 1, 0);
+    if (extra > limit) break;
+    ref = {p.X, p.Y};
+  }
+  return extra;
+}
+
 int TStitchItem::LimitMoves() {
   // Record 0 carries no move: the moves after it are measured from it.
   if (Points.empty()) return 0;
   const TPoint from{Points[0].X, Points[0].Y};
-  std::int64_t extra = 0;
-  TPoint ref = from;
-  for (std::size_t i = 1; i < Points.size(); ++i) {
-    const auto& p = Points[i];
-    if (!IsMovingFunc(p.Func)) continue;
-    extra += std::max<std::int64_t>(StepCount(ref, {p.X, p.Y}) - 1, 0);
-    if (static_cast<std::size_t>(extra) >
-        static_cast<std::size_t>(kMaxInsertedJumps) + Points.size())
-      return -1;
-    ref = {p.X, p.Y};
-  }
-  if (extra <= 0) return 0;
+  const auto limit = static_cast<std::int64_t>(kMaxInsertedJumps + Points.size());
+  const std::int64_t extra = ExtraJumps(from, std::span(Points).subspan(1), limit);
+  if (extra > limit) return -1;
+  if (extra == 0) return 0;
 
+  TPoint ref = from;
   std::vector<TEmbPoint> out;
   out.reserve(Points.size() + static_cast<std::size_t>(extra));
   out.push_back(Points[0]);
-  ref = from;
   for (std::size_t i = 1; i < Points.size(); ++i) {
     const auto& p = Points[i];
     if (IsMovingFunc(p.Func)) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,13 +73,16 @@ class TStitchItem {
  public:
   TStitchItem() = default;
 
-  // Stream form exchanged between the desktop program and the server. Save returns the
-  // stream positioned at the end of the data, or null when no stream could be made.
+  // Stream form exchanged between the desktop program and the server. Its records are the
+  // design's with a start record at (0, 0) in front and an end record behind where they are
+  // missing, and moves too long for one native record split into jumps from there
+  // (LimitMoves). Save returns the stream positioned at the end of the data, or null when no
+  // stream could be made; the design itself is not changed.
   std::unique_ptr<platform::MemStream> Save() const;
-  // Replaces the carried fields with the stream's. A stream that is shorter than its
-  // fields announce, or holds a negative or impossible length or count, stops the read;
-  // the fields read so far stay. Returns true when the whole form was read. Moves too long
-  // for one native record are split into jumps (LimitMoves).
+  // Replaces the carried fields with the stream's and gives the records the shape Save
+  // writes, so a loaded design saves to the form it came from. A stream that is shorter than
+  // its fields announce, or holds a negative or impossible length or count, stops the read;
+  // the fields read so far stay. Returns true when the whole form was read.
   bool Load(platform::MemStream* stream);
 
   // Reads a design file chosen by its extension (".10o"/".00o", ".dst", ".dsb", ".dsz"),
@@ -128,6 +132,10 @@ class TStitchItem {
   // record: no real design has moves that long, and the records stay bounded.
   int LimitMoves();
   static constexpr int kMaxInsertedJumps = 65'536;
+  // The jumps LimitMoves puts among `records` that follow a record at `from` (0 when every
+  // move fits); counting stops as soon as it passes `limit`.
+  static std::int64_t ExtraJumps(TPoint from, std::span<const TEmbPoint> records,
+                                 std::int64_t limit);
 
   TPoint Origin;
   TPoint Offset;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <span>
 
 #include "platform/littleendian.h"
 #include "shared/stitch.h"
@@ -110,13 +111,41 @@ class FormReader {
   platform::MemStream& s_;
 };
 
+// The records the stream form carries are the design's with a start record at (0, 0) in front
+// and an end record behind where they are missing, and every move too long for one native
+// record split into jumps, measured from that start as the receiver sends them (LimitMoves).
+// Save writes these records and Load leaves a design with them, so whatever loaded once saves
+// and loads back unchanged.
+void AddStartAndEnd(std::vector<TEmbPoint>& points) {
+  if (points.empty()) return;
+  if (points.front().Func != sfStart) points.insert(points.begin(), {sfStart, 0, 0});
+  if (points.back().Func != sfEnd) points.push_back({sfEnd, 0, 0});
+}
+
+// Whether the form's records for `points` need no jump: every move fits as it stands.
+bool FormMovesFit(std::span<const TEmbPoint> points) {
+  if (points.empty()) return true;
+  const bool startAdded = points.front().Func != sfStart;
+  const TPoint from = startAdded ? TPoint{0, 0} : TPoint{points[0].X, points[0].Y};
+  return TStitchItem::ExtraJumps(from, points.subspan(startAdded ? 0 : 1), 0) == 0;
+}
+
 }  // namespace
 
 std::unique_ptr<platform::MemStream> TStitchItem::Save() const {
-  const std::size_t n0 = Points.size();
-  const bool addStart = n0 > 0 && Points.front().Func != sfStart;
-  const bool addEnd = n0 > 0 && Points.back().Func != sfEnd;
-  const std::size_t n = n0 + (addStart ? 1 : 0) + (addEnd ? 1 : 0);
+  // The records go out as they are, with the start and end records written where missing;
+  // only a design with a move to split (readers split what they read) goes through a copy.
+  TStitchItem split;
+  std::span<const TEmbPoint> records = Points;
+  if (!FormMovesFit(Points)) {
+    split.Points = Points;
+    AddStartAndEnd(split.Points);
+    split.LimitMoves();
+    records = split.Points;
+  }
+  const bool addStart = !records.empty() && records.front().Func != sfStart;
+  const bool addEnd = !records.empty() && records.back().Func != sfEnd;
+  const std::size_t n = records.size() + (addStart ? 1 : 0) + (addEnd ? 1 : 0);
   // The counts and lengths are signed 32-bit in the form; a design beyond that cannot go.
   constexpr std::size_t kMax = 0x7FFFFFFE;
   if (n > kMax / kRecordBytes || FileName.size() > kMax || Title.size() > kMax ||
@@ -140,7 +169,7 @@ std::unique_ptr<platform::MemStream> TStitchItem::Save() const {
   PutText(out, FileName);
   PutI32(out, static_cast<std::int32_t>(n));
   if (addStart) PutRecord(out, {sfStart, 0, 0});
-  for (const auto& p : Points) PutRecord(out, p);
+  for (const auto& p : records) PutRecord(out, p);
   if (addEnd) PutRecord(out, {sfEnd, 0, 0});
   PutText(out, Title);
   PutI32(out, static_cast<std::int32_t>(Colors.size()));
@@ -175,8 +204,9 @@ bool TStitchItem::Load(platform::MemStream* stream) {
                        in.Text(Title) && in.Count(kColorBytes, count) && in.Colors(Colors, count) &&
                        in.I32(UniqueID) && in.Rect(RawRect) && in.Rect(ViewRect) &&
                        in.I32(NeedleIndex);
-    // The receiver sends this design in native records; a sender that did not split its
-    // long moves gets them split here, so the transfer never carries a clamped move.
+    // A sender that left out the start or end record or did not split its long moves gets
+    // them here, so the transfer never carries a clamped move and the design saves as read.
+    AddStartAndEnd(Points);
     LimitMoves();
     return whole;
   } catch (const std::bad_alloc&) {

@@ -45,6 +45,26 @@ std::int32_t Count32At(const Bytes& b, std::size_t off) {
   return v;
 }
 
+// A form as another sender could write it: the records exactly as given, no start or end
+// record added.
+Bytes FormWithRecords(const std::vector<TEmbPoint>& records) {
+  Bytes b;
+  for (auto v : {1, 2, 3, 4}) Put32(b, v);  // Origin, Offset
+  Put32(b, 1);
+  b.push_back(0);
+  Put32(b, static_cast<std::int32_t>(records.size()));
+  for (const auto& r : records) PutRec(b, r.Func, r.X, r.Y);
+  Put32(b, 2);
+  b.insert(b.end(), {'T', 0});
+  Put32(b, 1);
+  b.insert(b.end(), {7, 1, 2, 3, 0});
+  TStitchItem tail;
+  tail.UniqueID = 9;
+  tail.RawRect = {0, 0, 1000, 500};
+  PutTail(b, tail);
+  return b;
+}
+
 }  // namespace
 
 TEST(StreamForm, EmptyDesignGoldenBytes) {
@@ -151,8 +171,10 @@ TEST(StreamForm, NonPositiveTextLengthReadsAsEmpty) {
     Bytes b;
     for (int i = 0; i < 4; ++i) Put32(b, 0);
     Put32(b, p);
-    Put32(b, 1);  // N follows right after the field
+    Put32(b, 3);  // N follows right after the field
+    PutRec(b, sfStart, 0, 0);
     PutRec(b, sfStitch, 4, 5);
+    PutRec(b, sfEnd, 0, 0);
     Put32(b, 0);  // T
     Put32(b, 0);  // C
     TStitchItem d;
@@ -163,7 +185,7 @@ TEST(StreamForm, NonPositiveTextLengthReadsAsEmpty) {
     r.FileName = "old";
     EXPECT_TRUE(r.Load(&s));
     EXPECT_EQ(r.FileName, "");
-    EXPECT_EQ(r.Points, (std::vector<TEmbPoint>{{sfStitch, 4, 5}}));
+    EXPECT_EQ(r.Points, (std::vector<TEmbPoint>{{sfStart, 0, 0}, {sfStitch, 4, 5}, {sfEnd, 0, 0}}));
     EXPECT_EQ(r.UniqueID, 5);
   }
 }
@@ -222,4 +244,54 @@ TEST(StreamForm, LoadSplitsMovesTooLongForNativeRecords) {
       r.Points,
       (std::vector<TEmbPoint>{
           {sfStart, 0, 0}, {sfStitch, 0, 0}, {sfJump, 100, 0}, {sfStitch, 200, 0}, {sfEnd, 0, 0}}));
+}
+
+TEST(StreamForm, SaveAndLoadAreInversesWhateverTheRecords) {
+  struct Case {
+    const char* what;
+    std::vector<TEmbPoint> records;
+    std::size_t carried;  // records in the form, and in the design once loaded
+  } cases[] = {
+      {"no records", {}, 0},
+      {"as Save writes them", {{sfStart, 0, 0}, {sfStitch, 5, 5}, {sfEnd, 0, 0}}, 3},
+      {"first record far from home, no start record", {{sfStitch, 1000, 0}}, 1 + 7 + 1 + 1},
+      {"one record so far away that it splits into 63,987 jumps",
+       {{sfStitch, 8'126'476, 0}},
+       63'990},
+      {"a move too long to split", {{sfStitch, 0x40000000, 0}}, 3},
+      {"only an end record", {{sfEnd, 0, 0}}, 2},
+      {"start record away from home",
+       {{sfStart, 500, 500}, {sfStitch, 1000, 500}, {sfEnd, 0, 0}},
+       3 + 3},
+      {"long move between stitches, no end record",
+       {{sfStart, 0, 0}, {sfStitch, 0, 0}, {sfStitch, 300, 0}},
+       4 + 2},
+      {"end and start records only inside", {{sfEnd, 0, 0}, {sfStitch, 1, 1}, {sfStart, 0, 0}}, 5},
+  };
+  const std::size_t nAt = 20 + 1;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    // A form from some sender: loaded, saved, and loaded again.
+    platform::MemStream form(FormWithRecords(c.records));
+    TStitchItem once;
+    ASSERT_TRUE(once.Load(&form));
+    EXPECT_EQ(once.Points.size(), c.carried);
+    const Bytes saved = Saved(once);
+    platform::MemStream savedStream(saved);
+    TStitchItem twice;
+    ASSERT_TRUE(twice.Load(&savedStream));
+    EXPECT_EQ(twice.Points, once.Points);
+    EXPECT_EQ(Saved(twice), saved);
+
+    // A design of this program: saved, loaded, and saved again.
+    TStitchItem design;
+    design.Points = c.records;
+    const Bytes first = Saved(design);
+    EXPECT_EQ(Count32At(first, nAt), static_cast<std::int32_t>(c.carried));
+    EXPECT_EQ(design.Points, c.records) << "Save leaves the design as it was";
+    platform::MemStream firstStream(first);
+    TStitchItem loaded;
+    ASSERT_TRUE(loaded.Load(&firstStream));
+    EXPECT_EQ(Saved(loaded), first);
+  }
 }

@@ -23,7 +23,7 @@ bool ParseServiceUrl(std::string_view url, TFoundMachine& entry) {
 
   const auto address = ParseIpv4(rest.substr(0, portStart));
   const auto port = ParsePort(rest.substr(portStart + 1, nameStart - portStart - 1));
-  if (!address || !port) return false;
+  if (!address || !IsMachineAddress(*address) || !port) return false;
   entry.address = *address;
   entry.port = htons(*port);
   entry.name = rest.substr(nameStart + 1, std::min(nameEnd - nameStart - 1, kMaxMachineName));

@@ -24,7 +24,9 @@ struct TFoundMachine {
 
 // Reads the URL: the address after "//", the port up to the next ':' (1 to 65535), then the
 // name up to the next ':' (cut to 31 characters) and everything after it as the MAC text (cut to
-// 17). False, leaving the entry as it was, when any part is missing or invalid.
+// 17). The address is four decimal parts (no short, octal or hexadecimal forms) and one a
+// machine can have (IsMachineAddress). False, leaving the entry as it was, when any part is
+// missing or invalid.
 bool ParseServiceUrl(std::string_view url, TFoundMachine& entry);
 
 // Ascending by address and then by port, both taken as numbers (10.0.0.9 before 10.0.0.10).

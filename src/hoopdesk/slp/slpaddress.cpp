@@ -58,6 +58,16 @@ std::optional<std::uint32_t> ParseIpv4(std::string_view text) {
   return address.s_addr;
 }
 
+bool IsMachineAddress(std::uint32_t address) {
+  const std::uint32_t host = ntohl(address);
+  constexpr std::uint32_t kUnspecified = 0x00000000;
+  constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFF;
+  constexpr std::uint32_t kMulticastMask = 0xF0000000;
+  constexpr std::uint32_t kMulticastNet = 0xE0000000;
+  return host != kUnspecified && host != kLimitedBroadcast &&
+         (host & kMulticastMask) != kMulticastNet;
+}
+
 std::optional<sockaddr_in> ParseHostPort(std::string_view text) {
   const std::size_t colon = text.rfind(':');
   if (colon == std::string_view::npos || colon == 0 || colon > kMaxHostText) return std::nullopt;

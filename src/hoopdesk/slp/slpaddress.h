@@ -20,6 +20,10 @@ inline constexpr const char* kSlpAddressVariable = "PELLORA_SLP_ADDRESS";
 std::optional<std::uint16_t> ParsePort(std::string_view text);
 // A dotted IPv4 address (four decimal parts), in network byte order.
 std::optional<std::uint32_t> ParseIpv4(std::string_view text);
+// True when a machine can have the address (network byte order): not unspecified (0.0.0.0),
+// not the limited broadcast (255.255.255.255), not multicast (224.0.0.0/4). A connection to
+// any of those would reach this computer, every host or a group, never the one machine.
+bool IsMachineAddress(std::uint32_t address);
 // "host:port" with a dotted IPv4 address or a host name that resolves to one.
 std::optional<sockaddr_in> ParseHostPort(std::string_view text);
 

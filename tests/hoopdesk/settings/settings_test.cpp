@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QSettings>
+#include <algorithm>
 
 #include "storefile.h"
 
@@ -149,6 +150,96 @@ TEST(Settings, KeepsTheServersRegistrationAndReadsBackAsTheServerDoes) {
   EXPECT_EQ(dir.toString(), "/home/op/a b");
   EXPECT_EQ(server.value("Classes/PelService.PelSrv/LocalServer").toString(),
             "/usr/bin/pelservice /Automation");
+}
+
+const QByteArray kRegistration =
+    "[Classes]\nPelService.PelSrv\\LocalServer=/opt/pellora/pelservice /Automation\n";
+const QString kRegistrationKey = "Classes/PelService.PelSrv/LocalServer";
+
+// The file's lines, without their line breaks.
+QList<QByteArray> Lines(const QByteArray& text) {
+  QList<QByteArray> lines = text.split('\n');
+  for (QByteArray& line : lines)
+    if (line.endsWith('\r')) line.chop(1);
+  return lines;
+}
+
+// Whether the line holds one of the values SaveSettings writes.
+bool IsSavedValueLine(const QByteArray& line) {
+  const QByteArray name = line.trimmed().split('=').front().trimmed();
+  return line.contains('=') && (kAlwaysWritten.contains(QString::fromUtf8(name)) ||
+                                name == "RotSpeed" || name == "BaudRate" || name == "ExpireDays" ||
+                                name == "ExpireFiles" || name.startsWith("Port"));
+}
+
+struct DamagedStore {
+  const char* what;
+  QByteArray text;
+  std::int32_t panelWidth;  // as loaded
+  bool saved;               // false: the file stays as it was
+};
+
+TEST(Settings, ADamagedStoreKeepsEveryLineAndValueItDoesNotChange) {
+  const DamagedStore cases[] = {
+      {"junk bytes in front of the registration",
+       "\x01\x02\x7f junk\n" + kRegistration + "[General]\nPanelWidth=300\nWpLeft=10\n", 300, true},
+      {"junk bytes run into the registration's section header",
+       "\x01\x02\x03\x04" + kRegistration + "[General]\nPanelWidth=300\n", 300, true},
+      {"a section header without its bracket",
+       "[Classes\nPelService.PelSrv\\LocalServer=/opt/x\n[General]\nPanelWidth=300\n", 300, true},
+      {"a line continued into the next by a backslash",
+       "junk\\\n" + kRegistration + "[General]\nPanelWidth=300\n", 300, true},
+      {"zero and invalid UTF-8 bytes",
+       QByteArray("\xff\xfe\x00\x01\n[General]\nPanelWidth=300\n", 30) + kRegistration, 300, true},
+      {"comments, blank lines and Windows line breaks",
+       "; set by hand\r\n[General]\r\nPanelWidth=300 ; wide\r\n\r\n[Classes]\r\n"
+       "PelService.PelSrv\\LocalServer=/opt/x /Automation\r\n",
+       300, true},
+      {"only the registration, without a last line break", kRegistration.chopped(1), 315, true},
+      {"a lone quote that runs to the end of the file",
+       "\"\n" + kRegistration + "[General]\nPanelWidth=300\n", 315, false},
+      {"a value whose quote runs to the end of the file",
+       "[General]\nPanelWidth=300\nNote=\"unclosed\n" + kRegistration, 300, false},
+  };
+  for (const DamagedStore& c : cases) {
+    SCOPED_TRACE(c.what);
+    StoreFile store;
+    store.WriteBytes(c.text);
+    const QVariant registered =
+        QSettings(store.Path(), QSettings::IniFormat).value(kRegistrationKey);
+
+    QString dir;
+    TSettings s = Loaded(store, &dir);
+    EXPECT_EQ(s.PanelWidth, c.panelWidth);
+    s.RotSpeed = 700;
+    s.Ports[0] = 2;
+    s.modified = true;
+    EXPECT_EQ(SaveSettings(store.Path(), "/home/op/designs", s), c.saved);
+
+    const QByteArray after = store.Bytes();
+    EXPECT_EQ(QSettings(store.Path(), QSettings::IniFormat).value(kRegistrationKey), registered);
+    if (!c.saved) {
+      EXPECT_EQ(after, c.text);
+      continue;
+    }
+    // Every line that holds no saved value is still there, in its order.
+    const QList<QByteArray> now = Lines(after);
+    auto next = now.begin();
+    for (const QByteArray& line : Lines(c.text)) {
+      if (IsSavedValueLine(line)) continue;
+      next = std::find(next, now.end(), line);
+      if (next == now.end()) {
+        ADD_FAILURE() << "lost: " << line.toStdString();
+        break;
+      }
+      ++next;
+    }
+    const TSettings reloaded = Loaded(store, &dir);
+    EXPECT_EQ(dir, "/home/op/designs");
+    EXPECT_EQ(reloaded.RotSpeed, 700);
+    EXPECT_EQ(reloaded.Ports[0], 2);
+    EXPECT_EQ(reloaded.PanelWidth, c.panelWidth);
+  }
 }
 
 TEST(Settings, AStoreThatCannotBeWrittenLosesTheRunQuietly) {

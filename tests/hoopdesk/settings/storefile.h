@@ -20,6 +20,19 @@ class StoreFile {
     file.write(("[General]\n" + lines.join('\n') + '\n').toUtf8());
   }
 
+  // Replaces the store with exactly these bytes.
+  void WriteBytes(const QByteArray& bytes) const {
+    QDir().mkpath(dir_.filePath(QStringLiteral("Orven")));
+    QFile file(Path());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    file.write(bytes);
+  }
+
+  QByteArray Bytes() const {
+    QFile file(Path());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
   // The names of the top-level values, sorted.
   QStringList Keys() const {
     QSettings store(Path(), QSettings::IniFormat);

@@ -58,6 +58,50 @@ TEST(ParseServiceUrl, ReadsAddressPortNameAndMac) {
   }
 }
 
+TEST(ParseServiceUrl, TakesOnlyAddressesAMachineCanHaveInFourDecimalParts) {
+  const struct {
+    const char* address;
+    bool parsed;
+  } cases[] = {
+      {"192.168.0.5", true},
+      {"127.0.0.1", true},  // a simulated machine on this computer
+      {"0.0.0.1", true},
+      {"223.255.255.255", true},
+      {"240.0.0.1", true},
+      {"255.255.255.254", true},
+      {"0.0.0.0", false},          // unspecified: reaches this computer
+      {"255.255.255.255", false},  // limited broadcast
+      {"224.0.0.0", false},        // multicast, 224.0.0.0/4
+      {"224.0.0.1", false},
+      {"239.255.255.253", false},  // the SLP group itself
+      {"239.255.255.255", false},
+      // Forms inet_addr takes with another meaning: short, hexadecimal and octal parts.
+      {"1", false},
+      {"0x7f.1", false},
+      {"127.1", false},
+      {"10.1.2", false},
+      {"0x7f.0.0.1", false},
+      {"010.0.0.1", false},
+      {"0177.0.0.1", false},
+      {"4294967295", false},
+      {"1.2.3.4.5", false},
+      {"1.2.3.256", false},
+      {" 1.2.3.4", false},
+      {"1.2.3.4 ", false},
+      {"+1.2.3.4", false},
+      {"1.2.3.-4", false},
+  };
+  for (const auto& c : cases) {
+    const std::string url = std::string("service:sewing-machine://") + c.address + ":5000:N:m";
+    slp::TFoundMachine entry{1, 2, "old", "old"};
+    EXPECT_EQ(slp::ParseServiceUrl(url, entry), c.parsed) << c.address;
+    if (c.parsed)
+      EXPECT_EQ(entry.address, Address(c.address)) << c.address;
+    else
+      EXPECT_EQ(entry.address, 2u) << c.address;
+  }
+}
+
 TEST(ParseServiceUrl, RefusesAZeroInsideTheText) {
   using namespace std::string_literals;
   slp::TFoundMachine entry;
