@@ -293,6 +293,15 @@ class Program : public World {
     return XdoTool(args, errors);
   }
 
+  // Answers the box of that title with Return; again when a busy display lost the key.
+  bool AnswerBox(const std::string& title) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      TypeInto(title, {"Return"});
+      if (WaitUntil([&] { return !WindowShown(title); }, std::chrono::seconds(3))) return true;
+    }
+    return false;
+  }
+
   // Whether the running program has ended, leaving it for FinishChild to collect.
   bool RunningEnded() {
     siginfo_t info{};

@@ -267,7 +267,7 @@ TEST_F(SafetyEndToEnd, AHandOverDuringAnErrorBoxWaitsAndQueuesOnTheGroup) {
   ASSERT_EQ(HandOver(ring.string() + "/1"), kHandedOver);
   std::this_thread::sleep_for(1500ms);
   EXPECT_TRUE(std::filesystem::exists(param)) << "nothing is opened inside the box";
-  ASSERT_TRUE(TypeInto("Hoopdesk", {"Return"}));
+  ASSERT_TRUE(AnswerBox("Hoopdesk"));
   EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(param); }, 10s));
   ASSERT_TRUE(Healthy());
 
