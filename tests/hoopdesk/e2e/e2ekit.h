@@ -284,11 +284,19 @@ class Program : public World {
     return false;
   }
 
-  // Gives the keyboard to the window and types keys into it.
+  // Gives the keyboard to the window and types keys into it. The keys go as typed at the
+  // keyboard, not sent to the window: a key that closes it must not be sent after it to a window
+  // that no longer exists. The focus is asked for again when a window only just mapped refused it.
   bool TypeInto(const std::string& title, const std::vector<std::string>& keys) {
-    std::vector<std::string> args = {"search", "--sync",          "--onlyvisible",
-                                     "--name", "^" + title + "$", "windowfocus",
-                                     "--sync", "sleep",           "0.2"};
+    bool focused = false;
+    for (int attempt = 0; attempt < 3 && !focused; ++attempt) {
+      focused = XdoTool({"search", "--sync", "--onlyvisible", "--name", "^" + title + "$",
+                         "windowfocus", "--sync"},
+                        errors);
+      if (!focused) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    if (!focused) return false;
+    std::vector<std::string> args = {"sleep", "0.2"};
     for (const std::string& key : keys) args.insert(args.end(), {"key", key, "sleep", "0.3"});
     return XdoTool(args, errors);
   }

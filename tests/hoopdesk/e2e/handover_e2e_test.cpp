@@ -153,9 +153,8 @@ TEST_F(HandOverEndToEnd, ASecondStartThatCannotWriteSaysWhyAndEndsWithItsOwnCode
   const pid_t second = children.Add(Spawn(start, secondErrors));
   ASSERT_GT(second, 0);
 
-  EXPECT_TRUE(XdoTool({"search", "--sync", "--onlyvisible", "--name", "hand-over failed",
-                       "windowfocus", "--sync", "key", "Return"},
-                      errors))
+  EXPECT_TRUE(WaitUntil([&] { return WindowShown("Hoopdesk: hand-over failed"); }, 15s) &&
+              AnswerBox("Hoopdesk: hand-over failed"))
       << "no box that says why";
   EXPECT_EQ(FinishChild(second, 15s), kHandOverFailed);
   const std::string said = ReadText(secondErrors);

@@ -215,7 +215,9 @@ TEST_F(SafetyEndToEnd, MachinesComeAndGoWhileTheColourTabShowsThem) {
     ASSERT_TRUE(MachinesConnected(*server, count, 20s));
     // A design opened once the first machine is there: the frame shows it against that
     // machine's palette.
-    if (count == 1) ASSERT_TRUE(HandedOver(circle.string()));
+    if (count == 1) {
+      ASSERT_TRUE(HandedOver(circle.string()));
+    }
     std::this_thread::sleep_for(500ms);
     // The first machine stays chosen, its thread colours shown, a needle unticked (a hand-over
     // shows the Send tab: the Color tab is chosen again).

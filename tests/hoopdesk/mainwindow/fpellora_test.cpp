@@ -82,7 +82,9 @@ TEST(MainWindow, StartUpConnectsTheSerialSlotsAndStartsTheTimer) {
   EXPECT_TRUE(window->TimerActive());
   // The first tick polls at once: it has not come yet (the counter stands at 10), or it polled
   // the serial machines with poll count 0 (a loaded machine may run it before this line).
-  if (window->Schedule().TicksSincePoll() != 10) EXPECT_TRUE(world.fake.Logged("OnTimer 1 0"));
+  if (window->Schedule().TicksSincePoll() != 10) {
+    EXPECT_TRUE(world.fake.Logged("OnTimer 1 0"));
+  }
   EXPECT_EQ(window->Ui().FMainColorFrame->MachineCB()->count(), 2);
   EXPECT_EQ(window->Ui().MainPageControl->count(), 2);
 }
