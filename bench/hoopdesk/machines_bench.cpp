@@ -28,6 +28,7 @@
 #include "hoopdesk/designmaker.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/quiethost.h"
 #include "serverprocess.h"
 #include "shared/getserial.h"
 #include "simhost.h"
@@ -71,9 +72,8 @@ void RunFor(std::chrono::milliseconds span) {
 }
 
 // The replies sent, by machine and stitch number, and when their effects showed.
-class Timings : public TPanelHost, public QObject {
+class Timings : public TQuietPanelHost, public TQuietTraceSink, public QObject {
  public:
-  void MachineListRebuilt() override {}
   void Sent(int machine, std::int32_t stitch) {
     std::lock_guard lock(mutex_);
     sent_[{machine, stitch}] = Clock::now();
@@ -138,6 +138,7 @@ class Shop {
     SetSerialFolder(folder);
     panels_.SetSendFolder(folder);
     panels_.SetHost(&timings_);
+    panels_.SetTraceSink(&timings_);
     page_ = std::make_unique<QWidget>();
     page_->resize(400, 600);
     for (int k = 0; k < TPanelManager::kSlotCount; ++k) {

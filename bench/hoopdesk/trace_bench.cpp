@@ -25,18 +25,12 @@
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/quiethost.h"
 #include "hoopdesk/trace/ftrace.h"
 
 namespace {
 
 constexpr int kMachines = 6;
-
-class Host : public TPanelHost {
- public:
-  TFTrace* trace = nullptr;
-  void CreateTraceFrame(int devNo) override { trace->CreateTraceFrame(devNo); }
-  void MachineListRebuilt() override {}
-};
 
 class World {
  public:
@@ -53,8 +47,8 @@ class World {
     trace_ = std::make_unique<TFTrace>(panels_);
     trace_->resize(1200, 800);
     trace_->show();
-    host_.trace = trace_.get();
     panels_.SetHost(&host_);
+    panels_.SetTraceSink(trace_.get());
     panels_.ConnectService();
     for (int d = 0; d < kMachines; ++d) {
       TConnInfo info{};
@@ -88,7 +82,7 @@ class World {
   QTemporaryDir dir_;
   TFakeService fake_;
   TPanelManager panels_;
-  Host host_;
+  TQuietPanelHost host_;
   std::unique_ptr<TFTrace> trace_;
   std::vector<std::int32_t> totals_;
   std::vector<int> positions_;

@@ -24,6 +24,6 @@ class TTraceSink {
                              std::int32_t error) = 0;
   virtual void CompleteTrace(int machine, bool normal, std::int32_t needle) = 0;
   virtual void SetTraceMemory(int machine, std::int32_t memory) = 0;
-  // Empties the status texts of the machine's frame.
+  // Empties the error text of the machine's frame (the machine reported a normal state).
   virtual void ClearTraceStatus(int machine) = 0;
 };

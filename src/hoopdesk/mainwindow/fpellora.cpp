@@ -90,6 +90,7 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   layout_->SetDockHost(this);
   browser_->SetLayout(layout_);
   trace_ = new TFTrace(panels_, this);
+  panels_.SetTraceSink(trace_);
   trace_->SetDockHost(this);
   layout_->hide();
   trace_->hide();

@@ -103,21 +103,10 @@ class TFPellora : public QMainWindow,
   int TimerIntervalMs() const;
   bool TimerActive() const;
 
-  // TPanelHost: the trace window's frames (fpelloratrace.cpp, fpellorasend.cpp)
-  void CreateTraceFrame(int devNo) override;
-  void UpdateTraceFrames(int first, int count) override;
-  void ClearTraceStatus(int devNo) override;
-  // TPanelHost: the layout window and the page control
+  // TPanelHost: the layout window, the page control, the machine information dialog
   void InvalidateLayoutView() override;
   std::string LayoutFileName() const override;
   bool IsSendTabShown() const override;
-  void ShowTraceDesign(int devNo, const std::string& name) override;
-  void SetTraceProgress(int devNo, std::uint8_t state, std::int32_t position, std::int32_t error,
-                        std::int32_t speed, std::int32_t needle, std::int32_t total) override;
-  void SetTraceState(int devNo, std::uint8_t state, std::int32_t position,
-                     std::int32_t error) override;
-  void CompleteTrace(int devNo, bool normal, std::int32_t needle) override;
-  void SetTraceMemory(int devNo, std::int32_t memory) override;
   std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& machine) override;
   void MachineListRebuilt() override;
 

@@ -1,6 +1,5 @@
 // The Send tab's handlers of the main window and what the panel manager asks of it for the
-// machines: sending, the sew button, the speed, the poll, the trace frames and the machine
-// information dialog.
+// machines: sending, the sew button, the speed, the poll and the machine information dialog.
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -9,7 +8,6 @@
 #include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/mainwindow/fpellora.h"
 #include "hoopdesk/mainwindow/queueddesigncolours.h"
-#include "hoopdesk/trace/ftrace.h"
 
 void TFPellora::BindSendTab() {
   for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
@@ -43,31 +41,6 @@ void TFPellora::TrackBarChange(int position) {
 }
 
 void TFPellora::PollMachines(std::int32_t pollCount) { panels_.PollMachines(pollCount); }
-
-void TFPellora::ShowTraceDesign(int devNo, const std::string& name) {
-  if (!trace_->CreateTraceFrame(devNo)) return;
-  trace_->LoadTraceDesign(devNo, name);
-  trace_->ShowTraceFrame(devNo, true);
-}
-
-void TFPellora::SetTraceProgress(int devNo, std::uint8_t state, std::int32_t position,
-                                 std::int32_t error, std::int32_t speed, std::int32_t needle,
-                                 std::int32_t total) {
-  trace_->SetTraceProgress(devNo, state, position, error, speed, needle, total);
-}
-
-void TFPellora::SetTraceState(int devNo, std::uint8_t state, std::int32_t position,
-                              std::int32_t error) {
-  trace_->SetTraceState(devNo, state, position, error);
-}
-
-void TFPellora::CompleteTrace(int devNo, bool normal, std::int32_t needle) {
-  trace_->CompleteTrace(devNo, normal, needle);
-}
-
-void TFPellora::SetTraceMemory(int devNo, std::int32_t memory) {
-  trace_->SetTraceMemory(devNo, memory);
-}
 
 std::optional<TCookie> TFPellora::ShowMachineInfo(const TMachineInfoInput& machine) {
   TFConnInfo dialog(this, machine, panels_.GetService());

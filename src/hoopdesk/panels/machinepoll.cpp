@@ -19,8 +19,8 @@ void TPanelManager::PollMachines(std::int32_t pollCount) {
     IPelSrvObject* server = Server();
     if (!server) return;
     server->OnTimer(cookie, pollCount, &status, &stitch, &error);
-    if (status != 0 && host_ && GetMachine(i))
-      host_->SetTraceState(i, status, static_cast<std::int32_t>(stitch), error);
+    if (status != 0 && trace_ && GetMachine(i))
+      trace_->SetTraceState(i, status, static_cast<std::int32_t>(stitch), error);
   }
 }
 

@@ -1,5 +1,5 @@
-// What the panel manager asks of the windows around it. The main window implements it; every
-// request has a default that does nothing, so a window that lacks one still runs.
+// What the panel manager asks of the window around it (the main window). The trace window is
+// told about machines through its own interface, TTraceSink.
 #pragma once
 
 #include <cstdint>
@@ -12,29 +12,12 @@ class TPanelHost {
  public:
   virtual ~TPanelHost() = default;
 
-  // The trace window prepares a hidden trace frame for the machine.
-  virtual void CreateTraceFrame(int /*devNo*/) {}
-  // The trace window updates its frames for machines first .. first + count - 1.
-  virtual void UpdateTraceFrames(int /*first*/, int /*count*/) {}
   // The layout window's drawing panel repaints.
-  virtual void InvalidateLayoutView() {}
+  virtual void InvalidateLayoutView() = 0;
   // The text of the layout window's file-name box: the title a queued design gets.
-  virtual std::string LayoutFileName() const { return {}; }
+  virtual std::string LayoutFileName() const = 0;
   // True while the main window's page control shows the Send tab.
-  virtual bool IsSendTabShown() const { return false; }
-
-  // The machine's trace frame, when the trace window has or can make one: loads the send file
-  // of that name (empty: none) and shows the frame.
-  virtual void ShowTraceDesign(int /*devNo*/, const std::string& /*name*/) {}
-  virtual void SetTraceProgress(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
-                                std::int32_t /*error*/, std::int32_t /*speed*/,
-                                std::int32_t /*needle*/, std::int32_t /*total*/) {}
-  virtual void SetTraceState(int /*devNo*/, std::uint8_t /*state*/, std::int32_t /*position*/,
-                             std::int32_t /*error*/) {}
-  virtual void CompleteTrace(int /*devNo*/, bool /*normal*/, std::int32_t /*needle*/) {}
-  virtual void SetTraceMemory(int /*devNo*/, std::int32_t /*memory*/) {}
-  // Empties the status text of the machine's trace frame.
-  virtual void ClearTraceStatus(int /*devNo*/) {}
+  virtual bool IsSendTabShown() const = 0;
 
   // The machine list was built again in the same order (the server came back): the windows
   // that show machines set themselves up afresh.
@@ -42,7 +25,5 @@ class TPanelHost {
 
   // The machine information dialog, modal; the machine's new cookie when it ended with a
   // reconnected machine, nothing otherwise.
-  virtual std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& /*machine*/) {
-    return std::nullopt;
-  }
+  virtual std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& machine) = 0;
 };

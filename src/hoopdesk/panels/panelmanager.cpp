@@ -97,8 +97,8 @@ bool TPanelManager::AppendMachine(TMachineRecord seed, bool loadPalette) {
   if (TMachineRecord* added = GetMachine(d)) added->address = address;
   if (loadPalette) LoadPalette(d);
   UpdateSewImage(d);
-  if (host_) host_->CreateTraceFrame(d);
-  ReplayHeldStatus(cookie);
+  if (trace_) trace_->CreateTraceFrame(d);
+  ReplayEarlyEvents(cookie);
   return true;
 }
 
@@ -106,12 +106,10 @@ bool TPanelManager::ConnectMachine(TDevNo d, const std::string& hostName, const 
                                    TCookie* cookie) {
   IPelSrvObject* server = Server();
   if (!server) return false;
-  ++connecting_;
+  early_.ConnectBegins();
   const HRESULT hr = server->Connect(d, hostName, info, cookie);
-  --connecting_;
-  if (hr == S_OK) return true;
-  if (connecting_ == 0) heldStatus_.clear();
-  return false;
+  early_.ConnectEnds(hr == S_OK);
+  return hr == S_OK;
 }
 
 void TPanelManager::LoadPalette(TDevNo d) {
@@ -133,7 +131,7 @@ bool TPanelManager::ReconnectMachine(TDevNo d) {
   if (!ConnectMachine(d, hostName, info, &cookie)) return false;
   if (TMachineRecord* reconnected = GetMachine(d)) reconnected->cookie = cookie;
   ClearMachineError(d, false);
-  ReplayHeldStatus(cookie);
+  ReplayEarlyEvents(cookie);
   return true;
 }
 
@@ -147,7 +145,7 @@ void TPanelManager::RemoveAllMachines() {
   // from position 0 there too.
   if (IPelSrvObject* server = Server()) server->DisconnectAll();
   machines_.clear();
-  heldStatus_.clear();
+  early_.Clear();
 }
 
 TMachineRecord* TPanelManager::GetMachine(TDevNo d) {
@@ -195,25 +193,10 @@ void TPanelManager::InvalidateLayoutView() {
   if (host_) host_->InvalidateLayoutView();
 }
 
-void TPanelManager::HoldEarlyStatus(TCookie cookie, std::uint8_t state) {
-  if (connecting_ == 0) return;
-  for (THeldStatus& held : heldStatus_)
-    if (held.cookie == cookie) {
-      held.state = state;
-      return;
-    }
-  if (heldStatus_.size() < kMaxMachines) heldStatus_.push_back({cookie, state});
-}
-
-void TPanelManager::NewerStatusHandled(TCookie cookie) {
-  std::erase_if(heldStatus_, [cookie](const THeldStatus& held) { return held.cookie == cookie; });
-}
-
-void TPanelManager::ReplayHeldStatus(TCookie cookie) {
-  std::vector<THeldStatus> held;
-  if (connecting_ == 0) held.swap(heldStatus_);
-  for (const THeldStatus& status : held)
-    if (status.cookie == cookie && sink_) sink_->OnStatusChange(status.cookie, status.state);
+void TPanelManager::ReplayEarlyEvents(TCookie cookie) {
+  const TEarlyEvents events = early_.Take(cookie);
+  if (events.state && sink_) sink_->OnStatusChange(cookie, *events.state);
+  if (events.sync) SyncSetup(events.sync->mode, cookie, events.sync->inGroup);
 }
 
 TSewingState TPanelManager::MachineState(TDevNo d) const {
@@ -247,7 +230,7 @@ void TPanelManager::ServiceLost(HRESULT why) {
     SetCanSend(i, false);
     SetProgress(i, 0);
     SetSewImage(i, kSewImageOffline);
-    if (host_) host_->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+    if (trace_) trace_->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
   }
   if (gone) {
     syncMode_ = 0;
@@ -313,7 +296,7 @@ bool TPanelManager::ConnectWaitingMachine(TDevNo d) {
   TCookie cookie = 0;
   if (ConnectMachine(d, hostName, info, &cookie)) {
     if (TMachineRecord* now = GetMachine(d)) now->cookie = cookie;
-    ReplayHeldStatus(cookie);
+    ReplayEarlyEvents(cookie);
     return true;
   }
   // The link itself went: the machine waits for its next return.
@@ -330,7 +313,7 @@ void TPanelManager::ReconnectAllMachines() {
   if (IPelSrvObject* now = Server()) now->DisconnectAll();
   std::vector<TMachineRecord> old;
   old.swap(machines_);
-  heldStatus_.clear();
+  early_.Clear();
   std::size_t next = 0;
   while (next < old.size() && Server()) {
     AppendMachine(std::move(old[next]), false);

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "hoopdesk/machines/machinesource.h"
+#include "hoopdesk/machines/tracesink.h"
+#include "hoopdesk/panels/earlyevents.h"
 #include "hoopdesk/panels/machinerecord.h"
 #include "hoopdesk/panels/serverlink.h"
 #include "hoopdesk/panels/servicecheck.h"
@@ -28,7 +31,7 @@ class TPanelHost;
 class TPelSrvEvents;
 class TStitchItem;
 
-class TPanelManager {
+class TPanelManager : public TMachineSource {
  public:
   static constexpr int kMaxMachines = 16;
   static constexpr int kSlotCount = 6;
@@ -43,9 +46,11 @@ class TPanelManager {
   TPanelManager(const TPanelManager&) = delete;
   TPanelManager& operator=(const TPanelManager&) = delete;
 
-  // The windows around the panels; borrowed, may be null.
+  // The window around the panels and the trace window; borrowed, may be null.
   void SetHost(TPanelHost* host) { host_ = host; }
   TPanelHost* GetHost() const { return host_; }
+  void SetTraceSink(TTraceSink* trace) { trace_ = trace; }
+  TTraceSink* GetTraceSink() const { return trace_; }
 
   // The Send tab's shared controls (borrowed) and the speed the track bar starts from.
   void SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll, QAbstractButton* sendAllBtn,
@@ -92,11 +97,13 @@ class TPanelManager {
   int QueuedDesignCount(TDevNo d) const;
   void InvalidateLayoutView();
 
-  // A state event for a cookie no record holds yet: kept while a Connect call runs, and
-  // handed to the sink again once that machine's record exists.
-  void HoldEarlyStatus(TCookie cookie, std::uint8_t state);
-  // A state event for the cookie was handled: a held one is older and is not replayed.
-  void NewerStatusHandled(TCookie cookie);
+  // A state or synchronised-group event for a cookie no record holds yet: kept while a Connect
+  // call runs, and handed on again once that machine's record exists.
+  void HoldEarlyStatus(TCookie cookie, std::uint8_t state) { early_.HoldState(cookie, state); }
+  void HoldEarlySync(TCookie cookie, TEarlySync sync) { early_.HoldSync(cookie, sync); }
+  // An event of that kind for the cookie was handled: a held one is older and is not replayed.
+  void NewerStatusHandled(TCookie cookie) { early_.StateHandled(cookie); }
+  void NewerSyncHandled(TCookie cookie) { early_.SyncHandled(cookie); }
 
   // ---- Sending (senddesign.cpp) ----
 
@@ -157,7 +164,7 @@ class TPanelManager {
   void QueueScrolled();
   // The machine scroll bar moved to position p.
   void MachinesScrolled(int position);
-  void UpdateSendButtons(TDevNo d, bool all);
+  void UpdateSendButtons(TDevNo d, bool all) override;
   // Queues a copy of the design on the machine (on every member of its synchronised group).
   // Taken by value: the caller's design (the layout's) may go while the server is asked or a
   // box is open.
@@ -175,7 +182,16 @@ class TPanelManager {
   // position, error, speed and needle 0; total and memory stay.
   HRESULT GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* position, std::int32_t* total,
                       std::int32_t* error, std::uint16_t* speed, std::uint8_t* needle,
-                      std::int32_t* memory);
+                      std::int32_t* memory) override;
+
+  // TMachineSource: what the trace window reads of the machines.
+  bool HasMachine(int machine) const override { return GetMachine(machine) != nullptr; }
+  std::string MachineAddress(int machine) const override;
+  const TColorInfo* MachinePalette(int machine) const override;
+  bool InSyncGroup(int machine) const override;
+  std::string SewingFile(int machine) const override { return GetSewingFile(machine); }
+  std::string SendFolder() const override { return sendFolder_; }
+  std::int32_t MachineModel(int machine) override;
   // True while the server does not answer: every machine shows offline.
   bool ServiceLinkDown() const { return link_.Down(); }
   // Disconnects and removes every machine unless one sews, starts sewing or receives a design,
@@ -205,10 +221,6 @@ class TPanelManager {
     QWidget* sewBtn = nullptr;
     QProgressBar* progBar = nullptr;
   };
-  struct THeldStatus {
-    TCookie cookie;
-    std::uint8_t state;
-  };
 
   // The slot showing machine d, or null when it is not in view.
   const TSlot* VisibleSlot(TDevNo d) const;
@@ -228,7 +240,7 @@ class TPanelManager {
   // Every panel back in view and enabled as its machine is online; the speed controls hidden.
   void ShowAllPanels();
   void ShowSpeedControls(bool show);
-  void ReplayHeldStatus(TCookie cookie);
+  void ReplayEarlyEvents(TCookie cookie);
   // A box of the sending code; while it shows, further sends do nothing.
   void ShowSendBox(std::int32_t messageId, const std::string& detail);
   // The server, while it answers; null otherwise.
@@ -251,6 +263,7 @@ class TPanelManager {
 
   TServerLink link_;
   TPanelHost* host_ = nullptr;
+  TTraceSink* trace_ = nullptr;
   std::int32_t firstVisible_ = 0;
   std::int32_t syncMode_ = 0;
   QScrollBar* hScroll_ = nullptr;
@@ -263,8 +276,7 @@ class TPanelManager {
   std::unique_ptr<TPelSrvEvents> sink_;
   std::array<TSlot, kSlotCount> slots_{};
   std::vector<TMachineRecord> machines_;
-  int connecting_ = 0;  // Connect calls under way
-  std::vector<THeldStatus> heldStatus_;
+  TEarlyEventHold early_{kMaxMachines};
   std::int32_t syncGroupJob_ = 1;
   std::string sendFolder_;
   bool sendBoxOpen_ = false;

@@ -157,6 +157,28 @@ void TPanelManager::SetMachineColor(TDevNo d, int entry, const TSTITCH_COLOR& co
   record->palette.SetLabel(entry, color.Label);
 }
 
+std::string TPanelManager::MachineAddress(int machine) const {
+  const TMachineRecord* record = GetMachine(machine);
+  return record ? record->address : std::string();
+}
+
+const TColorInfo* TPanelManager::MachinePalette(int machine) const {
+  const TMachineRecord* record = GetMachine(machine);
+  return record ? &record->palette : nullptr;
+}
+
+bool TPanelManager::InSyncGroup(int machine) const {
+  const TMachineRecord* record = GetMachine(machine);
+  return record && record->inSyncGroup;
+}
+
+std::int32_t TPanelManager::MachineModel(int machine) {
+  std::int32_t model = 0;
+  if (IPelSrvObject* server = Server(); server && GetMachine(machine))
+    server->GetModel(machine, &model);
+  return model;
+}
+
 std::string TPanelManager::GetSewingFile(TDevNo d) const {
   const TMachineRecord* record = GetMachine(d);
   return record ? record->sewingFile : std::string();

@@ -122,7 +122,7 @@ void TPanelManager::ShowMachinesFrom(TDevNo first) {
     SetSewImage(i, record->sewImage);
     DrawPanel(i);
   }
-  if (host_) host_->UpdateTraceFrames(first, shown);
+  if (trace_) trace_->UpdateTraceFrames(first, shown);
 }
 
 bool TPanelManager::IsShown(TDevNo d) const {

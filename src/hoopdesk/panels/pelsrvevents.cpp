@@ -34,9 +34,9 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     panels_.SetBusy(i, false);
     panels_.SetSewImage(i, kSewImageOffline);
     panels_.ClearQueue(i);
-    if (TPanelHost* host = panels_.GetHost()) {
-      host->ShowTraceDesign(i, "");
-      host->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+    if (TTraceSink* trace = panels_.GetTraceSink()) {
+      trace->ShowTraceDesign(i, "");
+      trace->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
     }
   } else if (state == SEW_ERROR) {
     panels_.SetAlarm(i, 1);
@@ -50,7 +50,7 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     panels_.SetOnline(i, true);
     panels_.SetEnabled(i, !panels_.IsMachineBusy(i));
     panels_.UpdateSewImage(i);
-    if (TPanelHost* host = panels_.GetHost()) host->ClearTraceStatus(i);
+    if (TTraceSink* trace = panels_.GetTraceSink()) trace->ClearTraceStatus(i);
   }
   panels_.DrawPanel(i);
   panels_.RefreshPanelImages();
@@ -92,8 +92,8 @@ void TPelSrvEvents::OnProgress(std::int32_t dwCookie, std::uint8_t state, std::i
                                std::uint8_t nNeedleNo) {
   int i = panels_.FindMachineByCookie(dwCookie);
   if (i < 0) return;
-  if (TPanelHost* host = panels_.GetHost())
-    host->SetTraceProgress(i, state, nPos, nError, nRot, nNeedleNo, nMax);
+  if (TTraceSink* trace = panels_.GetTraceSink())
+    trace->SetTraceProgress(i, state, nPos, nError, nRot, nNeedleNo, nMax);
   const TMachineRecord* record = panels_.GetMachine(i);
   if (!record) return;
   if (nError == 0 && record->alarmMode != 0) {
@@ -115,22 +115,27 @@ void TPelSrvEvents::OnFilenameAck(std::int32_t dwCookie, const std::string& name
   const std::int32_t total = panels_.SendFileStitchTotal(i, name);
   if (panels_.FindMachineByCookie(dwCookie) != i) return;
   nTotal = total;
-  if (TPanelHost* host = panels_.GetHost()) {
-    host->ShowTraceDesign(i, name);
-    host->SetTraceProgress(i, kTraceStopped, 0, 0, 0, 0, 0);
-    host->SetTraceMemory(i, nRemain);
+  if (TTraceSink* trace = panels_.GetTraceSink()) {
+    trace->ShowTraceDesign(i, name);
+    trace->SetTraceProgress(i, kTraceStopped, 0, 0, 0, 0, 0);
+    trace->SetTraceMemory(i, nRemain);
   }
 }
 
 void TPelSrvEvents::OnComplete(std::int32_t dwCookie, std::int32_t bNormal, std::int32_t needleNo) {
   const int i = panels_.FindMachineByCookie(dwCookie);
   if (i < 0) return;
-  if (TPanelHost* host = panels_.GetHost())
-    host->CompleteTrace(i, bNormal != 0, static_cast<std::uint8_t>(needleNo));
+  if (TTraceSink* trace = panels_.GetTraceSink())
+    trace->CompleteTrace(i, bNormal != 0, static_cast<std::uint8_t>(needleNo));
   panels_.SetProgress(i, 0);
 }
 
 void TPelSrvEvents::OnSyncSetup(std::int32_t nSyncMode, std::int32_t dwCookie, std::int32_t bSync) {
+  // The group of a machine whose Connect call has not returned yet: taken up once it has.
+  if (panels_.FindMachineByCookie(dwCookie) < 0)
+    panels_.HoldEarlySync(dwCookie, {nSyncMode, bSync != 0});
+  else
+    panels_.NewerSyncHandled(dwCookie);
   panels_.SyncSetup(nSyncMode, dwCookie, bSync != 0);
 }
 

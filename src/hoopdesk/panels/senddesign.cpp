@@ -77,9 +77,9 @@ void TPanelManager::SendDesign(TDevNo d) {
   SetSewImage(d, kSewImageSending);
   SetProgress(d, 0);
   SetBusy(d, true);
-  if (host_) {
-    host_->ShowTraceDesign(d, fileName);
-    host_->SetTraceProgress(d, kTraceStopped, 0, 0, 0, 0, 0);
+  if (trace_) {
+    trace_->ShowTraceDesign(d, fileName);
+    trace_->SetTraceProgress(d, kTraceStopped, 0, 0, 0, 0, 0);
   }
 }
 

@@ -3,25 +3,27 @@
 #include <filesystem>
 #include <system_error>
 
+#include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/panels/eventrules.h"
-#include "hoopdesk/panels/panelmanager.h"
+#include "shared/colorinfo.h"
 #include "shared/stitch.h"
 
-TSewnDesign LoadSewnDesign(TPanelManager& panels, int machine, const std::string& fileName,
+TSewnDesign LoadSewnDesign(TMachineSource& machines, int machine, const std::string& fileName,
                            TStitchItem& design) {
   TSewnDesign result;
-  if (panels.GetSendFolder().empty() || !IsPlainSendName(fileName)) return result;
-  const std::filesystem::path path = panels.GetSendFolder() + fileName;
+  const std::string folder = machines.SendFolder();
+  if (folder.empty() || !IsPlainSendName(fileName)) return result;
+  const std::filesystem::path path = folder + fileName;
   std::error_code ec;
   result.found = std::filesystem::is_regular_file(path, ec);
-  if (!result.found || panels.GetMachine(machine) == nullptr) return result;
+  if (!result.found || !machines.HasMachine(machine)) return result;
 
-  std::int32_t model = 0;
-  if (IPelSrv* service = panels.GetService()) service->GetModel(machine, &model);
-  const TMachineRecord* record = panels.GetMachine(machine);
-  if (record == nullptr) return result;
+  const std::int32_t model = machines.MachineModel(machine);
+  // Asking the model may have run events: the palette is looked up afterwards.
+  const TColorInfo* palette = machines.MachinePalette(machine);
+  if (palette == nullptr) return result;
   result.listed = true;
-  result.loaded = design.Load(path.string(), record->palette);
+  result.loaded = design.Load(path.string(), *palette);
   result.total = design.GetStitchSize(model);
   return result;
 }

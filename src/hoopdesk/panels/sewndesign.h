@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-class TPanelManager;
+class TMachineSource;
 class TStitchItem;
 
 struct TSewnDesign {
@@ -20,5 +20,5 @@ struct TSewnDesign {
 // palette; only a plain file name is joined to the folder. The
 // machine's model is asked of the server first, so the events that arrive during that call
 // find the design as it was; the machine's record is looked up only afterwards.
-TSewnDesign LoadSewnDesign(TPanelManager& panels, int machine, const std::string& fileName,
+TSewnDesign LoadSewnDesign(TMachineSource& machines, int machine, const std::string& fileName,
                            TStitchItem& design);

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/trace/ftraceframe.h"
 #include "hoopdesk/trace/tracetiles.h"
 
@@ -19,7 +19,8 @@ QColor ToQColor(std::uint32_t colorref) {
 
 }  // namespace
 
-TFTrace::TFTrace(TPanelManager& panels, QWidget* parent) : TFDockForm(parent), panels_(panels) {
+TFTrace::TFTrace(TMachineSource& machines, QWidget* parent)
+    : TFDockForm(parent), machines_(machines) {
   setObjectName("FTrace");
   setWindowTitle("Trace");
   setAutoFillBackground(true);
@@ -60,7 +61,7 @@ bool TFTrace::CreateTraceFrame(int index) {
                         [](const Slot& slot) { return slot.frame == nullptr; });
   if (free == slots_.end()) return false;
   free->machine = index;
-  free->frame = new TFTraceFrame(panels_, index, this);
+  free->frame = new TFTraceFrame(machines_, index, this);
   free->frame->setObjectName(QString("Frame%1").arg(index));
   free->frame->SetColor(BackColor());
   free->frame->hide();
@@ -99,8 +100,8 @@ void TFTrace::UpdateTraceFrames(int first, int count) {
     DropFrame(*slot);
 
     // Server calls follow: the machine is named by its index from here on.
-    if (panels_.GetMachine(i) == nullptr || !CreateTraceFrame(i)) continue;
-    const std::string name = panels_.GetSewingFile(i);
+    if (!machines_.HasMachine(i) || !CreateTraceFrame(i)) continue;
+    const std::string name = machines_.SewingFile(i);
     if (name.empty()) continue;
     LoadTraceDesign(i, name);
     ShowTraceFrame(i, true);
@@ -108,7 +109,7 @@ void TFTrace::UpdateTraceFrames(int first, int count) {
     std::int32_t position = 0, total = 0, error = 0, memory = 0;
     std::uint16_t speed = 0;
     std::uint8_t needle = 0;
-    panels_.GetProgress(i, &state, &position, &total, &error, &speed, &needle, &memory);
+    machines_.GetProgress(i, &state, &position, &total, &error, &speed, &needle, &memory);
     SetTraceProgress(i, state, position, error, speed, needle, total);
     SetTraceMemory(i, memory);
   }
@@ -125,6 +126,12 @@ void TFTrace::ShowTraceFrame(int index, bool show) {
 std::int32_t TFTrace::LoadTraceDesign(int index, const std::string& fileName) {
   TFTraceFrame* frame = TraceFrame(index);
   return frame != nullptr ? frame->LoadDesign(fileName) : 0;
+}
+
+void TFTrace::ShowTraceDesign(int index, const std::string& fileName) {
+  if (!CreateTraceFrame(index)) return;
+  LoadTraceDesign(index, fileName);
+  ShowTraceFrame(index, true);
 }
 
 void TFTrace::SetTraceState(int index, std::uint8_t state, std::int32_t position,
@@ -147,7 +154,7 @@ void TFTrace::SetTraceMemory(int index, std::int32_t memory) {
   if (TFTraceFrame* frame = TraceFrame(index)) frame->SetMemory(memory);
 }
 
-void TFTrace::ClearTraceError(int index) {
+void TFTrace::ClearTraceStatus(int index) {
   if (TFTraceFrame* frame = TraceFrame(index)) frame->ClearError();
 }
 

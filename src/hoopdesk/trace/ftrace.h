@@ -9,36 +9,42 @@
 #include <cstdint>
 #include <string>
 
+#include "hoopdesk/machines/tracesink.h"
 #include "hoopdesk/trace/fdockform.h"
 
 class QMenu;
 class QWidget;
 class TFTraceFrame;
-class TPanelManager;
+class TMachineSource;
 
-class TFTrace : public TFDockForm {
+class TFTrace : public TFDockForm, public TTraceSink {
   Q_OBJECT
  public:
   static constexpr int kSlots = 6;
 
-  explicit TFTrace(TPanelManager& panels, QWidget* parent = nullptr);
+  // The machines are read from `machines`, which outlives the window.
+  explicit TFTrace(TMachineSource& machines, QWidget* parent = nullptr);
 
   // Makes sure the machine has a frame (hidden when new); false when all six are taken.
-  bool CreateTraceFrame(int index);
+  bool CreateTraceFrame(int index) override;
   // The slot holding the machine's frame, or -1.
   int FindTraceFrame(int index) const;
   // The machine's frame, or null.
   TFTraceFrame* TraceFrame(int index) const;
   // Hands frames to the machines first .. first + count - 1, keeping those they already have.
-  void UpdateTraceFrames(int first, int count);
+  void UpdateTraceFrames(int first, int count) override;
   void ShowTraceFrame(int index, bool show);
   std::int32_t LoadTraceDesign(int index, const std::string& fileName);
-  void SetTraceState(int index, std::uint8_t state, std::int32_t position, std::int32_t error);
+  // The machine's frame, made when it has none yet, with the send file of that name loaded and
+  // shown.
+  void ShowTraceDesign(int index, const std::string& fileName) override;
+  void SetTraceState(int index, std::uint8_t state, std::int32_t position,
+                     std::int32_t error) override;
   void SetTraceProgress(int index, std::uint8_t state, std::int32_t position, std::int32_t error,
-                        std::int32_t speed, std::int32_t needle, std::int32_t total);
-  void CompleteTrace(int index, bool normal, std::int32_t needle);
-  void SetTraceMemory(int index, std::int32_t memory);
-  void ClearTraceError(int index);
+                        std::int32_t speed, std::int32_t needle, std::int32_t total) override;
+  void CompleteTrace(int index, bool normal, std::int32_t needle) override;
+  void SetTraceMemory(int index, std::int32_t memory) override;
+  void ClearTraceStatus(int index) override;
   void TileTraceFrames();
   void ChangeBackColor(std::uint32_t colour);
 
@@ -57,7 +63,7 @@ class TFTrace : public TFDockForm {
   // the frame may be inside one of its own calls to the server.
   void DropFrame(Slot& slot);
 
-  TPanelManager& panels_;
+  TMachineSource& machines_;
   std::array<Slot, kSlots> slots_{};
   QMenu* popupMenu_;
   QWidget* panelFoot_;

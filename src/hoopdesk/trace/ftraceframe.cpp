@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/panels/sewndesign.h"
 #include "hoopdesk/trace/tracecounters.h"
 #include "hoopdesk/trace/traceimage.h"
@@ -23,8 +23,8 @@ constexpr int kFootHeight = 52;
 
 }  // namespace
 
-TFTraceFrame::TFTraceFrame(TPanelManager& panels, int machineIndex, QWidget* parent)
-    : QWidget(parent), panels_(panels), machineIndex_(machineIndex) {
+TFTraceFrame::TFTraceFrame(TMachineSource& machines, int machineIndex, QWidget* parent)
+    : QWidget(parent), machines_(machines), machineIndex_(machineIndex) {
   resize(334, 361);
   auto* panel = new QFrame(this);
   panel->setObjectName("Panel");
@@ -131,7 +131,7 @@ std::int32_t TFTraceFrame::LoadDesign(const std::string& fileName) {
   trace_.FirstPos = 0;
   trace_.CurStitch = 0;
   design_.Points.clear();
-  const TSewnDesign sewn = LoadSewnDesign(panels_, machineIndex_, fileName, design_);
+  const TSewnDesign sewn = LoadSewnDesign(machines_, machineIndex_, fileName, design_);
   trace_.ShowDesign = sewn.found ? 1 : 0;
   if (sewn.listed) {
     trace_.Total = sewn.total;
@@ -140,9 +140,9 @@ std::int32_t TFTraceFrame::LoadDesign(const std::string& fileName) {
   }
   if (trace_.Total > 0) SetStatusText(1, "");
 
-  const TMachineRecord* record = panels_.GetMachine(machineIndex_);
-  const std::string address = record != nullptr ? record->address : std::string();
-  const std::string title = record != nullptr && sewn.loaded ? design_.Title : std::string();
+  const std::string address = machines_.MachineAddress(machineIndex_);
+  const std::string title =
+      machines_.HasMachine(machineIndex_) && sewn.loaded ? design_.Title : std::string();
   headerLbl_->setText(QString::fromStdString(
       address + ": " + std::filesystem::path(fileName).stem().string() + "[" + title + "]"));
   return trace_.Total;
@@ -160,9 +160,8 @@ void TFTraceFrame::ShowFrame(bool show) {
 
 void TFTraceFrame::Paint(std::uint8_t mode, bool withPalette) {
   trace_.Mode = mode;
-  const TMachineRecord* record = withPalette ? panels_.GetMachine(machineIndex_) : nullptr;
   design_.TracePaint(trace_, drawImg_->Bitmap(), colour_,
-                     record != nullptr ? &record->palette : nullptr);
+                     withPalette ? machines_.MachinePalette(machineIndex_) : nullptr);
   drawImg_->update();
 }
 
@@ -184,11 +183,10 @@ void TFTraceFrame::SetState(std::uint8_t state, std::int32_t position, std::int3
     Paint(0, false);
     trace_.FirstPos = 0;
   }
-  const TMachineRecord* record = panels_.GetMachine(machineIndex_);
-  if (position < 0 || record == nullptr) return;
+  if (position < 0 || !machines_.HasMachine(machineIndex_)) return;
   Paint(1, true);
   if ((trace_.FirstPos > 0 && position == 0) || state == kTraceCompleted)
-    panels_.UpdateSendButtons(machineIndex_, record->inSyncGroup);
+    machines_.UpdateSendButtons(machineIndex_, machines_.InSyncGroup(machineIndex_));
 }
 
 void TFTraceFrame::UpdateProgress(std::uint8_t state, std::int32_t position, std::int32_t error,

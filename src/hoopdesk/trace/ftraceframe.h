@@ -15,13 +15,13 @@
 
 class QLabel;
 class QLineEdit;
-class TPanelManager;
+class TMachineSource;
 class TTraceImage;
 class TTraceStatusBar;
 
 class TFTraceFrame : public QWidget {
  public:
-  TFTraceFrame(TPanelManager& panels, int machineIndex, QWidget* parent);
+  TFTraceFrame(TMachineSource& machines, int machineIndex, QWidget* parent);
 
   int MachineIndex() const { return machineIndex_; }
   const TTraceInfo& Trace() const { return trace_; }
@@ -56,7 +56,7 @@ class TFTraceFrame : public QWidget {
   void Paint(std::uint8_t mode, bool withPalette);
   void SetStatusText(int panel, const std::string& text);
 
-  TPanelManager& panels_;
+  TMachineSource& machines_;
   int machineIndex_;
   std::uint32_t colour_ = 0xFFFFFF;
   TTraceInfo trace_;

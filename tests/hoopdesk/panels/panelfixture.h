@@ -13,6 +13,7 @@
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/quiethost.h"
 #include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
@@ -37,9 +38,14 @@ class BoxCatcher {
   std::function<void()> during;  // runs while a box is open
 };
 
-class RecordingHost : public TPanelHost {
+// The window around the panel manager and the trace window in one, recording what they are
+// asked.
+class RecordingHost : public TQuietPanelHost, public TQuietTraceSink {
  public:
-  void CreateTraceFrame(int devNo) override { traceFrames.push_back(devNo); }
+  bool CreateTraceFrame(int devNo) override {
+    traceFrames.push_back(devNo);
+    return true;
+  }
   void ShowTraceDesign(int devNo, const std::string& name) override {
     traceDesigns.push_back(std::to_string(devNo) + " " + name);
   }
@@ -73,6 +79,7 @@ class PanelWorld : public testing::Test {
  protected:
   PanelWorld() : panels_(FakeConnector(fake_)) {
     panels_.SetHost(&host_);
+    panels_.SetTraceSink(&host_);
     sendFolder_ = std::filesystem::path(std::getenv("PELLORA_HOME")) / "SendData";
     SetSerialFolder(sendFolder_.string() + "/");
     panels_.SetSendFolder(sendFolder_.string() + "/");

@@ -210,6 +210,23 @@ TEST_F(PanelManagerTest, HeldStateIsReplayedOnlyWithoutANewerOne) {
   }
 }
 
+// The server reports a synchronisable machine's group while its Connect call runs: once the
+// record exists, the machine is in the group and the other panels hide.
+TEST_F(PanelManagerTest, GroupReportedFromInsideConnectReachesTheNewMachine) {
+  Connect();
+  ASSERT_TRUE(panels_.AddMachine(0, Serial(0), ""));
+  fake_.during = [this](const std::string& call) {
+    if (call.rfind("Connect 1", 0) != 0) return;
+    for (IPelSrvEvents* sink : fake_.sinks) sink->OnSyncSetup(1, 2, 1);
+  };
+  ASSERT_TRUE(panels_.AddMachine(1, Serial(1), ""));
+  fake_.during = {};
+  EXPECT_TRUE(panels_.GetMachine(1)->inSyncGroup);
+  EXPECT_FALSE(panels_.IsShown(0));
+  EXPECT_TRUE(panels_.IsShown(1));
+  EXPECT_EQ(panels_.GetSyncMode(), 1);
+}
+
 TEST_F(PanelManagerTest, EventsDuringEveryCallKeepTheListWhole) {
   Connect();
   // Each call lets the server report every machine it knows as idle, then as offline.

@@ -11,6 +11,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/panels/servicecheck.h"
+#include "hoopdesk/quiethost.h"
 #include "platform/messages.h"
 #include "sendtab.h"
 #include "serverprocess.h"
@@ -29,11 +30,10 @@ class FailingService : public TFakeService {
   }
 };
 
-class SendTabHost : public TPanelHost {
+class SendTabHost : public TQuietPanelHost {
  public:
   bool IsSendTabShown() const override { return sendTabShown; }
   std::string LayoutFileName() const override { return "layout-name"; }
-  void MachineListRebuilt() override {}
   bool sendTabShown = true;
 };
 

@@ -121,6 +121,7 @@ TEST_F(ServerLinkTest, DeadServerIsReplacedByANewOneThatGetsTheMachines) {
     return hr;
   });
   panels.SetHost(&host);
+  panels.SetTraceSink(&host);
   ASSERT_TRUE(panels.ConnectService());
   for (std::uint16_t d = 0; d < 2; ++d) {
     TConnInfo info{};
@@ -186,6 +187,7 @@ TEST_F(ServerLinkTest, ALossDuringTheReconnectionKeepsTheMachinesNotReachedYet) 
     return S_OK;
   });
   panels.SetHost(&host);
+  panels.SetTraceSink(&host);
   ASSERT_TRUE(panels.ConnectService());
   for (std::uint16_t d = 0; d < 3; ++d) {
     TConnInfo info{};

@@ -101,7 +101,7 @@ TEST_F(TraceFrameTest, AMachineErrorTurnsTheStatusBarRedWithItsText) {
 
 TEST_F(TraceFrameTest, AClearedErrorIsShownAgainWhenItReturns) {
   world_.trace->SetTraceProgress(0, 0x1E, 10, kMsgAlarmBase + 2, 0, 1, total_);
-  world_.trace->ClearTraceError(0);
+  world_.trace->ClearTraceStatus(0);
   EXPECT_EQ(StatusBar(frame_)->PanelText(1), "");
   world_.trace->SetTraceProgress(0, 0x1E, 10, kMsgAlarmBase + 2, 0, 1, total_);
   EXPECT_EQ(StatusBar(frame_)->PanelText(1).toStdString(), MachineMessageText(kMsgAlarmBase + 2));

@@ -17,19 +17,11 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/panels/sewndesign.h"
+#include "hoopdesk/quiethost.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
 #include "pelsrv/server/servicemessages.h"
 #include "platform/messages.h"
-
-// Hands the panel manager's frame requests to the trace window, as the main window does.
-class TraceHost : public TPanelHost {
- public:
-  TFTrace* trace = nullptr;
-  void CreateTraceFrame(int devNo) override { trace->CreateTraceFrame(devNo); }
-  void UpdateTraceFrames(int first, int count) override { trace->UpdateTraceFrames(first, count); }
-  void MachineListRebuilt() override {}
-};
 
 class TraceWorld {
   QTemporaryDir dir_;  // first: everything else lives in it
@@ -43,8 +35,8 @@ class TraceWorld {
     trace = std::make_unique<TFTrace>(panels);
     trace->resize(700, 560);
     trace->show();
-    host.trace = trace.get();
     panels.SetHost(&host);
+    panels.SetTraceSink(trace.get());
     EXPECT_TRUE(panels.ConnectService());
   }
   ~TraceWorld() { platform::SetMessageTextSource({}); }
@@ -88,7 +80,7 @@ class TraceWorld {
 
   TFakeService fake;
   TPanelManager panels;
-  TraceHost host;
+  TQuietPanelHost host;
   std::unique_ptr<TFTrace> trace;
 };
 
