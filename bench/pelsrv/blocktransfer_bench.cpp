@@ -21,7 +21,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -35,7 +34,7 @@
 #include "rpc/socket.h"
 #include "serverprocess.h"
 #include "shared/stitch.h"
-#include "sim/simmachine.h"
+#include "simhost.h"
 
 namespace {
 
@@ -115,74 +114,6 @@ void BM_RawPingPong(benchmark::State& state) {
   state.counters["pingpong_ms"] = totalMs / runs;
 }
 BENCHMARK(BM_RawPingPong)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
-
-// A simulated machine that the server reaches on TCP loopback: one thread takes its bytes with
-// blocking receives and the machine answers from that thread, as the ping-pong's peer does.
-class LoopbackMachine {
- public:
-  LoopbackMachine() : machine_(Config(), pipe_) {
-    listener_ = ListenLoopback(&port_);
-    thread_ = std::thread([this] { Run(); });
-  }
-  ~LoopbackMachine() {
-    ::shutdown(listener_.get(), SHUT_RDWR);
-    if (const int fd = peer_.load(); fd >= 0) ::shutdown(fd, SHUT_RDWR);
-    thread_.join();
-  }
-
-  TConnInfo ConnInfo() const {
-    TConnInfo info{};
-    info.tcpip = 1;
-    info.b1 = 127;
-    info.b4 = 1;
-    info.port = port_;
-    return info;
-  }
-  template <class F>
-  void Do(F f) {
-    std::lock_guard lock(mutex_);
-    f(machine_);
-  }
-
- private:
-  class SocketPipe : public sim::IBytePipe {
-   public:
-    void Write(std::span<const std::uint8_t> bytes) override {
-      if (fd >= 0) rpc::SendAll(fd, bytes);
-    }
-    std::atomic<int> fd{-1};
-  };
-
-  static sim::TSimConfig Config() {
-    sim::TSimConfig config;
-    config.wire = sim::Wire::kTcp;
-    return config;
-  }
-
-  void Run() {
-    rpc::UniqueFd fd(::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!fd.valid()) return;
-    peer_ = fd.get();
-    pipe_.fd = fd.get();
-    std::vector<std::uint8_t> buffer(4096);
-    for (;;) {
-      const ssize_t n = rpc::ReadSome(fd.get(), buffer);
-      if (n <= 0) break;
-      std::lock_guard lock(mutex_);
-      machine_.Receive(std::span(buffer.data(), static_cast<std::size_t>(n)));
-    }
-    std::lock_guard lock(mutex_);
-    pipe_.fd = -1;
-  }
-
-  SocketPipe pipe_;
-  std::mutex mutex_;
-  sim::TSimMachine machine_;
-  rpc::UniqueFd listener_;
-  std::uint16_t port_ = 0;
-  std::atomic<int> peer_{-1};
-  std::thread thread_;
-};
 
 // Counts the send's events and checks that they came complete and in order.
 class TransferSink : public IPelSrvEvents {
@@ -266,7 +197,7 @@ void BM_SendThroughServer(benchmark::State& state) {
   double sendMs = 0, blocksMs = 0;
   int runs = 0;
   for (auto _ : state) {
-    LoopbackMachine machine;
+    SimHost machine(sim::TSimConfig{});
     sink.Reset();
     std::int32_t cookie = 0;
     client->Connect(0, "bench", machine.ConnInfo(), &cookie);
