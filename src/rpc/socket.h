@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Unix-domain stream sockets of the server interface, and where they live.
 namespace rpc {
@@ -53,6 +54,9 @@ int64_t PeerUid(int fd);
 
 // Writes everything (EINTR retried, no SIGPIPE). False when the peer is gone.
 bool SendAll(int fd, std::span<const uint8_t> bytes);
+// Writes the buffers one after the other, as few calls as the system allows (gathered
+// writes); false when the peer is gone.
+bool SendAll(int fd, std::span<const std::vector<uint8_t>> buffers);
 
 // One read: the byte count, 0 at the end of the stream, -1 on an error (EINTR retried).
 ssize_t ReadSome(int fd, std::span<uint8_t> buffer);
