@@ -3,9 +3,10 @@
 //   loopback, each side one blocking send and one blocking receive per frame;
 // - BM_SendThroughServer: a real pelservice process sends the design, from SendStartStream to
 //   the client's OnSendStop with every OnSendProgress before it, to a simulated machine on TCP
-//   loopback in this process. blocks_ms leaves out the design's trip to the server and its
-//   loading (from the return of SendStartStream, when the header frame is out); x_pingpong is
-//   blocks_ms over the ping-pong's time.
+//   loopback in this process.
+// Counters of the server's case: send_ms, the whole send; blocks_ms, the same from the return
+// of SendStartStream (the header frame is out, the design's trip to the server and its loading
+// are over); x_pingpong and x_pingpong_send, blocks_ms and send_ms over the ping-pong's time.
 //
 // PELLORA_SERVICE_WRAPPER puts a command in front of the server (for example
 // "strace -f -o /tmp/pelservice.trace"); block_syscalls.sh counts the server's system calls per
@@ -241,6 +242,7 @@ void BM_SendThroughServer(benchmark::State& state) {
   state.counters["blocks_ms"] = blocksMs;
   if (pingPongMsPerFrame > 0) {
     state.counters["x_pingpong"] = blocksMs / (pingPongMsPerFrame * kFrames);
+    state.counters["x_pingpong_send"] = sendMs / (pingPongMsPerFrame * kFrames);
   }
   client->Unadvise(adviseCookie);
   client->Exit();
