@@ -39,9 +39,9 @@ struct CallHold {
 // One client connection on the server side. A reader thread cuts the incoming stream into
 // frames and hands calls to a callback; a writer thread sends queued frames in order, so the
 // server's main thread never blocks on a slow client. The writer is woken only when it sleeps
-// with nothing queued, and writes all that has gathered in one go. Answers to events are matched to
-// the event they answer by sequence number. Every call holds its bytes in the shared frame budget
-// until the callback's receiver lets go of them.
+// with nothing queued, and writes all that has gathered in one go. Answers to events are
+// matched to the event they answer by sequence number. Every call holds its bytes in the
+// shared frame budget until the callback's receiver lets go of them.
 class Session {
  public:
   using FrameHandler = std::function<void(Frame, CallHold)>;
@@ -70,7 +70,7 @@ class Session {
   void Close();
 
   uint64_t id() const { return id_; }
-  // Times a Send woke the sleeping writer (any thread).
+  // Times the sleeping writer was woken (any thread).
   uint64_t WriterWakes() const { return writerWakes_.load(std::memory_order_relaxed); }
 
  private:
