@@ -414,7 +414,9 @@ TEST_F(SafetyEndToEnd, AKilledServerIsReplacedAndNothingQueuedIsLost) {
 // A sewing machine offers a transfer every half second while the server answers busy: never
 // more than one "Try later again" box, and "E&xit" ends the program within 2 s.
 TEST_F(SafetyEndToEnd, OffersWhileTheServerAnswersBusyRaiseOneBoxAndExitEnds) {
-  sim::TSimTcpMachine machine(Tcp(), kLive);
+  sim::TSimConfig slow = Tcp();
+  slow.sewStep = 1;  // the design lasts many ticks
+  sim::TSimTcpMachine machine(slow, kLive);
   const auto agent = Announce({&machine});
   ASSERT_TRUE(agent->Ok());
   const std::filesystem::path star = world.root() / "star.10o";
@@ -423,7 +425,22 @@ TEST_F(SafetyEndToEnd, OffersWhileTheServerAnswersBusyRaiseOneBoxAndExitEnds) {
   ASSERT_NE(server, nullptr);
   ASSERT_TRUE(HandedOver(star.string() + "/1"));
   ASSERT_TRUE(ReceivesADesign(machine));
+  // The machine sews on, a few stitches a tick, until the server knows it sews (or starts to):
+  // before that the first offer would simply be served.
   StartSewing(machine);
+  TSewingState state = SEW_OFFLINE;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        std::int32_t cookie = 0;
+        if (SUCCEEDED(server->GetCookie(0, &cookie)) &&
+            SUCCEEDED(server->GetState(cookie, &state)) &&
+            (state == SEW_SEW_STARTING || state == SEW_SEWING))
+          return true;
+        machine.Call([](sim::TSimMachine& m) { m.Tick(); });
+        return false;
+      },
+      10s))
+      << "state " << state;
   ASSERT_TRUE(HandedOver(star.string() + "/1"));  // the next design waits its turn
 
   int most = 0;
