@@ -9,6 +9,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/pelsrvevents.h"
 #include "hoopdesk/panels/progresscodes.h"
+#include "pelsrvapi/messageids.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "shared/util.h"
@@ -54,7 +55,7 @@ bool TPanelManager::ConnectService() {
   if (FAILED(hr)) {
     char detail[16];
     std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(hr));
-    ShowMessageBox(true, kServiceNotRunningMessage, detail);
+    ShowMessageBox(true, kMsgServiceNotRunning, detail);
     return false;
   }
   check_.Reset();
@@ -214,7 +215,7 @@ void TPanelManager::ServiceLost(HRESULT why) {
   std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(why));
   // Not a modal box: the window goes on while the link heals, and a second loss while it
   // shows adds nothing. It is taken back once the server answers again.
-  lostNotice_ = GetLastErrorText(kServiceNotRunningMessage, detail);
+  lostNotice_ = GetLastErrorText(kMsgServiceNotRunning, detail);
   platform::ShowNotice(platform::MessageBoxKind::Error, lostNotice_);
   const bool gone = why == RPC_E_DISCONNECTED;
   for (TDevNo i = 0; i < GetMachineCount(); ++i) {
@@ -230,7 +231,7 @@ void TPanelManager::ServiceLost(HRESULT why) {
     SetCanSend(i, false);
     SetProgress(i, 0);
     SetSewImage(i, kSewImageOffline);
-    if (trace_) trace_->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+    if (trace_) trace_->SetTraceProgress(i, kTraceStopped, 0, kMsgDisconnected, 0, 0, 0);
   }
   if (gone) {
     syncMode_ = 0;

@@ -38,7 +38,6 @@ class TPanelManager : public TMachineSource {
   static constexpr int kPaletteSize = 15;
   // The send button's transfer animation (program resource).
   static constexpr std::int32_t kSendAnimationResId = 136;
-  static constexpr std::int32_t kServiceNotRunningMessage = 275;
 
   explicit TPanelManager(TServiceConnector connector = ConnectPelService,
                          TServiceReattach reattach = ReattachPelService());

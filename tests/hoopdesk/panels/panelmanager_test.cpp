@@ -16,7 +16,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "panelfixture.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "sendtab.h"

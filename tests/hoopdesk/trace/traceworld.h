@@ -20,7 +20,7 @@
 #include "hoopdesk/quiethost.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 
 class TraceWorld {
