@@ -95,7 +95,7 @@ void TFPellora::Bind() {
   connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.QueueScrolled(); });
   connect(ui_.VScroll, &QScrollBar::valueChanged, this,
           [this](int position) { panels_.MachinesScrolled(position); });
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     ui_.SendImg[k]->installEventFilter(this);
   }
   ui_.TabSend->installEventFilter(this);
@@ -147,7 +147,7 @@ void TFPellora::TabSendResize() {
   const int scroll = ui_.VScroll->isVisible() ? ui_.VScroll->sizeHint().width() : 0;
   const int column = width - 8 - scroll - kSlotColumn;
   const int imageWidth = std::max(1, column - 12);
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     const int top = 8 + kSlotPitch * k;
     ui_.SendImg[k]->setGeometry(8, top, imageWidth, 85);
     ui_.SendBtn[k]->move(column, top + 4);
@@ -171,7 +171,7 @@ bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == ui_.PanelPart && event->type() == QEvent::Resize) {
     browser_->PanelPartResize();
   }
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     if (watched == ui_.SendImg[k]) return SendImgMouse(k, event);
     if (watched == ui_.SewBtn[k]) return SewBtnMouse(k, event);
   }

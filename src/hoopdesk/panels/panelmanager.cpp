@@ -3,12 +3,11 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
+#include "hoopdesk/machines/progresscodes.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/pelsrvevents.h"
-#include "hoopdesk/panels/progresscodes.h"
 #include "pelsrvapi/messageids.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
@@ -41,7 +40,7 @@ void TPanelManager::SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll,
 
 void TPanelManager::SetPanelSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstractButton* sendBtn,
                                  QWidget* sewBtn, QProgressBar* progBar) {
-  if (slot < 0 || slot >= kSlotCount) return;
+  if (slot < 0 || slot >= kPanelSlots) return;
   slots_[static_cast<std::size_t>(slot)] = TSlot{sendImg, lbl, sendBtn, sewBtn, progBar};
   // Texts that reach the panels are shown as they stand, never read as markup.
   if (lbl) lbl->setTextFormat(Qt::PlainText);
@@ -76,6 +75,15 @@ bool TPanelManager::AddMachine(TDevNo d, const TConnInfo& info, const std::strin
   seed.connInfo = info;
   seed.hostName = hostName;
   return AppendMachine(std::move(seed), true);
+}
+
+int TPanelManager::AddMachines(std::span<const TMachineEntry> entries) {
+  int added = 0;
+  for (const TMachineEntry& entry : entries) {
+    if (GetMachineCount() >= kMaxMachines) break;
+    if (AddMachine(GetMachineCount(), entry.info, entry.hostName)) ++added;
+  }
+  return added;
 }
 
 bool TPanelManager::AppendMachine(TMachineRecord seed, bool loadPalette) {
@@ -165,14 +173,7 @@ int TPanelManager::FindMachineByCookie(TCookie cookie) const {
 
 TMachineAddress TPanelManager::GetMachineAddress(TDevNo d) const {
   const TMachineRecord* record = GetMachine(d);
-  if (!record) return {};
-  TMachineAddress result{record->connInfo.port, 0};
-  if (record->connInfo.tcpip != 0) {
-    const std::uint8_t bytes[4] = {record->connInfo.b1, record->connInfo.b2, record->connInfo.b3,
-                                   record->connInfo.b4};
-    std::memcpy(&result.address, bytes, sizeof bytes);
-  }
-  return result;
+  return record ? MachineAddressOf(record->connInfo) : TMachineAddress{};
 }
 
 std::string TPanelManager::MachineSectionName(TDevNo d) { return SerialColorSection(d); }

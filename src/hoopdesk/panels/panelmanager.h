@@ -9,13 +9,16 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "hoopdesk/machines/machineentry.h"
+#include "hoopdesk/machines/machinelimits.h"
+#include "hoopdesk/machines/machinerecord.h"
 #include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/machines/tracesink.h"
 #include "hoopdesk/panels/earlyevents.h"
-#include "hoopdesk/panels/machinerecord.h"
 #include "hoopdesk/panels/serverlink.h"
 #include "hoopdesk/panels/servicecheck.h"
 #include "hoopdesk/panels/servicelink.h"
@@ -33,8 +36,6 @@ class TStitchItem;
 
 class TPanelManager : public TMachineSource {
  public:
-  static constexpr int kMaxMachines = 16;
-  static constexpr int kSlotCount = 6;
   static constexpr int kPaletteSize = 15;
   // The send button's transfer animation (program resource).
   static constexpr std::int32_t kSendAnimationResId = 136;
@@ -77,6 +78,9 @@ class TPanelManager : public TMachineSource {
   // Connects one machine and appends its record. d must be the current machine count, below
   // kMaxMachines. False, with nothing added, when the server could not connect it.
   bool AddMachine(TDevNo d, const TConnInfo& info, const std::string& hostName);
+  // Adds the entries in order, each with the next device number, until the list holds
+  // kMaxMachines; a machine the server cannot connect takes no number. How many were added.
+  int AddMachines(std::span<const TMachineEntry> entries);
   // Connects a known networked machine again; its cookie changes only on success.
   bool ReconnectMachine(TDevNo d);
   // Clears the server's connection list and empties the machine list.
@@ -273,7 +277,7 @@ class TPanelManager : public TMachineSource {
   QSlider* trackBar_ = nullptr;
   std::int32_t rotSpeed_ = 500;
   std::unique_ptr<TPelSrvEvents> sink_;
-  std::array<TSlot, kSlotCount> slots_{};
+  std::array<TSlot, kPanelSlots> slots_{};
   std::vector<TMachineRecord> machines_;
   TEarlyEventHold early_{kMaxMachines};
   std::int32_t syncGroupJob_ = 1;

@@ -92,7 +92,7 @@ void TPanelManager::UpdateQueueScroll() {
   const QWidget* image = slots_[0].sendImg;
   if (!hScroll_ || !image) return;
   int longest = 0;
-  for (int k = 0; k < kSlotCount; ++k)
+  for (int k = 0; k < kPanelSlots; ++k)
     longest = std::max(longest, QueuedDesignCount(SlotToMachine(k)));
   const TQueueScroll scroll = TPanelGeometry::QueueScroll(image->width(), image->height(), longest);
   // Setting the bar up is no move of the operator's: the panels are drawn by the caller.
@@ -108,12 +108,12 @@ void TPanelManager::UpdateQueueScroll() {
 
 void TPanelManager::QueueScrolled() {
   if (!hScroll_) return;
-  for (int k = 0; k < kSlotCount; ++k) DrawPanel(SlotToMachine(k));
+  for (int k = 0; k < kPanelSlots; ++k) DrawPanel(SlotToMachine(k));
 }
 
 void TPanelManager::MachinesScrolled(int position) {
   // The bar reaches one past the last full page of six: it is put back quietly.
-  const int last = std::max(0, GetMachineCount() - kSlotCount);
+  const int last = std::max(0, GetMachineCount() - kPanelSlots);
   if (position > last) {
     position = last;
     if (vScroll_) {
@@ -126,7 +126,7 @@ void TPanelManager::MachinesScrolled(int position) {
 
 int TPanelManager::MachineAtPoint(const QPoint& global) const {
   if (!host_ || !host_->IsSendTabShown()) return -1;
-  for (int k = 0; k < kSlotCount; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     const QWidget* image = slots_[static_cast<std::size_t>(k)].sendImg;
     if (!image || !image->isVisible() || !image->isEnabled()) continue;
     if (!image->rect().contains(image->mapFromGlobal(global))) continue;

@@ -29,7 +29,7 @@ void SetTop(QWidget* widget, int top) {
 
 const TPanelManager::TSlot* TPanelManager::VisibleSlot(TDevNo d) const {
   const int slot = d - firstVisible_;
-  if (!GetMachine(d) || slot < 0 || slot >= kSlotCount) return nullptr;
+  if (!GetMachine(d) || slot < 0 || slot >= kPanelSlots) return nullptr;
   return &slots_[static_cast<std::size_t>(slot)];
 }
 
@@ -46,15 +46,15 @@ void TPanelManager::ArrangePanels() {
     SetTop(trackBar_, y2 + kTrackBarBelowLabel);
   }
   if (vScroll_) {
-    vScroll_->setVisible(n > kSlotCount);
-    if (n > kSlotCount) {
+    vScroll_->setVisible(n > kPanelSlots);
+    if (n > kPanelSlots) {
       const QSignalBlocker quiet(vScroll_);
       vScroll_->setRange(0, n - 1);
-      vScroll_->setPageStep(kSlotCount);
+      vScroll_->setPageStep(kPanelSlots);
       vScroll_->setValue(firstVisible_);
     }
   }
-  for (int k = 0; k < kSlotCount; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     const TSlot& slot = slots_[static_cast<std::size_t>(k)];
     for (QWidget* w :
          {slot.sendImg, static_cast<QWidget*>(slot.lbl), static_cast<QWidget*>(slot.sendBtn),
@@ -71,7 +71,7 @@ void TPanelManager::ArrangePanels() {
 void TPanelManager::RefreshPanelImages() {
   const TSlot& first = slots_[0];
   if (!hScroll_ || !first.sendImg) return;
-  for (int k = 0; k < kSlotCount; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     const QWidget* image = slots_[static_cast<std::size_t>(k)].sendImg;
     if (!IsShown(SlotToMachine(k)) || !image || image->width() < 1 || image->height() < 1) continue;
     UpdateQueueScroll();
@@ -107,7 +107,7 @@ void TPanelManager::ShowMachinesFrom(TDevNo first) {
   if (first < 0) return;
   firstVisible_ = first;
   int shown = 0;
-  for (int k = 0; k < kSlotCount; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     const TDevNo i = first + k;
     const TMachineRecord* record = GetMachine(i);
     if (!record) continue;

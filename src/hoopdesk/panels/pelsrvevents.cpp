@@ -1,9 +1,9 @@
 #include "hoopdesk/panels/pelsrvevents.h"
 
-#include "hoopdesk/panels/eventrules.h"
+#include "hoopdesk/machines/eventrules.h"
+#include "hoopdesk/machines/progresscodes.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/panels/progresscodes.h"
 #include "pelsrvapi/messageids.h"
 
 HRESULT TPelSrvEvents::Advise(IPelSrvObject& server) {

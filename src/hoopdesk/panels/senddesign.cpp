@@ -1,10 +1,10 @@
 // Sending queued designs: the head of a machine's queue is written once to the send folder,
 // under a new serial name shared by the synchronised group, and streamed to the machine. The
 // design leaves the queue only when the server reports the transfer's normal end.
+#include "hoopdesk/machines/progresscodes.h"
+#include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/panels/progresscodes.h"
-#include "hoopdesk/panels/sewndesign.h"
 #include "pelsrvapi/messageids.h"
 #include "platform/memstream.h"
 #include "shared/frmmarlow.h"

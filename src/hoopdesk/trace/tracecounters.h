@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hoopdesk/panels/progresscodes.h"
+#include "hoopdesk/machines/progresscodes.h"
 #include "pelsrvapi/messageids.h"
 
 struct TTraceCounterTexts {

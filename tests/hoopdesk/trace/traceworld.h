@@ -14,9 +14,9 @@
 
 #include "hoopdesk/designmaker.h"
 #include "hoopdesk/fakeservice.h"
+#include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/panels/sewndesign.h"
 #include "hoopdesk/quiethost.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
