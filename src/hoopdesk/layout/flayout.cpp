@@ -10,7 +10,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/controls/bitmapimage.h"
 #include "hoopdesk/layout/bytelimit.h"
 #include "pelsrvapi/messageids.h"
 #include "platform/bitmap.h"
