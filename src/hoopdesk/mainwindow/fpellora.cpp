@@ -29,6 +29,7 @@
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
+#include "hoopdesk/panels/sendtablayout.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
 #include "hoopdesk/settings/settingchecks.h"
 #include "hoopdesk/slp/findsrv.h"
@@ -311,8 +312,8 @@ void TFPellora::MachineListRebuilt() {
   UpdateMachineList(true);
   ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
   panels_.RefreshPanelImages();
-  const int last = std::max(0, panels_.GetMachineCount() - kPanelSlots);
-  panels_.ShowMachinesFrom(std::min(panels_.GetFirstVisible(), last));
+  panels_.ShowMachinesFrom(std::min(panels_.GetFirstVisible(),
+                                    TSendTabLayout::LastFirstMachine(panels_.GetMachineCount())));
   UpdateTabControls();
 }
 

@@ -10,6 +10,7 @@
 #include "hoopdesk/panels/panelgeometry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/sendtablayout.h"
 #include "shared/stitch.h"
 
 void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
@@ -113,7 +114,7 @@ void TPanelManager::QueueScrolled() {
 
 void TPanelManager::MachinesScrolled(int position) {
   // The bar reaches one past the last full page of six: it is put back quietly.
-  const int last = std::max(0, GetMachineCount() - kPanelSlots);
+  const int last = TSendTabLayout::LastFirstMachine(GetMachineCount());
   if (position > last) {
     position = last;
     if (vScroll_) {
@@ -126,15 +127,18 @@ void TPanelManager::MachinesScrolled(int position) {
 
 int TPanelManager::MachineAtPoint(const QPoint& global) const {
   if (!host_ || !host_->IsSendTabShown()) return -1;
+  std::array<TSlotArea, kPanelSlots> areas{};
   for (int k = 0; k < kPanelSlots; ++k) {
     const QWidget* image = slots_[static_cast<std::size_t>(k)].sendImg;
-    if (!image || !image->isVisible() || !image->isEnabled()) continue;
-    if (!image->rect().contains(image->mapFromGlobal(global))) continue;
-    const TDevNo i = SlotToMachine(k);
-    if (!GetMachine(i) || !Server()) return -1;
-    return TakesDesigns(MachineState(i)) ? i : -1;
+    if (image)
+      areas[static_cast<std::size_t>(k)] = {QRect(image->mapToGlobal(QPoint(0, 0)), image->size()),
+                                            image->isVisible() && image->isEnabled()};
   }
-  return -1;
+  const int slot = SlotAtPoint(areas, global);
+  if (slot < 0) return -1;
+  const TDevNo i = SlotToMachine(slot);
+  if (!GetMachine(i) || !Server()) return -1;
+  return TakesDesigns(MachineState(i)) ? i : -1;
 }
 
 int TPanelManager::DesignAtPoint(int slot, const QPoint& point) const {

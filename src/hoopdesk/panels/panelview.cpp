@@ -12,14 +12,10 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/panels/panelpicture.h"
+#include "hoopdesk/panels/sendtablayout.h"
 #include "shared/stitch.h"
 
 namespace {
-
-constexpr int kBelowPanels = 10;
-constexpr int kBelowScroll = 4;
-constexpr int kTrackBarBelowLabel = 18;
-constexpr int kSendAllRightOfSendBtn = 25;
 
 void SetTop(QWidget* widget, int top) {
   if (widget) widget->move(widget->x(), top);
@@ -37,13 +33,13 @@ void TPanelManager::ArrangePanels() {
   const int n = GetMachineCount();
   const TSlot& last = slots_[static_cast<std::size_t>(TPanelGeometry::ReferenceSlot(n))];
   if (last.sendImg && hScroll_) {
-    const int y = last.sendImg->y() + last.sendImg->height() + kBelowPanels;
-    SetTop(hScroll_, y);
-    SetTop(sendAllBtn_, y + kBelowPanels);
-    const int y2 = y + hScroll_->height() + kBelowScroll;
-    SetTop(spLbl_, y2);
-    SetTop(trackLbl_, y2);
-    SetTop(trackBar_, y2 + kTrackBarBelowLabel);
+    const TSharedPlace place = TSendTabLayout::SharedControls(
+        last.sendImg->y() + last.sendImg->height(), hScroll_->height());
+    SetTop(hScroll_, place.hScrollTop);
+    SetTop(sendAllBtn_, place.sendAllTop);
+    SetTop(spLbl_, place.labelTop);
+    SetTop(trackLbl_, place.labelTop);
+    SetTop(trackBar_, place.trackBarTop);
   }
   if (vScroll_) {
     vScroll_->setVisible(n > kPanelSlots);
@@ -79,7 +75,7 @@ void TPanelManager::RefreshPanelImages() {
   }
   hScroll_->resize(first.sendImg->width(), hScroll_->height());
   if (sendAllBtn_ && first.sendBtn)
-    sendAllBtn_->move(first.sendBtn->x() + kSendAllRightOfSendBtn, sendAllBtn_->y());
+    sendAllBtn_->move(TSendTabLayout::SendAllLeft(first.sendBtn->x()), sendAllBtn_->y());
 }
 
 void TPanelManager::DrawPanel(TDevNo d) {
