@@ -12,16 +12,8 @@ TMachineEntry FoundMachineEntry(const slp::TFoundMachine& found) {
   return NetworkEntry(found.port, found.address, found.name);
 }
 
-int TFoundMachines::FindMachineByAddress(std::uint16_t port, std::uint32_t address) const {
-  const TMachineAddress wanted{port, address};
-  for (int i = 0; i < panels_.GetMachineCount(); ++i) {
-    if (panels_.GetMachineAddress(i) == wanted) return i;
-  }
-  return -1;
-}
-
 bool TFoundMachines::Merge(const slp::TFoundMachine& entry) {
-  const int known = FindMachineByAddress(entry.port, entry.address);
+  const int known = panels_.FindMachineByAddress({entry.port, entry.address});
   if (known >= 0) {
     if (!panels_.IsOnline(known)) panels_.ReconnectMachine(known);
     return false;

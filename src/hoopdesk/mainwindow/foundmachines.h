@@ -3,10 +3,8 @@
 // Owns the discovery socket the timer reads.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "hoopdesk/machines/machineentry.h"
 #include "hoopdesk/slp/foundmachine.h"
@@ -26,8 +24,6 @@ class TFoundMachines {
 
   // True when the entry was added as a new machine.
   bool Merge(const slp::TFoundMachine& entry);
-  // The machine with that port and address, or -1.
-  int FindMachineByAddress(std::uint16_t port, std::uint32_t address) const;
 
   void SendServiceRequest();
   // Reads one waiting answer and merges it: nothing when none waited, else whether it added.

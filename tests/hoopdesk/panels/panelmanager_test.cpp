@@ -376,7 +376,7 @@ TEST_F(PanelManagerTest, ArrangeShowsOneSlotPerMachineAndTheSavedSpeedQuietly) {
   Connect();
   SendTab tab;
   tab.HandTo(panels_, 555);
-  EXPECT_EQ(tab.sendBtns[2].property("ResId").toInt(), TPanelManager::kSendAnimationResId);
+  EXPECT_EQ(tab.sendBtns[2].property("ResId").toInt(), TPanelSlots::kSendAnimationResId);
   int speedChanges = 0;
   QObject::connect(&tab.trackBar, &QSlider::valueChanged, [&] { ++speedChanges; });
   for (int d = 0; d < 3; ++d) ASSERT_TRUE(panels_.AddMachine(d, Serial(d), ""));
