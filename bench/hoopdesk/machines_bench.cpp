@@ -86,7 +86,7 @@ class Timings : public TQuietPanelHost, public TQuietTraceSink, public QObject {
     const auto it = sent_.find({devNo, position});
     if (it == sent_.end()) return;
     eventMs.push_back(Ms(now - it->second));
-    if (devNo < TPanelManager::kSlotCount) unpainted_[devNo].push_back(it->second);
+    if (devNo < kPanelSlots) unpainted_[devNo].push_back(it->second);
     sent_.erase(it);
   }
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -114,7 +114,7 @@ class Timings : public TQuietPanelHost, public TQuietTraceSink, public QObject {
  private:
   std::mutex mutex_;
   std::map<std::pair<int, std::int32_t>, Clock::time_point> sent_;
-  std::array<std::vector<Clock::time_point>, TPanelManager::kSlotCount> unpainted_;
+  std::array<std::vector<Clock::time_point>, kPanelSlots> unpainted_;
 };
 
 QApplication& App() {
@@ -141,7 +141,7 @@ class Shop {
     panels_.SetTraceSink(&timings_);
     page_ = std::make_unique<QWidget>();
     page_->resize(400, 600);
-    for (int k = 0; k < TPanelManager::kSlotCount; ++k) {
+    for (int k = 0; k < kPanelSlots; ++k) {
       auto* image = new QLabel(page_.get());
       image->setGeometry(0, k * 92, 190, 85);
       auto* label = new QLabel(page_.get());

@@ -20,7 +20,7 @@
 #include "hoopdesk/startup/handoverdeferral.h"
 #include "hoopdesk/startup/singleinstance.h"
 #include "hoopdesk/startup/terminationsignals.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "rpc/registration.h"

@@ -1,7 +1,7 @@
 #include "sim/simlink.h"
 
 #include "pelsrv/lines/tcpreplies.h"
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 
 namespace sim {
 

@@ -15,12 +15,12 @@
 #include "hoopdesk/browser/folderwatch.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
+#include "pelsrvapi/messageids.h"
 #include "shared/util.h"
 
 namespace {
 
 constexpr int kCaptionLength = 12;
-constexpr int kNoReadMessage = 261;
 constexpr int kWatchDelayMs = 100;
 constexpr QRgb kSelectBlue = 0x0000FF;
 
@@ -139,7 +139,7 @@ bool TDesignBrowser::DrawThumbnail(const QString& name, QLabel* image) {
   const TThumbnailProvider::TThumbnail t = thumbnails_.Get(path, QSize(kThumbWidth, kThumbHeight));
   if (t.status == TThumbnailProvider::TStatus::Missing) return false;
   if (t.status == TThumbnailProvider::TStatus::Failed)
-    ShowMessageBox(true, kNoReadMessage, path.toStdString());
+    ShowMessageBox(true, kMsgReadFailed, path.toStdString());
   image->setPixmap(QPixmap::fromImage(t.image));
   return true;
 }

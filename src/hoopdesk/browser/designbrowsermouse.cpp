@@ -15,15 +15,10 @@
 #include "hoopdesk/colours/fsetcol.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/layout/flayout.h"
+#include "pelsrvapi/messageids.h"
 #include "shared/common.h"
 #include "shared/stitch.h"
 #include "shared/util.h"
-
-namespace {
-
-constexpr int kNoSaveMessage = 262;
-
-}  // namespace
 
 bool TDesignBrowser::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
@@ -140,7 +135,7 @@ void TDesignBrowser::SetColBtnClick() {
   const QFileInfo chosenInfo(chosen);
   const QString base = chosenInfo.path() + '/' + chosenInfo.completeBaseName();
   if (!SaveDesignAs(base, path, design)) {
-    ShowMessageBox(true, kNoSaveMessage, base.toStdString());
+    ShowMessageBox(true, kMsgSaveFailed, base.toStdString());
     return;
   }
   // Show the saved design: in its folder, with its row on the page.

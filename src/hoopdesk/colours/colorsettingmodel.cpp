@@ -1,6 +1,7 @@
 #include "hoopdesk/colours/colorsettingmodel.h"
 
 #include "hoopdesk/colours/colorsettinghost.h"
+#include "pelsrvapi/messageids.h"
 #include "shared/colorinfo.h"
 #include "shared/util.h"
 
@@ -112,7 +113,7 @@ void TColorSettingModel::ChangeMachine(int machine) {
 bool TColorSettingModel::Save(TColorInfo& table) {
   const bool modified = table.IsModified();
   if (table.SaveColors()) return true;
-  if (modified) ShowMessageBox(true, kSaveFailedMessage, table.GetFileName());
+  if (modified) ShowMessageBox(true, kMsgSaveFailed, table.GetFileName());
   return false;
 }
 

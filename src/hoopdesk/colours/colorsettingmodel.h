@@ -15,7 +15,6 @@ class TColorSettingHost;
 class TColorSettingModel {
  public:
   static constexpr int kMaxSystemColors = 60;
-  static constexpr std::int32_t kSaveFailedMessage = 262;
 
   struct TButtons {
     bool add = false;

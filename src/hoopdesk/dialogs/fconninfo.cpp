@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "pelsrvapi/messageids.h"
 #include "platform/messages.h"
 #include "shared/util.h"
 
@@ -92,5 +93,5 @@ void TFConnInfo::ConnectBtnClick() {
     return;
   }
   if (cookie != 0) machine_.cookie = cookie;
-  ShowMessageBox(true, kFailedToConnectMessage, "");
+  ShowMessageBox(true, kMsgConnectFailed, "");
 }

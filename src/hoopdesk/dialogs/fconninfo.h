@@ -15,8 +15,6 @@ class QPushButton;
 class TFConnInfo : public QDialog {
   Q_OBJECT
  public:
-  static constexpr std::int32_t kFailedToConnectMessage = 274;
-
   // service may be null.
   TFConnInfo(QWidget* owner, TMachineInfoInput machine, IPelSrv* service);
 

@@ -6,17 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "hoopdesk/machines/machineinfoinput.h"
 #include "pelsrvapi/pelservice_tlb.h"
-
-// The machine the dialog is about, copied from its record: the dialog runs modally while
-// events and the poll may change the machine list, so it keeps no reference to the record.
-struct TMachineInfoInput {
-  TDevNo devNo = 0;
-  TCookie cookie = 0;
-  TConnInfo connInfo{};
-  std::string hostName;
-  std::string address;
-};
 
 // "TCP/IP" or "Serial".
 std::string ConnectionTypeText(const TConnInfo& info);

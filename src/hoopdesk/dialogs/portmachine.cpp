@@ -1,5 +1,6 @@
 #include "hoopdesk/dialogs/portmachine.h"
 
+#include "pelsrvapi/messageids.h"
 #include "platform/messages.h"
 
 namespace {
@@ -38,6 +39,6 @@ TPortMachine DescribeMachine(const portlink::CMDInfo& identity) {
     case 0x20:
       return {5, "TQV4100LAN " + VersionText(identity), true};
     default:
-      return {0, platform::MessageText(kUnknownModelMessage), false};
+      return {0, platform::MessageText(kMsgUnknown), false};
   }
 }

@@ -18,9 +18,6 @@ struct TPortMachine {
   static constexpr std::int32_t kModem = 1;
 };
 
-inline constexpr std::int32_t kUnknownModelMessage = 277;
-inline constexpr std::int32_t kNoResponseMessage = 278;
-
 // "(%c%c.%c%c.%c%c)" of the high and low bytes of the words at CMDInfo bytes 8, 6 and 10. A byte
 // that is not a printable character shows as '?', so a machine's reply cannot put control
 // characters or a broken character into the list.

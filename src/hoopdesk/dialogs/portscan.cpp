@@ -3,6 +3,7 @@
 #include <array>
 
 #include "hoopdesk/dialogs/portmachine.h"
+#include "pelsrvapi/messageids.h"
 #include "platform/messages.h"
 
 namespace {
@@ -44,7 +45,7 @@ void ScanPorts(TScanLine& line, std::uint32_t baudRate, const TScanCallbacks& ca
       row.checked = machine.checked;
     } else {
       if (dsr) continue;
-      row.model = platform::MessageText(kNoResponseMessage);
+      row.model = platform::MessageText(kMsgAlarmNoResponse);
     }
     if (callbacks.row) callbacks.row(row);
     if (callbacks.step) callbacks.step();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "hoopdesk/dialogs/porthost.h"
+#include "pelsrvapi/messageids.h"
 #include "shared/util.h"
 
 TPortSession::TPortSession(TPortHost& host, TSettings& settings)
@@ -19,7 +20,7 @@ int TPortSession::BaudIndex(std::int32_t baudRate) {
 bool TPortSession::NothingQueued() const {
   for (int m = 0; m < host_.MachineCount(); ++m) {
     if (host_.GetQueuedCount(m) > 0) {
-      ShowMessageBox(true, kQueueMessage, "");
+      ShowMessageBox(true, kMsgSendQueueNotEmpty, "");
       return false;
     }
   }
@@ -32,7 +33,7 @@ bool TPortSession::Release() {
   if (released_) return true;
   if (!NothingQueued()) return false;
   if (!host_.ReleaseMachines(false)) {
-    ShowMessageBox(true, kActiveMessage, "");
+    ShowMessageBox(true, kMsgMachinesActive, "");
     return false;
   }
   released_ = true;
@@ -60,7 +61,7 @@ bool TPortSession::Accept(int baudIndex, const std::vector<int>& checkedPorts) {
   TakeBaud(baudIndex);
   if (!scanned_) return true;
   if (checkedPorts.empty() || checkedPorts.size() > settings_.Ports.size()) {
-    ShowMessageBox(true, kSelectionMessage, "");
+    ShowMessageBox(true, kMsgPortSelection, "");
     return false;
   }
   settings_.modified = true;

@@ -16,9 +16,6 @@ class TPortHost;
 class TPortSession {
  public:
   static constexpr std::array<std::int32_t, 3> kBaudRates = {9600, 19200, 38400};
-  static constexpr std::int32_t kActiveMessage = 269;
-  static constexpr std::int32_t kQueueMessage = 270;
-  static constexpr std::int32_t kSelectionMessage = 271;
   static constexpr int kCloseWaits = 10;
 
   TPortSession(TPortHost& host, TSettings& settings);

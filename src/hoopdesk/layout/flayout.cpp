@@ -10,15 +10,15 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/controls/bitmapimage.h"
 #include "hoopdesk/layout/bytelimit.h"
+#include "pelsrvapi/messageids.h"
 #include "platform/bitmap.h"
 #include "shared/util.h"
 
 namespace {
 
 constexpr int kFileTitleLength = 31;
-constexpr int kNoReadMessage = 261;
 
 }  // namespace
 
@@ -115,7 +115,7 @@ QWidget* TFLayout::DrawPanel() const { return drawPanel_; }
 int TFLayout::LoadFile(QString& path, int x, int y) {
   const int index = designs_.AddFile(path.toStdString(), systemPalette_, x, y);
   if (index < 0) {
-    ShowMessageBox(true, kNoReadMessage, path.toStdString());
+    ShowMessageBox(true, kMsgReadFailed, path.toStdString());
     return -1;
   }
   if (index > 0) RebuildMerged();

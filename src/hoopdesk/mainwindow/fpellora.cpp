@@ -23,12 +23,13 @@
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/bitmapimage.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
-#include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
+#include "hoopdesk/panels/sendtablayout.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
 #include "hoopdesk/settings/settingchecks.h"
 #include "hoopdesk/slp/findsrv.h"
@@ -113,7 +114,7 @@ TFPellora::~TFPellora() {
 
 void TFPellora::FormCreate() {
   ui_.PageControl->setCurrentWidget(ui_.TabStitch);
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k)
+  for (int k = 0; k < kPanelSlots; ++k)
     panels_.SetPanelSlot(k, ui_.SendImg[k], ui_.Lbl[k], ui_.SendBtn[k], ui_.SewBtn[k],
                          ui_.ProgBar[k]);
 
@@ -177,22 +178,13 @@ void TFPellora::StartMachines(bool search) {
     w->hide();
   panels_.SetSendTabControls(ui_.HScroll, ui_.VScroll, ui_.SendAllBtn, ui_.SpLbl, ui_.TrackLbl,
                              ui_.TrackBar, CheckedRotSpeed(settings_.RotSpeed));
-  int m = 0;
-  for (std::int32_t setting : settings_.Ports) {
-    const std::int32_t port = CheckedPort(setting);
-    if (port == kNoPort) continue;
-    TConnInfo info{};
-    info.port = static_cast<std::uint16_t>(port);
-    info.baudRate = static_cast<std::uint16_t>(CheckedBaudRate(settings_.BaudRate));
-    if (panels_.AddMachine(m, info, "")) ++m;
-  }
+  panels_.AddMachines(SerialSlotEntries(settings_.Ports, CheckedBaudRate(settings_.BaudRate)));
   if (search) {
     std::vector<slp::TFoundMachine> found;
     slp::FindMachinesBySlp(found);
-    for (const slp::TFoundMachine& entry : found) {
-      if (m >= TFoundMachines::kMaxMachines) break;
-      if (panels_.AddMachine(m, TFoundMachines::ConnInfo(entry), entry.name)) ++m;
-    }
+    std::vector<TMachineEntry> entries;
+    for (const slp::TFoundMachine& entry : found) entries.push_back(FoundMachineEntry(entry));
+    panels_.AddMachines(entries);
   } else {
     schedule_.SetTicksSincePoll(10);
   }
@@ -302,7 +294,7 @@ bool TFPellora::IsTrashBox(int x, int y) const {
 }
 
 void TFPellora::CloseTraceWindows() {
-  for (int i = 0; i < TFPelloraUi::kPanelSlots; ++i) trace_->ShowTraceFrame(i, false);
+  for (int i = 0; i < kPanelSlots; ++i) trace_->ShowTraceFrame(i, false);
 }
 
 int TFPellora::GetQueuedCount(int machine) const { return panels_.QueuedDesignCount(machine); }
@@ -320,8 +312,8 @@ void TFPellora::MachineListRebuilt() {
   UpdateMachineList(true);
   ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
   panels_.RefreshPanelImages();
-  const int last = std::max(0, panels_.GetMachineCount() - TFPelloraUi::kPanelSlots);
-  panels_.ShowMachinesFrom(std::min(panels_.GetFirstVisible(), last));
+  panels_.ShowMachinesFrom(std::min(panels_.GetFirstVisible(),
+                                    TSendTabLayout::LastFirstMachine(panels_.GetMachineCount())));
   UpdateTabControls();
 }
 

@@ -21,21 +21,20 @@
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/bitmapimage.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/dialogs/fabout.h"
 #include "hoopdesk/dialogs/frecent.h"
-#include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/fpellora.h"
+#include "hoopdesk/panels/sendtablayout.h"
 #include "hoopdesk/settings/settingchecks.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "platform/bitmap.h"
 
 namespace {
 
-constexpr int kSlotPitch = 92;
-constexpr int kSlotColumn = 113;  // machine picture, send button, number and progress bar
 constexpr int kDragImage = 64;
 constexpr std::int32_t kShowMaximized = 3;
 
@@ -95,7 +94,7 @@ void TFPellora::Bind() {
   connect(ui_.HScroll, &QScrollBar::valueChanged, this, [this] { panels_.QueueScrolled(); });
   connect(ui_.VScroll, &QScrollBar::valueChanged, this,
           [this](int position) { panels_.MachinesScrolled(position); });
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     ui_.SendImg[k]->installEventFilter(this);
   }
   ui_.TabSend->installEventFilter(this);
@@ -145,21 +144,19 @@ void TFPellora::ListBoxMoved(int from, int to) {
 void TFPellora::TabSendResize() {
   const int width = ui_.TabSend->width();
   const int scroll = ui_.VScroll->isVisible() ? ui_.VScroll->sizeHint().width() : 0;
-  const int column = width - 8 - scroll - kSlotColumn;
-  const int imageWidth = std::max(1, column - 12);
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
-    const int top = 8 + kSlotPitch * k;
-    ui_.SendImg[k]->setGeometry(8, top, imageWidth, 85);
-    ui_.SendBtn[k]->move(column, top + 4);
-    ui_.Lbl[k]->move(column - 1, top + 46);
-    ui_.SewBtn[k]->move(column + kSlotColumn - 64, top);
-    ui_.ProgBar[k]->move(column, top + 67);
+  for (int k = 0; k < kPanelSlots; ++k) {
+    const TSlotPlace place = TSendTabLayout::Slot(k, width, scroll);
+    ui_.SendImg[k]->setGeometry(place.image);
+    ui_.SendBtn[k]->move(place.sendBtn);
+    ui_.Lbl[k]->move(place.lbl);
+    ui_.SewBtn[k]->move(place.sewBtn);
+    ui_.ProgBar[k]->move(place.progBar);
   }
-  ui_.VScroll->setGeometry(width - scroll - 2, 8, scroll, 6 * kSlotPitch - 7);
+  ui_.VScroll->setGeometry(TSendTabLayout::MachineScroll(width, scroll));
   ui_.SendAllBtn->resize(ui_.SendAllBtn->sizeHint());
-  ui_.TrackBar->setGeometry(8, ui_.TrackBar->y(), std::max(120, imageWidth), 30);
-  ui_.SpLbl->move(8, ui_.SpLbl->y());
-  ui_.TrackLbl->move(60, ui_.TrackLbl->y());
+  ui_.TrackBar->setGeometry(TSendTabLayout::TrackBar(width, scroll, ui_.TrackBar->y()));
+  ui_.SpLbl->move(TSendTabLayout::kSpeedLabelLeft, ui_.SpLbl->y());
+  ui_.TrackLbl->move(TSendTabLayout::kSpeedValueLeft, ui_.TrackLbl->y());
   panels_.RefreshPanelImages();
   panels_.ShowMachinesFrom(ui_.VScroll->isVisible() ? ui_.VScroll->value() : 0);
 }
@@ -171,7 +168,7 @@ bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == ui_.PanelPart && event->type() == QEvent::Resize) {
     browser_->PanelPartResize();
   }
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     if (watched == ui_.SendImg[k]) return SendImgMouse(k, event);
     if (watched == ui_.SewBtn[k]) return SewBtnMouse(k, event);
   }

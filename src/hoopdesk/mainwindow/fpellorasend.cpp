@@ -10,7 +10,7 @@
 #include "hoopdesk/mainwindow/queueddesigncolours.h"
 
 void TFPellora::BindSendTab() {
-  for (int k = 0; k < TFPelloraUi::kPanelSlots; ++k) {
+  for (int k = 0; k < kPanelSlots; ++k) {
     connect(ui_.SendBtn[k], &QPushButton::clicked, this, [this, k] { SendBtnClick(k); });
     ui_.SewBtn[k]->installEventFilter(this);
   }

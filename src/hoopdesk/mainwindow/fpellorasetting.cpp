@@ -4,11 +4,11 @@
 
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/colours/fcolorsetting.h"
-#include "hoopdesk/colours/panelcolorhost.h"
 #include "hoopdesk/dialogs/fport.h"
 #include "hoopdesk/dialogs/porthostfunctions.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/fpellora.h"
+#include "hoopdesk/mainwindow/panelcolorhost.h"
 
 void TFPellora::MenuColorSetClick() {
   const int machine = ui_.FMainColorFrame->GetMachineIndex();

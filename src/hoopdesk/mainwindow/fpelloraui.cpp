@@ -25,6 +25,7 @@
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/controls/panelimage.h"
+#include "hoopdesk/panels/sendtablayout.h"
 
 namespace {
 
@@ -181,9 +182,9 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   for (int k = 0; k < kPanelSlots; ++k) {
     const QString n = QString::number(k);
     SendImg[k] = Make<TPanelImage>(qPrintable("SendImg" + n), TabSend);
-    SendImg[k]->setGeometry(8, 8 + 92 * k, 193, 85);
+    SendImg[k]->setGeometry(TSendTabLayout::FormImage(k));
     SewBtn[k] = Make<QLabel>(qPrintable("SewBtn" + n), TabSend);
-    SewBtn[k]->resize(64, 64);
+    SewBtn[k]->resize(TSendTabLayout::kSewPictureSide, TSendTabLayout::kSewPictureSide);
     SendBtn[k] = Make<TAniButton>(qPrintable("SendBtn" + n), TabSend);
     SendBtn[k]->resize(36, 37);
     SendBtn[k]->setEnabled(false);
@@ -191,7 +192,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
     ProgBar[k]->setRange(0, 100);
     ProgBar[k]->setValue(0);
     ProgBar[k]->setTextVisible(false);
-    ProgBar[k]->resize(113, 16);
+    ProgBar[k]->resize(TSendTabLayout::kSlotColumn, 16);
     Lbl[k] = Make<QLabel>(qPrintable("Lbl" + n), QString::number(k + 1), TabSend);
     Lbl[k]->resize(38, 15);
     Lbl[k]->setAlignment(Qt::AlignCenter);

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "hoopdesk/machines/machinelimits.h"
+
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -27,7 +29,6 @@ class TLiftButton;
 class TPaintPanel;
 
 struct TFPelloraUi {
-  static constexpr int kPanelSlots = 6;
   static constexpr int kThumbnails = 8;
 
   void Setup(QMainWindow* form);

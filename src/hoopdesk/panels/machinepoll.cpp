@@ -1,6 +1,6 @@
 // The machine poll of the main window's timer, the alarm of each machine (set, blinking,
 // acknowledged, cleared), the sew button and the synchronised group's speed.
-#include "hoopdesk/panels/eventrules.h"
+#include "hoopdesk/machines/eventrules.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/panels/pelsrvevents.h"

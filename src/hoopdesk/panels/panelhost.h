@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "hoopdesk/dialogs/machineinfo.h"
+#include "hoopdesk/machines/machineinfoinput.h"
 
 class TPanelHost {
  public:

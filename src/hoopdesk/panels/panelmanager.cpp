@@ -1,14 +1,12 @@
 #include "hoopdesk/panels/panelmanager.h"
 
-#include <QAbstractButton>
-#include <QLabel>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
+#include "hoopdesk/machines/progresscodes.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/pelsrvevents.h"
-#include "hoopdesk/panels/progresscodes.h"
+#include "pelsrvapi/messageids.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "shared/util.h"
@@ -26,35 +24,13 @@ TPanelManager::~TPanelManager() {
   sink_.reset();
 }
 
-void TPanelManager::SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll,
-                                       QAbstractButton* sendAllBtn, QLabel* spLbl, QLabel* trackLbl,
-                                       QSlider* trackBar, std::int32_t rotSpeed) {
-  hScroll_ = hScroll;
-  vScroll_ = vScroll;
-  sendAllBtn_ = sendAllBtn;
-  spLbl_ = spLbl;
-  trackLbl_ = trackLbl;
-  trackBar_ = trackBar;
-  rotSpeed_ = rotSpeed;
-}
-
-void TPanelManager::SetPanelSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstractButton* sendBtn,
-                                 QWidget* sewBtn, QProgressBar* progBar) {
-  if (slot < 0 || slot >= kSlotCount) return;
-  slots_[static_cast<std::size_t>(slot)] = TSlot{sendImg, lbl, sendBtn, sewBtn, progBar};
-  // Texts that reach the panels are shown as they stand, never read as markup.
-  if (lbl) lbl->setTextFormat(Qt::PlainText);
-  if (auto* image = qobject_cast<QLabel*>(sendImg)) image->setTextFormat(Qt::PlainText);
-  if (sendBtn) sendBtn->setProperty("ResId", kSendAnimationResId);
-}
-
 bool TPanelManager::ConnectService() {
   if (link_.Held()) return sink_ && sink_->IsAdvised();
   const HRESULT hr = link_.Attach();
   if (FAILED(hr)) {
     char detail[16];
     std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(hr));
-    ShowMessageBox(true, kServiceNotRunningMessage, detail);
+    ShowMessageBox(true, kMsgServiceNotRunning, detail);
     return false;
   }
   check_.Reset();
@@ -77,6 +53,15 @@ bool TPanelManager::AddMachine(TDevNo d, const TConnInfo& info, const std::strin
   return AppendMachine(std::move(seed), true);
 }
 
+int TPanelManager::AddMachines(std::span<const TMachineEntry> entries) {
+  int added = 0;
+  for (const TMachineEntry& entry : entries) {
+    if (GetMachineCount() >= kMaxMachines) break;
+    if (AddMachine(GetMachineCount(), entry.info, entry.hostName)) ++added;
+  }
+  return added;
+}
+
 bool TPanelManager::AppendMachine(TMachineRecord seed, bool loadPalette) {
   const TDevNo d = GetMachineCount();
   TCookie cookie = 0;
@@ -88,7 +73,7 @@ bool TPanelManager::AppendMachine(TMachineRecord seed, bool loadPalette) {
   record.hostName = std::move(seed.hostName);
   record.palette = std::move(seed.palette);
   record.queue = std::move(seed.queue);
-  machines_.push_back(std::move(record));
+  machines_.Append(std::move(record));
 
   std::string address;
   std::uint8_t state = 0;
@@ -137,41 +122,13 @@ bool TPanelManager::ReconnectMachine(TDevNo d) {
 
 void TPanelManager::RemoveAllMachines() {
   // Each call may run events: the cookies are taken first.
-  std::vector<TCookie> cookies;
-  for (const TMachineRecord& record : machines_) cookies.push_back(record.cookie);
-  for (const TCookie cookie : cookies)
+  for (const TCookie cookie : machines_.Cookies())
     if (IPelSrvObject* server = Server()) server->Disconnect(cookie);
   // Disconnected connections stay in the server's list; the next list built here must start
   // from position 0 there too.
   if (IPelSrvObject* server = Server()) server->DisconnectAll();
-  machines_.clear();
+  machines_.Clear();
   early_.Clear();
-}
-
-TMachineRecord* TPanelManager::GetMachine(TDevNo d) {
-  return d >= 0 && d < GetMachineCount() ? &machines_[static_cast<std::size_t>(d)] : nullptr;
-}
-
-const TMachineRecord* TPanelManager::GetMachine(TDevNo d) const {
-  return d >= 0 && d < GetMachineCount() ? &machines_[static_cast<std::size_t>(d)] : nullptr;
-}
-
-int TPanelManager::FindMachineByCookie(TCookie cookie) const {
-  for (int i = 0; i < GetMachineCount(); ++i)
-    if (machines_[static_cast<std::size_t>(i)].cookie == cookie) return i;
-  return -1;
-}
-
-TMachineAddress TPanelManager::GetMachineAddress(TDevNo d) const {
-  const TMachineRecord* record = GetMachine(d);
-  if (!record) return {};
-  TMachineAddress result{record->connInfo.port, 0};
-  if (record->connInfo.tcpip != 0) {
-    const std::uint8_t bytes[4] = {record->connInfo.b1, record->connInfo.b2, record->connInfo.b3,
-                                   record->connInfo.b4};
-    std::memcpy(&result.address, bytes, sizeof bytes);
-  }
-  return result;
 }
 
 std::string TPanelManager::MachineSectionName(TDevNo d) { return SerialColorSection(d); }
@@ -214,7 +171,7 @@ void TPanelManager::ServiceLost(HRESULT why) {
   std::snprintf(detail, sizeof detail, "0x%X", static_cast<unsigned>(why));
   // Not a modal box: the window goes on while the link heals, and a second loss while it
   // shows adds nothing. It is taken back once the server answers again.
-  lostNotice_ = GetLastErrorText(kServiceNotRunningMessage, detail);
+  lostNotice_ = GetLastErrorText(kMsgServiceNotRunning, detail);
   platform::ShowNotice(platform::MessageBoxKind::Error, lostNotice_);
   const bool gone = why == RPC_E_DISCONNECTED;
   for (TDevNo i = 0; i < GetMachineCount(); ++i) {
@@ -230,7 +187,7 @@ void TPanelManager::ServiceLost(HRESULT why) {
     SetCanSend(i, false);
     SetProgress(i, 0);
     SetSewImage(i, kSewImageOffline);
-    if (trace_) trace_->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+    if (trace_) trace_->SetTraceProgress(i, kTraceStopped, 0, kMsgDisconnected, 0, 0, 0);
   }
   if (gone) {
     syncMode_ = 0;
@@ -302,7 +259,7 @@ bool TPanelManager::ConnectWaitingMachine(TDevNo d) {
   // The link itself went: the machine waits for its next return.
   if (!Server()) return true;
   // Refused: it takes no device number, as at start-up.
-  if (GetMachine(d)) machines_.erase(machines_.begin() + d);
+  machines_.Erase(d);
   return false;
 }
 
@@ -311,8 +268,7 @@ void TPanelManager::ReconnectAllMachines() {
   IPelSrvObject* server = Server();
   if (!server || !sink_ || FAILED(sink_->Advise(*server))) return;
   if (IPelSrvObject* now = Server()) now->DisconnectAll();
-  std::vector<TMachineRecord> old;
-  old.swap(machines_);
+  std::vector<TMachineRecord> old = machines_.TakeAll();
   early_.Clear();
   std::size_t next = 0;
   while (next < old.size() && Server()) {
@@ -326,7 +282,7 @@ void TPanelManager::ReconnectAllMachines() {
     waiting.hostName = std::move(old[next].hostName);
     waiting.palette = std::move(old[next].palette);
     waiting.queue = std::move(old[next].queue);
-    machines_.push_back(std::move(waiting));
+    machines_.Append(std::move(waiting));
   }
   if (host_) host_->MachineListRebuilt();
 }

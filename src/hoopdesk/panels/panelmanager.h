@@ -6,16 +6,19 @@
 // machine up again by its index.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
-#include <vector>
 
+#include "hoopdesk/machines/machineentry.h"
+#include "hoopdesk/machines/machinelimits.h"
+#include "hoopdesk/machines/machinerecord.h"
 #include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/machines/tracesink.h"
 #include "hoopdesk/panels/earlyevents.h"
-#include "hoopdesk/panels/machinerecord.h"
+#include "hoopdesk/panels/machinelist.h"
+#include "hoopdesk/panels/panelslots.h"
 #include "hoopdesk/panels/serverlink.h"
 #include "hoopdesk/panels/servicecheck.h"
 #include "hoopdesk/panels/servicelink.h"
@@ -31,14 +34,12 @@ class TPanelHost;
 class TPelSrvEvents;
 class TStitchItem;
 
+// The machine records and their lookups live in a TMachineList, the Send tab's controls and
+// the setters that mirror the records into them in a TPanelSlots; the panel manager ties them
+// to the server link, the event sink and the trace window.
 class TPanelManager : public TMachineSource {
  public:
-  static constexpr int kMaxMachines = 16;
-  static constexpr int kSlotCount = 6;
   static constexpr int kPaletteSize = 15;
-  // The send button's transfer animation (program resource).
-  static constexpr std::int32_t kSendAnimationResId = 136;
-  static constexpr std::int32_t kServiceNotRunningMessage = 275;
 
   explicit TPanelManager(TServiceConnector connector = ConnectPelService,
                          TServiceReattach reattach = ReattachPelService());
@@ -55,11 +56,15 @@ class TPanelManager : public TMachineSource {
   // The Send tab's shared controls (borrowed) and the speed the track bar starts from.
   void SetSendTabControls(QScrollBar* hScroll, QScrollBar* vScroll, QAbstractButton* sendAllBtn,
                           QLabel* spLbl, QLabel* trackLbl, QSlider* trackBar,
-                          std::int32_t rotSpeed);
+                          std::int32_t rotSpeed) {
+    slots_.SetSharedControls(hScroll, vScroll, sendAllBtn, spLbl, trackLbl, trackBar, rotSpeed);
+  }
   // The five controls of panel slot 0..5 (borrowed); the send button gets the transfer
   // animation as its "ResId".
   void SetPanelSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstractButton* sendBtn,
-                    QWidget* sewBtn, QProgressBar* progBar);
+                    QWidget* sewBtn, QProgressBar* progBar) {
+    slots_.SetSlot(slot, sendImg, lbl, sendBtn, sewBtn, progBar);
+  }
 
   // ---- Service link ----
 
@@ -74,22 +79,33 @@ class TPanelManager : public TMachineSource {
   // every machine offline; one that answers again, or a new one in place of a dead one, gets
   // the machines connected again (the link's timer looks every 250 ms).
   void WatchServiceLink() { link_.Watch(); }
+  // True while the server does not answer: every machine shows offline.
+  bool ServiceLinkDown() const { return link_.Down(); }
+
+  // ---- Machine list ----
 
   // Connects one machine and appends its record. d must be the current machine count, below
   // kMaxMachines. False, with nothing added, when the server could not connect it.
   bool AddMachine(TDevNo d, const TConnInfo& info, const std::string& hostName);
+  // Adds the entries in order, each with the next device number, until the list holds
+  // kMaxMachines; a machine the server cannot connect takes no number. How many were added.
+  int AddMachines(std::span<const TMachineEntry> entries);
   // Connects a known networked machine again; its cookie changes only on success.
   bool ReconnectMachine(TDevNo d);
   // Clears the server's connection list and empties the machine list.
   void RemoveAllMachines();
 
-  int GetMachineCount() const { return static_cast<int>(machines_.size()); }
+  int GetMachineCount() const { return machines_.Count(); }
   // The record, or null for an index outside the list. Valid until the next server call.
-  TMachineRecord* GetMachine(TDevNo d);
-  const TMachineRecord* GetMachine(TDevNo d) const;
+  TMachineRecord* GetMachine(TDevNo d) { return machines_.Get(d); }
+  const TMachineRecord* GetMachine(TDevNo d) const { return machines_.Get(d); }
   // The first machine holding the cookie, or -1.
-  int FindMachineByCookie(TCookie cookie) const;
-  TMachineAddress GetMachineAddress(TDevNo d) const;
+  int FindMachineByCookie(TCookie cookie) const { return machines_.FindByCookie(cookie); }
+  TMachineAddress GetMachineAddress(TDevNo d) const { return machines_.Address(d); }
+  // The first machine reached at the port and address discovery reports, or -1.
+  int FindMachineByAddress(const TMachineAddress& address) const {
+    return machines_.FindByAddress(address);
+  }
   // "MacColor" and d + 1: the palette section of a serial machine.
   static std::string MachineSectionName(TDevNo d);
   // The normal sew picture: 132 offline, 133 in the synchronised group, 128 otherwise.
@@ -136,15 +152,15 @@ class TPanelManager : public TMachineSource {
   bool ShowMachineInfo(TDevNo d);
   void ChangeSpeed(std::int32_t speed);
 
-  // ---- Synchronised group ----
+  // ---- Synchronised group (syncgroup.cpp) ----
 
   void SyncSetup(std::int32_t mode, TCookie cookie, bool inGroup);
   std::int32_t GetSyncMode() const { return syncMode_; }
 
-  // ---- Panels ----
+  // ---- Panels (panelview.cpp) ----
 
   // Places the slots and the shared controls for the machine count.
-  void ArrangePanels();
+  void ArrangePanels() { slots_.Arrange(GetMachineCount()); }
   // Redraws the panels in view at their images' sizes and lines the shared controls up.
   void RefreshPanelImages();
   // Draws the panel of machine d when it is in view: its queue on white, or a silver box
@@ -152,18 +168,21 @@ class TPanelManager : public TMachineSource {
   void DrawPanel(TDevNo d);
   // Scrolls the six slots to start at machine first and copies the records into them.
   void ShowMachinesFrom(TDevNo first);
-  int SlotToMachine(int slot) const { return firstVisible_ + slot; }
-  int GetFirstVisible() const { return firstVisible_; }
+  int SlotToMachine(int slot) const { return slots_.SlotToMachine(slot); }
+  int GetFirstVisible() const { return slots_.FirstVisible(); }
   // The machine whose panel lies under the global point and can take a design, or -1.
   int MachineAtPoint(const QPoint& global) const;
   // The queued design under a point of slot's panel image, or -1.
   int DesignAtPoint(int slot, const QPoint& point) const;
   // Sets the queue scroll bar up for the longest queue in view.
   void UpdateQueueScroll();
-  // The queue scroll bar moved: keeps it in range and redraws the panels in view.
+  // The queue scroll bar moved: redraws the panels in view.
   void QueueScrolled();
   // The machine scroll bar moved to position p.
-  void MachinesScrolled(int position);
+  void MachinesScrolled(int position) { ShowMachinesFrom(slots_.MachineScrollTo(position)); }
+
+  // ---- Queues (panelqueue.cpp) ----
+
   void UpdateSendButtons(TDevNo d, bool all) override;
   // Queues a copy of the design on the machine (on every member of its synchronised group).
   // Taken by value: the caller's design (the layout's) may go while the server is asked or a
@@ -183,6 +202,10 @@ class TPanelManager : public TMachineSource {
   HRESULT GetProgress(TDevNo d, std::uint8_t* state, std::int32_t* position, std::int32_t* total,
                       std::int32_t* error, std::uint16_t* speed, std::uint8_t* needle,
                       std::int32_t* memory) override;
+  // Disconnects and removes every machine unless one sews, starts sewing or receives a design,
+  // or the server does not answer, so that nobody can tell (forced: always). True when the
+  // machines were released.
+  bool ReleaseIdleMachines(bool force);
 
   // TMachineSource: what the trace window reads of the machines.
   bool HasMachine(int machine) const override { return GetMachine(machine) != nullptr; }
@@ -192,44 +215,26 @@ class TPanelManager : public TMachineSource {
   std::string SewingFile(int machine) const override { return GetSewingFile(machine); }
   std::string SendFolder() const override { return sendFolder_; }
   std::int32_t MachineModel(int machine) override;
-  // True while the server does not answer: every machine shows offline.
-  bool ServiceLinkDown() const { return link_.Down(); }
-  // Disconnects and removes every machine unless one sews, starts sewing or receives a design,
-  // or the server does not answer, so that nobody can tell (forced: always). True when the
-  // machines were released.
-  bool ReleaseIdleMachines(bool force);
 
-  bool IsShown(TDevNo d) const;
-  void SetShown(TDevNo d, bool shown);
-  void SetMachineNumber(TDevNo d, const std::string& text);
-  bool IsOnline(TDevNo d) const;
-  void SetOnline(TDevNo d, bool online);
-  bool IsEnabled(TDevNo d) const;
-  void SetEnabled(TDevNo d, bool enabled);
-  bool CanSend(TDevNo d) const;
-  void SetCanSend(TDevNo d, bool canSend);
-  bool IsMachineBusy(TDevNo d) const;
-  void SetBusy(TDevNo d, bool busy);
-  void SetProgress(TDevNo d, std::int32_t percent);
-  void SetSewImage(TDevNo d, std::uint32_t resId);
+  // ---- The display fields of a record, mirrored into its slot while it is in view ----
+
+  bool IsShown(TDevNo d) const { return slots_.IsShown(d); }
+  void SetShown(TDevNo d, bool shown) { slots_.SetShown(d, shown); }
+  void SetMachineNumber(TDevNo d, const std::string& text) { slots_.SetMachineNumber(d, text); }
+  bool IsOnline(TDevNo d) const { return slots_.IsOnline(d); }
+  void SetOnline(TDevNo d, bool online) { slots_.SetOnline(d, online); }
+  bool IsEnabled(TDevNo d) const { return slots_.IsEnabled(d); }
+  void SetEnabled(TDevNo d, bool enabled) { slots_.SetEnabled(d, enabled); }
+  bool CanSend(TDevNo d) const { return slots_.CanSend(d); }
+  void SetCanSend(TDevNo d, bool canSend) { slots_.SetCanSend(d, canSend); }
+  bool IsMachineBusy(TDevNo d) const { return slots_.IsMachineBusy(d); }
+  void SetBusy(TDevNo d, bool busy) { slots_.SetBusy(d, busy); }
+  void SetProgress(TDevNo d, std::int32_t percent) { slots_.SetProgress(d, percent); }
+  void SetSewImage(TDevNo d, std::uint32_t resId) { slots_.SetSewImage(d, resId); }
 
  private:
-  struct TSlot {
-    QWidget* sendImg = nullptr;
-    QLabel* lbl = nullptr;
-    QAbstractButton* sendBtn = nullptr;
-    QWidget* sewBtn = nullptr;
-    QProgressBar* progBar = nullptr;
-  };
-
-  // The slot showing machine d, or null when it is not in view.
-  const TSlot* VisibleSlot(TDevNo d) const;
   // The server's state of the machine; offline when the call fails or there is no server.
   TSewingState MachineState(TDevNo d) const;
-  // "&Send All" is enabled while any machine can send.
-  void UpdateSendAllButton();
-  // The queue scroll offset of the panels in view.
-  int QueueOffset() const;
   // Sets the progress back to 0 after a queue change unless the machine is at work.
   void ResetProgressAfterQueueChange(TDevNo d);
 
@@ -239,7 +244,6 @@ class TPanelManager : public TMachineSource {
   void LoadPalette(TDevNo d);
   // Every panel back in view and enabled as its machine is online; the speed controls hidden.
   void ShowAllPanels();
-  void ShowSpeedControls(bool show);
   void ReplayEarlyEvents(TCookie cookie);
   // A box of the sending code; while it shows, further sends do nothing.
   void ShowSendBox(std::int32_t messageId, const std::string& detail);
@@ -264,18 +268,10 @@ class TPanelManager : public TMachineSource {
   TServerLink link_;
   TPanelHost* host_ = nullptr;
   TTraceSink* trace_ = nullptr;
-  std::int32_t firstVisible_ = 0;
   std::int32_t syncMode_ = 0;
-  QScrollBar* hScroll_ = nullptr;
-  QScrollBar* vScroll_ = nullptr;
-  QAbstractButton* sendAllBtn_ = nullptr;
-  QLabel* spLbl_ = nullptr;
-  QLabel* trackLbl_ = nullptr;
-  QSlider* trackBar_ = nullptr;
-  std::int32_t rotSpeed_ = 500;
   std::unique_ptr<TPelSrvEvents> sink_;
-  std::array<TSlot, kSlotCount> slots_{};
-  std::vector<TMachineRecord> machines_;
+  TMachineList machines_;
+  TPanelSlots slots_{machines_};
   TEarlyEventHold early_{kMaxMachines};
   std::int32_t syncGroupJob_ = 1;
   std::string sendFolder_;

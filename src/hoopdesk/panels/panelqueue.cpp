@@ -2,14 +2,13 @@
 // removing queued designs, the send buttons that follow the queues, the queue scroll bar over
 // the six panels, the hit tests and the accessors other windows read the machines through.
 #include <QPoint>
-#include <QScrollBar>
-#include <QSignalBlocker>
 #include <QWidget>
 #include <algorithm>
 
 #include "hoopdesk/panels/panelgeometry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
+#include "hoopdesk/panels/sendtablayout.h"
 #include "shared/stitch.h"
 
 void TPanelManager::UpdateSendButtons(TDevNo d, bool all) {
@@ -82,66 +81,35 @@ void TPanelManager::ResetProgressAfterQueueChange(TDevNo d) {
   if (now == SEW_OFFLINE || now == SEW_IDLE || now == SEW_COMPLETED) SetProgress(d, 0);
 }
 
-int TPanelManager::QueueOffset() const {
-  return hScroll_ ? TPanelGeometry::ScrollOffset(hScroll_->isEnabled(), hScroll_->maximum(),
-                                                 hScroll_->value())
-                  : 0;
-}
-
 void TPanelManager::UpdateQueueScroll() {
-  const QWidget* image = slots_[0].sendImg;
-  if (!hScroll_ || !image) return;
+  const QWidget* image = slots_.FirstImage();
+  if (!slots_.HasQueueScroll() || !image) return;
   int longest = 0;
-  for (int k = 0; k < kSlotCount; ++k)
+  for (int k = 0; k < kPanelSlots; ++k)
     longest = std::max(longest, QueuedDesignCount(SlotToMachine(k)));
-  const TQueueScroll scroll = TPanelGeometry::QueueScroll(image->width(), image->height(), longest);
-  // Setting the bar up is no move of the operator's: the panels are drawn by the caller.
-  const QSignalBlocker quiet(hScroll_);
-  if (scroll.enabled) {
-    hScroll_->setRange(0, scroll.maximum);
-    hScroll_->setPageStep(scroll.pageStep);
-    hScroll_->setSingleStep(scroll.step);
-    hScroll_->setValue(scroll.value);
-  }
-  hScroll_->setEnabled(scroll.enabled);
+  slots_.SetQueueScroll(TPanelGeometry::QueueScroll(image->width(), image->height(), longest));
 }
 
 void TPanelManager::QueueScrolled() {
-  if (!hScroll_) return;
-  for (int k = 0; k < kSlotCount; ++k) DrawPanel(SlotToMachine(k));
-}
-
-void TPanelManager::MachinesScrolled(int position) {
-  // The bar reaches one past the last full page of six: it is put back quietly.
-  const int last = std::max(0, GetMachineCount() - kSlotCount);
-  if (position > last) {
-    position = last;
-    if (vScroll_) {
-      const QSignalBlocker quiet(vScroll_);
-      vScroll_->setValue(position);
-    }
-  }
-  ShowMachinesFrom(position);
+  if (!slots_.HasQueueScroll()) return;
+  for (int k = 0; k < kPanelSlots; ++k) DrawPanel(SlotToMachine(k));
 }
 
 int TPanelManager::MachineAtPoint(const QPoint& global) const {
   if (!host_ || !host_->IsSendTabShown()) return -1;
-  for (int k = 0; k < kSlotCount; ++k) {
-    const QWidget* image = slots_[static_cast<std::size_t>(k)].sendImg;
-    if (!image || !image->isVisible() || !image->isEnabled()) continue;
-    if (!image->rect().contains(image->mapFromGlobal(global))) continue;
-    const TDevNo i = SlotToMachine(k);
-    if (!GetMachine(i) || !Server()) return -1;
-    return TakesDesigns(MachineState(i)) ? i : -1;
-  }
-  return -1;
+  const int slot = SlotAtPoint(slots_.Areas(), global);
+  if (slot < 0) return -1;
+  const TDevNo i = SlotToMachine(slot);
+  if (!GetMachine(i) || !Server()) return -1;
+  return TakesDesigns(MachineState(i)) ? i : -1;
 }
 
 int TPanelManager::DesignAtPoint(int slot, const QPoint& point) const {
   const int count = QueuedDesignCount(SlotToMachine(slot));
-  const QWidget* image = slots_[0].sendImg;
+  const QWidget* image = slots_.FirstImage();
   if (count == 0 || !image) return -1;
-  return TPanelGeometry(image->width(), image->height(), QueueOffset()).DesignAt(point.x(), count);
+  return TPanelGeometry(image->width(), image->height(), slots_.QueueOffset())
+      .DesignAt(point.x(), count);
 }
 
 TColorInfo& TPanelManager::GetMachinePalette(TDevNo d) {

@@ -1,9 +1,10 @@
 #include "hoopdesk/panels/pelsrvevents.h"
 
-#include "hoopdesk/panels/eventrules.h"
+#include "hoopdesk/machines/eventrules.h"
+#include "hoopdesk/machines/progresscodes.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/panels/progresscodes.h"
+#include "pelsrvapi/messageids.h"
 
 HRESULT TPelSrvEvents::Advise(IPelSrvObject& server) {
   std::uint32_t cookie = kNotAdvised;
@@ -36,7 +37,7 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     panels_.ClearQueue(i);
     if (TTraceSink* trace = panels_.GetTraceSink()) {
       trace->ShowTraceDesign(i, "");
-      trace->SetTraceProgress(i, kTraceStopped, 0, kDisconnectedMessage, 0, 0, 0);
+      trace->SetTraceProgress(i, kTraceStopped, 0, kMsgDisconnected, 0, 0, 0);
     }
   } else if (state == SEW_ERROR) {
     panels_.SetAlarm(i, 1);

@@ -1,10 +1,11 @@
 // Sending queued designs: the head of a machine's queue is written once to the send folder,
 // under a new serial name shared by the synchronised group, and streamed to the machine. The
 // design leaves the queue only when the server reports the transfer's normal end.
+#include "hoopdesk/machines/progresscodes.h"
+#include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/panels/progresscodes.h"
-#include "hoopdesk/panels/sewndesign.h"
+#include "pelsrvapi/messageids.h"
 #include "platform/memstream.h"
 #include "shared/frmmarlow.h"
 #include "shared/getserial.h"
@@ -13,9 +14,6 @@
 
 namespace {
 
-constexpr std::int32_t kSaveFailedMessage = 262;
-constexpr std::int32_t kNoSendFolderMessage = 263;
-constexpr std::int32_t kTryLaterMessage = 276;
 constexpr HRESULT kRetryLater = static_cast<HRESULT>(0x8001010A);  // RPC_E_SERVERCALL_RETRYLATER
 
 }  // namespace
@@ -32,12 +30,12 @@ void TPanelManager::SendDesign(TDevNo d) {
     std::string folder;
     std::string name;
     if (!MakeSerialName(".10o", folder, name)) {
-      ShowSendBox(kNoSendFolderMessage, sendFolder_);
+      ShowSendBox(kMsgNoRecentDirectory, sendFolder_);
       return;
     }
     design->FileName = name;
     if (!TStitchFormatMarlow::Save(folder + name, *design, &record->palette)) {
-      ShowSendBox(kSaveFailedMessage, name);
+      ShowSendBox(kMsgSaveFailed, name);
       return;
     }
     // The group's machines send the same file without writing it again.
@@ -61,7 +59,7 @@ void TPanelManager::SendDesign(TDevNo d) {
   IPelSrvObject* server = Server();
   const HRESULT hr = server ? server->SendStartStream(cookie, stream.get()) : RPC_E_DISCONNECTED;
   if (hr == kRetryLater) {
-    ShowSendBox(kTryLaterMessage, "");
+    ShowSendBox(kMsgTryLater, "");
     return;
   }
   if (hr != S_OK) return;

@@ -1,8 +1,5 @@
 // The synchronised group as the server reports it: while a group exists only its members stay
 // shown and enabled on the Send tab, and the speed controls appear.
-#include <QLabel>
-#include <QSlider>
-
 #include "hoopdesk/panels/panelmanager.h"
 
 void TPanelManager::SyncSetup(std::int32_t mode, TCookie cookie, bool inGroup) {
@@ -10,29 +7,24 @@ void TPanelManager::SyncSetup(std::int32_t mode, TCookie cookie, bool inGroup) {
   const TDevNo d = FindMachineByCookie(cookie);
   TMachineRecord* record = GetMachine(d);
   if (!record) return;
-  const auto members = [this] {
-    int n = 0;
-    for (const TMachineRecord& m : machines_) n += m.inSyncGroup ? 1 : 0;
-    return n;
-  };
   if (mode > 0) {
     record->inSyncGroup = inGroup;
-    if (members() > 0) {
+    if (machines_.SyncGroupSize() > 0) {
       for (TDevNo j = 0; j < GetMachineCount(); ++j) {
         const bool member = GetMachine(j)->inSyncGroup;
         SetShown(j, member);
         SetEnabled(j, member);
       }
-      ShowSpeedControls(true);
+      slots_.ShowSpeedControls(true);
     } else {
       // A set-up that names no member leaves every panel in view.
       ShowAllPanels();
     }
     RefreshPanelImages();
-  } else if (members() > 0) {
+  } else if (machines_.SyncGroupSize() > 0) {
     if (record->inSyncGroup) {
       record->inSyncGroup = false;
-      if (members() == 0) {
+      if (machines_.SyncGroupSize() == 0) {
         ShowAllPanels();
       } else {
         SetShown(d, false);
@@ -49,11 +41,5 @@ void TPanelManager::ShowAllPanels() {
     SetShown(j, true);
     SetEnabled(j, GetMachine(j)->online);
   }
-  ShowSpeedControls(false);
-}
-
-void TPanelManager::ShowSpeedControls(bool show) {
-  for (QWidget* w : {static_cast<QWidget*>(spLbl_), static_cast<QWidget*>(trackLbl_),
-                     static_cast<QWidget*>(trackBar_)})
-    if (w) w->setVisible(show);
+  slots_.ShowSpeedControls(false);
 }

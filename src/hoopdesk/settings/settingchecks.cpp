@@ -21,8 +21,6 @@ std::int32_t CheckedExpireFiles(std::int32_t files) {
   return files < 0 ? kDefaultExpireFiles : files;
 }
 
-std::int32_t CheckedPort(std::int32_t port) { return port >= 0 && port <= 255 ? port : kNoPort; }
-
 std::int32_t CheckedPanelWidth(std::int32_t width, std::int32_t available) {
   if (width <= 0) width = kDefaultPanelWidth;
   return available > 0 ? std::min(width, available) : width;

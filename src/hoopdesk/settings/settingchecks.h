@@ -23,9 +23,6 @@ std::int32_t CheckedRotSpeed(std::int32_t rotSpeed);
 std::int32_t CheckedExpireDays(std::int32_t days);
 std::int32_t CheckedExpireFiles(std::int32_t files);
 
-// A slot's serial port when it is a COM index 0..255, else kNoPort (the slot is empty).
-std::int32_t CheckedPort(std::int32_t port);
-
 // The right-hand panel's width: 315 when not positive, at most `available` when that is positive.
 std::int32_t CheckedPanelWidth(std::int32_t width, std::int32_t available);
 

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "hoopdesk/machines/machinelimits.h"
+
 // The main window's placement, laid out as the stored "Wp" values name it.
 struct TWindowPlacement {
   std::int32_t length = 44;
@@ -23,7 +25,6 @@ struct TWindowPlacement {
   friend bool operator==(const TWindowPlacement&, const TWindowPlacement&) = default;
 };
 
-inline constexpr int kPanelSlots = 6;
 inline constexpr std::int32_t kNoPort = -1;
 
 inline constexpr std::int32_t kDefaultBaudRate = 9600;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "hoopdesk/machines/machinelimits.h"
 #include "hoopdesk/machines/tracesink.h"
 #include "hoopdesk/trace/fdockform.h"
 
@@ -20,7 +21,7 @@ class TMachineSource;
 class TFTrace : public TFDockForm, public TTraceSink {
   Q_OBJECT
  public:
-  static constexpr int kSlots = 6;
+  static constexpr int kSlots = kPanelSlots;
 
   // The machines are read from `machines`, which outlives the window.
   explicit TFTrace(TMachineSource& machines, QWidget* parent = nullptr);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hoopdesk/machines/machinesource.h"
-#include "hoopdesk/panels/sewndesign.h"
+#include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/trace/tracecounters.h"
 #include "hoopdesk/trace/traceimage.h"
 #include "hoopdesk/trace/tracestatusbar.h"

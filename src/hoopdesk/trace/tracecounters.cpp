@@ -39,13 +39,13 @@ std::string TraceMemoryText(std::int32_t memory) { return Format("%6d", memory);
 std::int32_t TraceStateTextId(std::uint8_t code, std::int32_t position) {
   switch (code) {
     case kTraceSewing:
-      return kMsgTraceRunning;
+      return kMsgRunning;
     case kTraceStopped:
-      return position != 0 ? kMsgTraceStopped : kMsgTraceStart;
+      return position != 0 ? kMsgStopped : kMsgStart;
     case kTraceCompleted:
-      return kMsgTraceCompleted;
+      return kMsgCompleted;
     case kTraceMachineError:
-      return kMsgTraceError;
+      return kMsgError;
     default:
       return 0;
   }

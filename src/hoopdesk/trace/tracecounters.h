@@ -5,15 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "hoopdesk/panels/progresscodes.h"
-
-// Message ids of the texts a trace frame shows.
-inline constexpr std::int32_t kMsgTraceStopped = 256;
-inline constexpr std::int32_t kMsgTraceRunning = 257;
-inline constexpr std::int32_t kMsgTraceCompleted = 258;
-inline constexpr std::int32_t kMsgTraceError = 259;
-inline constexpr std::int32_t kMsgTraceStart = 260;
-inline constexpr std::int32_t kMsgSewingDataNotFound = 267;
+#include "hoopdesk/machines/progresscodes.h"
+#include "pelsrvapi/messageids.h"
 
 struct TTraceCounterTexts {
   std::string stitches;  // "C/total (percent%)"

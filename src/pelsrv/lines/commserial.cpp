@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 
 // Posts the reader's findings, by value, to the service's target under this connection's cookie
 // and the reader's generation.

@@ -1,8 +1,8 @@
 #include "pelsrv/protocol/commbase.h"
 
-#include "pelsrv/protocol/machinemessages.h"
 #include "pelsrv/protocol/machinetext.h"
 #include "pelsrv/protocol/syncgroup.h"
+#include "pelsrvapi/machinemessages.h"
 #include "platform/datafolder.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"

@@ -2,9 +2,9 @@
 #include <algorithm>
 
 #include "pelsrv/protocol/commbase.h"
-#include "pelsrv/protocol/machinemessages.h"
 #include "pelsrv/protocol/machinetext.h"
 #include "pelsrv/protocol/syncgroup.h"
+#include "pelsrvapi/machinemessages.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "pelsrv/protocol/commbase.h"
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 

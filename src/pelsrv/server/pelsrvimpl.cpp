@@ -6,11 +6,11 @@
 
 #include "pelsrv/lines/pelmain.h"
 #include "pelsrv/protocol/commbase.h"
-#include "pelsrv/protocol/machinemessages.h"
 #include "pelsrv/server/dirlist.h"
 #include "pelsrv/server/jpegimage.h"
 #include "pelsrv/server/serverimages.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/machinemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/errorinfo.h"
 #include "platform/memstream.h"
 #include "rpc/sinklist.h"

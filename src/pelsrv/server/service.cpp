@@ -18,7 +18,7 @@
 #include "pelsrv/server/dirlist.h"
 #include "pelsrv/server/hiddenwindow.h"
 #include "pelsrv/server/pelsrvimpl.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "rpc/objecthost.h"

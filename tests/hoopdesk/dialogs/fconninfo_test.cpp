@@ -10,7 +10,7 @@
 
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/screenshot.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "hoopdesk/dialogs/porthost.h"
 #include "hoopdesk/dialogs/scanline.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 
 class FakePortHost : public TPortHost {

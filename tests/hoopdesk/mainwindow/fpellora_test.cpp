@@ -118,7 +118,7 @@ TEST(MainWindow, SpeedFromTheSettingsIsShownUnchangedAndNotMarkedModified) {
 
 TEST(MainWindow, StoredValuesAreCheckedWhereTheyAreUsed) {
   PelloraWorld world;
-  world.Store("Port0", 70000);  // no COM index: the slot stays empty
+  world.Store("Port0", 40000);  // negative as a 16-bit number: the slot stays empty
   world.Store("Port1", 2);
   world.Store("BaudRate", 555);  // no line speed: 9600 reaches the server
   world.Store("RotSpeed", 99999);

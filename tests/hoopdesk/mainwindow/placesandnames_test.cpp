@@ -2,9 +2,7 @@
 
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
 
-#include "hoopdesk/mainwindow/designindex.h"
 #include "hoopdesk/mainwindow/queueddrag.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 
@@ -28,26 +26,6 @@ TEST(ChooseDesignFolder, WorkFolderSavedFolderOrProgramFolder) {
   const fs::path impossible = root / "missing" / "PEL_design";
   EXPECT_EQ(ChooseDesignFolder(impossible, saved, program), saved);
   EXPECT_EQ(ChooseDesignFolder(impossible, "", program), program);
-}
-
-TEST(FindDesignIndex, CountsDesignFilesListedBeforeTheName) {
-  QTemporaryDir dir;
-  const fs::path root = dir.path().toStdString();
-  for (const char* name : {"a.10o", "b.dst", "c.txt", ".hidden.10o", "d.DST"})
-    std::ofstream(root / name) << "x";
-  // The file system's order decides, so count what lies before the name in that order.
-  int designsBefore = 0;
-  int expected = -1;
-  for (const auto& entry : fs::directory_iterator(root)) {
-    const std::string name = entry.path().filename().string();
-    if (name.front() == '.') continue;
-    if (name == "d.DST") expected = designsBefore;
-    if (name == "a.10o" || name == "b.dst") ++designsBefore;
-  }
-  EXPECT_EQ(FindDesignIndex(root, "d.DST"), expected);
-  EXPECT_EQ(FindDesignIndex(root, ".hidden.10o"), -1);
-  EXPECT_EQ(FindDesignIndex(root, "none.10o"), -1);
-  EXPECT_EQ(FindDesignIndex(root / "missing", "a.10o"), -1);
 }
 
 TEST(FindQueuedDesign, FindsTheDesignByWhatItIsNotWhereItWas) {

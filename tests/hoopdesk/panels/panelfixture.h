@@ -14,7 +14,7 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/quiethost.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/getserial.h"

@@ -12,11 +12,10 @@
 #include <cstring>
 
 #include "hoopdesk/fakeservice.h"
-#include "hoopdesk/panels/machineentry.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "panelfixture.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/datafolder.h"
 #include "platform/messages.h"
 #include "sendtab.h"
@@ -113,7 +112,7 @@ TEST_F(PanelManagerTest, DeviceNumberMustBeTheNextIndex) {
   EXPECT_FALSE(panels_.AddMachine(1, Serial(0), ""));
   EXPECT_FALSE(panels_.AddMachine(-1, Serial(0), ""));
   EXPECT_TRUE(fake_.log.empty());
-  for (int d = 0; d < TPanelManager::kMaxMachines; ++d)
+  for (int d = 0; d < kMaxMachines; ++d)
     ASSERT_TRUE(panels_.AddMachine(d, Network(10, 0, 0, static_cast<std::uint8_t>(d), 1), "m"));
   EXPECT_FALSE(panels_.AddMachine(16, Network(10, 0, 1, 0, 1), "m"));
   EXPECT_EQ(panels_.GetMachineCount(), 16);
@@ -349,28 +348,6 @@ TEST_F(PanelManagerTest, OfflineEventDropsTheQueueAndStopsTheAnimation) {
   EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOffline);
 }
 
-struct SlotCase {
-  std::int32_t setting;
-  bool filled;
-  std::uint16_t port;
-};
-
-TEST(SerialSlot, NegativeSixteenBitPortMeansEmpty) {
-  const SlotCase cases[] = {{-1, false, 0},     {0, true, 0},         {5, true, 5},
-                            {0xFFFF, false, 0}, {0x8000, false, 0},   {0x7FFF, true, 0x7FFF},
-                            {0x10003, true, 3}, {-65536 + 2, true, 2}};
-  for (const SlotCase& c : cases) {
-    const auto entry = SerialSlotEntry(c.setting, 38400);
-    ASSERT_EQ(entry.has_value(), c.filled) << c.setting;
-    if (!entry) continue;
-    EXPECT_EQ(entry->info.port, c.port) << c.setting;
-    EXPECT_EQ(entry->info.tcpip, 0);
-    EXPECT_EQ(entry->info.baudRate, 38400);
-    EXPECT_EQ(entry->info.b1 | entry->info.b2 | entry->info.b3 | entry->info.b4, 0);
-    EXPECT_TRUE(entry->hostName.empty());
-  }
-}
-
 TEST_F(PanelManagerTest, AddMachinesNumbersWithoutGapsUpToSixteen) {
   Connect();
   std::vector<TMachineEntry> entries;
@@ -379,7 +356,7 @@ TEST_F(PanelManagerTest, AddMachinesNumbersWithoutGapsUpToSixteen) {
     entries.push_back(NetworkEntry(0x5000, Address(10, 0, 0, static_cast<std::uint8_t>(i)),
                                    std::string("m").append(std::to_string(i))));
   fake_.connectResults = {S_OK, S_FALSE, S_OK, S_FALSE};
-  EXPECT_EQ(AddMachines(panels_, entries), 16);
+  EXPECT_EQ(panels_.AddMachines(entries), 16);
   EXPECT_EQ(panels_.GetMachineCount(), 16);
   EXPECT_EQ(panels_.GetMachine(0)->hostName, "m0");
   EXPECT_EQ(panels_.GetMachine(1)->hostName, "m2");  // m1 was refused and took no number
@@ -399,14 +376,14 @@ TEST_F(PanelManagerTest, ArrangeShowsOneSlotPerMachineAndTheSavedSpeedQuietly) {
   Connect();
   SendTab tab;
   tab.HandTo(panels_, 555);
-  EXPECT_EQ(tab.sendBtns[2].property("ResId").toInt(), TPanelManager::kSendAnimationResId);
+  EXPECT_EQ(tab.sendBtns[2].property("ResId").toInt(), TPanelSlots::kSendAnimationResId);
   int speedChanges = 0;
   QObject::connect(&tab.trackBar, &QSlider::valueChanged, [&] { ++speedChanges; });
   for (int d = 0; d < 3; ++d) ASSERT_TRUE(panels_.AddMachine(d, Serial(d), ""));
   tab.page.show();
   panels_.ArrangePanels();
 
-  for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+  for (int k = 0; k < kPanelSlots; ++k)
     for (QWidget* w : tab.Slot(k)) EXPECT_EQ(w->isVisible(), k < 3) << k;
   EXPECT_FALSE(tab.vScroll.isVisible());
   // Under slot 3: its image ends at 8 + 2 * 92 + 85.

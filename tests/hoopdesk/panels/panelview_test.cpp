@@ -110,7 +110,7 @@ class Arrange : public PanelViewTest, public testing::WithParamInterface<Arrange
 TEST_P(Arrange, SlotsAndSharedControlsFollowTheMachineCount) {
   const ArrangeCase& c = GetParam();
   Machines(c.machines);
-  for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+  for (int k = 0; k < kPanelSlots; ++k)
     EXPECT_EQ(tab_.images[k].isVisible(), k < c.visibleSlots) << k;
   const int y = 8 + 92 * c.referenceSlot + 85 + 10;
   EXPECT_EQ(tab_.hScroll.y(), y);

@@ -14,7 +14,7 @@
 #include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/pumpuntil.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/frmmarlow.h"

@@ -17,7 +17,7 @@
 struct SendTab {
   SendTab() {
     trackBar.setRange(120, 1200);
-    for (int k = 0; k < TPanelManager::kSlotCount; ++k) {
+    for (int k = 0; k < kPanelSlots; ++k) {
       images[k].setGeometry(8, 8 + 92 * k, 193, 85);
       for (QWidget* w : Slot(k)) w->setParent(&page);
     }
@@ -30,7 +30,7 @@ struct SendTab {
   }
   void HandTo(TPanelManager& panels, std::int32_t rotSpeed) {
     panels.SetSendTabControls(&hScroll, &vScroll, &sendAll, &spLbl, &trackLbl, &trackBar, rotSpeed);
-    for (int k = 0; k < TPanelManager::kSlotCount; ++k)
+    for (int k = 0; k < kPanelSlots; ++k)
       panels.SetPanelSlot(k, &images[k], &labels[k], &sendBtns[k], &sewBtns[k], &progBars[k]);
   }
 
@@ -40,9 +40,9 @@ struct SendTab {
   QPushButton sendAll;
   QLabel spLbl, trackLbl;
   QSlider trackBar{Qt::Horizontal};
-  QLabel images[TPanelManager::kSlotCount];
-  QLabel labels[TPanelManager::kSlotCount];
-  QPushButton sendBtns[TPanelManager::kSlotCount];
-  QLabel sewBtns[TPanelManager::kSlotCount];
-  QProgressBar progBars[TPanelManager::kSlotCount];
+  QLabel images[kPanelSlots];
+  QLabel labels[kPanelSlots];
+  QPushButton sendBtns[kPanelSlots];
+  QLabel sewBtns[kPanelSlots];
+  QProgressBar progBars[kPanelSlots];
 };

@@ -12,7 +12,7 @@
 
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/pumpuntil.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "simhost.h"

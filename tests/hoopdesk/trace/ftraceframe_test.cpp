@@ -6,7 +6,7 @@
 #include <QLineEdit>
 
 #include "hoopdesk/trace/tracestatusbar.h"
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 #include "tracepixels.h"
 #include "traceworld.h"
 

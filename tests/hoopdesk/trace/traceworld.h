@@ -14,13 +14,13 @@
 
 #include "hoopdesk/designmaker.h"
 #include "hoopdesk/fakeservice.h"
+#include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
-#include "hoopdesk/panels/sewndesign.h"
 #include "hoopdesk/quiethost.h"
 #include "hoopdesk/trace/ftrace.h"
 #include "hoopdesk/trace/ftraceframe.h"
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 
 class TraceWorld {

@@ -1,10 +1,10 @@
-#include "hoopdesk/panels/sewndesign.h"
+#include "hoopdesk/machines/sewndesign.h"
 
 #include <filesystem>
 #include <system_error>
 
+#include "hoopdesk/machines/eventrules.h"
 #include "hoopdesk/machines/machinesource.h"
-#include "hoopdesk/panels/eventrules.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 

@@ -1,8 +1,6 @@
-#include "hoopdesk/panels/machineentry.h"
+#include "hoopdesk/machines/machineentry.h"
 
 #include <cstring>
-
-#include "hoopdesk/panels/panelmanager.h"
 
 std::optional<TMachineEntry> SerialSlotEntry(std::int32_t portSetting, std::int32_t baudRate) {
   const auto port = static_cast<std::int16_t>(static_cast<std::uint16_t>(portSetting));
@@ -11,6 +9,15 @@ std::optional<TMachineEntry> SerialSlotEntry(std::int32_t portSetting, std::int3
   entry.info.port = static_cast<std::uint16_t>(port);
   entry.info.baudRate = static_cast<std::uint16_t>(baudRate);
   return entry;
+}
+
+std::vector<TMachineEntry> SerialSlotEntries(std::span<const std::int32_t> portSettings,
+                                             std::int32_t baudRate) {
+  std::vector<TMachineEntry> entries;
+  for (const std::int32_t setting : portSettings)
+    if (std::optional<TMachineEntry> entry = SerialSlotEntry(setting, baudRate))
+      entries.push_back(std::move(*entry));
+  return entries;
 }
 
 TMachineEntry NetworkEntry(std::uint16_t port, std::uint32_t address, std::string name) {
@@ -27,11 +34,11 @@ TMachineEntry NetworkEntry(std::uint16_t port, std::uint32_t address, std::strin
   return entry;
 }
 
-int AddMachines(TPanelManager& panels, std::span<const TMachineEntry> entries) {
-  int added = 0;
-  for (const TMachineEntry& entry : entries) {
-    if (panels.GetMachineCount() >= TPanelManager::kMaxMachines) break;
-    if (panels.AddMachine(panels.GetMachineCount(), entry.info, entry.hostName)) ++added;
+TMachineAddress MachineAddressOf(const TConnInfo& info) {
+  TMachineAddress result{info.port, 0};
+  if (info.tcpip != 0) {
+    const std::uint8_t bytes[4] = {info.b1, info.b2, info.b3, info.b4};
+    std::memcpy(&result.address, bytes, sizeof bytes);
   }
-  return added;
+  return result;
 }

@@ -1,4 +1,4 @@
-#include "hoopdesk/colours/panelcolorhost.h"
+#include "hoopdesk/mainwindow/panelcolorhost.h"
 
 #include "hoopdesk/panels/panelmanager.h"
 

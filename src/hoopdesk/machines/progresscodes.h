@@ -9,6 +9,3 @@ inline constexpr std::uint8_t kTraceSewing = 0x11;
 inline constexpr std::uint8_t kTraceStopped = 0x12;  // shown as "Start" at stitch 0
 inline constexpr std::uint8_t kTraceCompleted = 0x13;
 inline constexpr std::uint8_t kTraceMachineError = 0x1E;
-
-// "Connection has been disconnected".
-inline constexpr std::int32_t kDisconnectedMessage = 273;

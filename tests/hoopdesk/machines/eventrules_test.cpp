@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "hoopdesk/panels/eventrules.h"
+#include "hoopdesk/machines/eventrules.h"
 #include "pelsrvapi/pelservice_tlb.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 // The colour settings dialog over the panel manager: the machine list, the machines' own
 // palettes and the server's reload.
-#include "hoopdesk/colours/panelcolorhost.h"
+#include "hoopdesk/mainwindow/panelcolorhost.h"
 
 #include <gtest/gtest.h>
 

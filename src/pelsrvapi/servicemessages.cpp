@@ -1,41 +1,41 @@
-#include "pelsrv/server/servicemessages.h"
+#include "pelsrvapi/servicemessages.h"
 
-#include "pelsrv/protocol/machinemessages.h"
+#include "pelsrvapi/machinemessages.h"
 
 std::string ServiceMessageText(std::int32_t id) {
   if (id < kMsgFirst || id > kMsgLast) return "";
   switch (id) {
-    case 256:
+    case kMsgStopped:
       return "Stopped";
-    case 257:
+    case kMsgRunning:
       return "Running";
-    case 258:
+    case kMsgCompleted:
       return "Completed";
-    case 259:
+    case kMsgError:
       return "Error";
-    case 260:
+    case kMsgStart:
       return "Start";
-    case 261:
+    case kMsgReadFailed:
       return "Failed to read a file";
-    case 262:
+    case kMsgSaveFailed:
       return "Failed to save a file";
     case kMsgNoRecentDirectory:
       return "Failed to create a recent directory";
-    case 267:
+    case kMsgSewingDataNotFound:
       return "Sewing data is not found in recent files";
-    case 269:
+    case kMsgMachinesActive:
       return "Machine(s) is/are active, try later";
-    case 270:
+    case kMsgSendQueueNotEmpty:
       return "Send queue is not empty";
-    case 271:
+    case kMsgPortSelection:
       return "Zero or too many ports were selected";
-    case 274:
+    case kMsgConnectFailed:
       return "Failed to connect";
-    case 275:
+    case kMsgServiceNotRunning:
       return "PelService is not running";
     case kMsgTryLater:
       return "Try later again";
-    case 277:
+    case kMsgUnknown:
       return "Unknown";
     default:
       return MachineMessageText(id);

@@ -40,11 +40,3 @@ struct TMachineRecord {
   std::int32_t alarmTicks = 0;  // blink steps, -1 when acknowledged
   std::string sewingFile;       // the file the machine last acknowledged
 };
-
-// A machine's port and IPv4 address as discovery reports them, to recognise it when found again.
-struct TMachineAddress {
-  std::uint16_t port = 0;
-  std::uint32_t address = 0;  // b1..b4 in memory order; 0 for a serial machine
-
-  friend bool operator==(const TMachineAddress&, const TMachineAddress&) = default;
-};

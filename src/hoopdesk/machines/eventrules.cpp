@@ -1,4 +1,4 @@
-#include "hoopdesk/panels/eventrules.h"
+#include "hoopdesk/machines/eventrules.h"
 
 #include <algorithm>
 

@@ -6,11 +6,7 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr std::int32_t kMsgMemoryFull = 265;
-inline constexpr std::int32_t kMsgRequestRejected = 266;
-inline constexpr std::int32_t kMsgNoResponse = 268;
-inline constexpr std::int32_t kMsgDisconnected = 273;
-inline constexpr std::int32_t kMsgAlarmBase = 278;  // + the machine's alarm code
+#include "pelsrvapi/messageids.h"
 
 // The English text of a machine message id; "" for an id the table does not hold (alarm codes
 // above 16 give such ids).
