@@ -212,7 +212,11 @@ TEST_F(SafetyEndToEnd, MachinesComeAndGoWhileTheColourTabShowsThem) {
   ASSERT_NE(server, nullptr);
   for (int count = 1; count <= 3; ++count) {
     SCOPED_TRACE(count);
-    ASSERT_TRUE(MachinesConnected(*server, count, 20s));
+    // At least that many: on a loaded machine two may come in one tick after all.
+    std::int32_t connected = 0;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return SUCCEEDED(server->MachineCount(&connected)) && connected >= count; }, 20s))
+        << "machines connected: " << connected;
     // A design opened once the first machine is there: the frame shows it against that
     // machine's palette.
     if (count == 1) {
@@ -378,7 +382,9 @@ TEST_F(SafetyEndToEnd, AKilledServerIsReplacedAndNothingQueuedIsLost) {
       [&](const QImage& i) { return PanelsOffline(i, 3) && WindowShown("Hoopdesk"); }, 5s);
   const auto noticed = std::chrono::steady_clock::now() - killed;
   EXPECT_FALSE(down.isNull()) << "no notice and offline panels";
-  EXPECT_LT(noticed, 2s) << "noticed only after the screenshots that looked for it";
+  // The figure goes to the report; the bound only catches a loss noticed by the probe (every
+  // 2 s, then a 5 s deadline) instead of by the closed socket.
+  EXPECT_LT(noticed, 5s);
   Report("killed server noticed (screenshots included)", noticed);
 
   sending.Call([](sim::TSimMachine& m) { m.SetPersona(sim::Persona::kNormal); });
