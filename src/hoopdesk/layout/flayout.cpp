@@ -12,6 +12,7 @@
 
 #include "hoopdesk/controls/bitmapimage.h"
 #include "hoopdesk/layout/bytelimit.h"
+#include "hoopdesk/layout/dragoutline.h"
 #include "pelsrvapi/messageids.h"
 #include "platform/bitmap.h"
 #include "shared/util.h"

@@ -8,9 +8,11 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
+#include "hoopdesk/docking/fdockform.h"
+#include "hoopdesk/layout/layoutdrag.h"
 #include "hoopdesk/layout/layouthost.h"
-#include "hoopdesk/trace/fdockform.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 #include "shared/stitchlist.h"
@@ -70,7 +72,8 @@ class TFLayout : public TFDockForm {
   void RebuildMerged();
   void PopupMenuPopup();
   void OnBackColorItem(std::uint32_t colour) override { SetBackColor(colour); }
-  // The selected design's view rectangle moved by (at - drag start), in window coordinates.
+  // The selected design's view rectangle moved as far as the pointer went, in the drag space's
+  // coordinates.
   QRect DragOutlineRect(QPoint at) const;
   void EndDragOutline();
 
@@ -79,10 +82,10 @@ class TFLayout : public TFDockForm {
   TStitchItem merged_;
   bool dataColors_ = true;
   TLayoutHost* host_ = nullptr;
-  QPoint dragStart_;        // panel point where the left button went down on a design
-  bool dragArmed_ = false;  // the left button went down on a design
-  bool dragShown_ = false;  // an outline is shown (the pointer moved with the button held)
-  TDragOutline* dragOutline_ = nullptr;
+  TLayoutDrag drag_;
+  // On the drag space while the outline is shown. Made after this window, it goes before the
+  // drag space would delete it.
+  std::unique_ptr<TDragOutline> dragOutline_;
   Canvas* drawPanel_;
   QLineEdit* fileNameEdit_;
   QMenu* popupMenu_;

@@ -1,7 +1,6 @@
 // TFLayout: selecting a design with the mouse and dragging its outline to move, queue or
-// trash it. The drag start and the release are both taken in the drawing panel's own
-// coordinates, so a design moves by exactly the distance the pointer went; only the tests
-// against the trash button and the machine panels use the main window's coordinates.
+// trash it (the gesture is TLayoutDrag's, the drop TLayoutDrop's). Only the tests against the
+// trash button and the machine panels use the main window's coordinates.
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -17,28 +16,23 @@ void TFLayout::DrawPanelMouseDown(Qt::MouseButton button, QPoint at) {
     designs_.SetSelected(hit);
     PaintLayout(false, false);
   }
-  if (button == Qt::LeftButton && hit >= 0) {
-    dragStart_ = at;
-    if (!dragArmed_) QGuiApplication::setOverrideCursor(Qt::DragMoveCursor);
-    dragArmed_ = true;
-  }
-  dragShown_ = false;
+  if (drag_.Press(button == Qt::LeftButton, hit, at))
+    QGuiApplication::setOverrideCursor(Qt::DragMoveCursor);
 }
 
 QRect TFLayout::DragOutlineRect(QPoint at) const {
   TRect r;
   if (!designs_.GetSelectedRect(r)) return {};
   const QPoint topLeft = DrawPanel()->mapTo(host_->DragSpace(), QPoint(r.left, r.top));
-  return QRect(topLeft, QSize(r.right - r.left, r.bottom - r.top)).translated(at - dragStart_);
+  return QRect(topLeft, QSize(r.right - r.left, r.bottom - r.top)).translated(drag_.Offset(at));
 }
 
 void TFLayout::DrawPanelMouseMove(Qt::MouseButtons buttons, QPoint at) {
-  if (!(buttons & Qt::LeftButton) || designs_.GetSelected() < 0 || host_ == nullptr) return;
-  if (!dragArmed_) return;  // the press was not on a design
+  const bool selected = designs_.GetSelected() >= 0 && host_ != nullptr;
+  if (!drag_.Move((buttons & Qt::LeftButton) != 0, selected)) return;
   QWidget* space = host_->DragSpace();
-  if (dragOutline_ == nullptr) dragOutline_ = new TDragOutline(space);
+  if (dragOutline_ == nullptr) dragOutline_ = std::make_unique<TDragOutline>(space);
   dragOutline_->ShowAt(DragOutlineRect(at));
-  dragShown_ = true;
   const QPoint w = DrawPanel()->mapTo(space, at);
   const bool overTrash = host_->IsTrashBox(w.x(), w.y());
   host_->SetTrashActive(overTrash);
@@ -48,15 +42,13 @@ void TFLayout::DrawPanelMouseMove(Qt::MouseButtons buttons, QPoint at) {
                                                                   : Qt::DragMoveCursor);
 }
 
-void TFLayout::EndDragOutline() {
-  delete dragOutline_;
-  dragOutline_ = nullptr;
-  dragShown_ = false;
-}
+void TFLayout::EndDragOutline() { dragOutline_.reset(); }
 
 void TFLayout::DrawPanelMouseUp(Qt::MouseButton button, QPoint at) {
   int i = designs_.GetSelected();
-  if (button == Qt::LeftButton && i >= 0 && dragShown_ && host_ != nullptr) {
+  const TLayoutRelease release =
+      drag_.Release(button == Qt::LeftButton, i >= 0 && host_ != nullptr);
+  if (release.drop) {
     EndDragOutline();
     const QPoint w = DrawPanel()->mapTo(host_->DragSpace(), at);
     const bool overTrash = host_->IsTrashBox(w.x(), w.y());
@@ -65,14 +57,16 @@ void TFLayout::DrawPanelMouseUp(Qt::MouseButton button, QPoint at) {
       case TLayoutDrop::Queue:
         host_->QueueLayoutDesign(machine, CurrentDesign());
         break;
-      case TLayoutDrop::Move:
-        designs_.MoveItem(i, at.x() - dragStart_.x(), at.y() - dragStart_.y());
+      case TLayoutDrop::Move: {
+        const QPoint by = drag_.Offset(at);
+        designs_.MoveItem(i, by.x(), by.y());
         if (designs_.GetCount() > 1) {
           RebuildMerged();
           UpdateColorFrame();
         }
         PaintLayout(true, true);
         break;
+      }
       case TLayoutDrop::Trash:
         host_->SetTrashActive(false);
         host_->DeleteLayoutDesign(i);
@@ -84,6 +78,5 @@ void TFLayout::DrawPanelMouseUp(Qt::MouseButton button, QPoint at) {
   }
   EndDragOutline();
   if (host_ != nullptr) host_->SelectOrderRow(i >= 0 ? designs_.FindOrder(i) : -1);
-  if (dragArmed_) QGuiApplication::restoreOverrideCursor();
-  dragArmed_ = false;
+  if (release.disarm) QGuiApplication::restoreOverrideCursor();
 }

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <array>
 
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
@@ -27,6 +28,7 @@
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
+#include "hoopdesk/docking/dockarea.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/panels/sendtablayout.h"
@@ -88,11 +90,11 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   // The docked windows are made right after the main window, as the program entry would.
   layout_ = new TFLayout(systemPalette_, this);
   layout_->SetHost(this);
-  layout_->SetDockHost(this);
   browser_->SetLayout(layout_);
   trace_ = new TFTrace(panels_, this);
   panels_.SetTraceSink(trace_);
-  trace_->SetDockHost(this);
+  docking_ = std::make_unique<TDockArea>(ui_.MainPageControl, ui_.MainPanel, ui_.MainPanelSplitter,
+                                         std::array<TFDockForm*, 2>{layout_, trace_});
   layout_->hide();
   trace_->hide();
 
@@ -145,12 +147,7 @@ void TFPellora::PostDockRefresh() {
   QMetaObject::invokeMethod(this, &TFPellora::RefreshLayoutView, Qt::QueuedConnection);
 }
 
-void TFPellora::DockFormsAsPages() {
-  ui_.MainPageControl->addTab(layout_, layout_->windowTitle());
-  ui_.MainPageControl->addTab(trace_, trace_->windowTitle());
-  layout_->show();
-  trace_->show();
-}
+void TFPellora::DockFormsAsPages() { docking_->ShowAsPages(); }
 
 void TFPellora::DeferredStartup() {
   if (started_) return;
@@ -374,33 +371,9 @@ void TFPellora::MenuBackColorClick(int tag) {
   layout_->SetBackColor(colour);
 }
 
-void TFPellora::MenuWindowTabClick() {
-  const bool panelWasVisible = !ui_.MainPanel->isHidden();
-  ui_.MainPanel->hide();
-  ui_.MainPageControl->show();
-  if (panelWasVisible) {
-    ui_.MainPageControl->addTab(layout_, layout_->windowTitle());
-    ui_.MainPageControl->addTab(trace_, trace_->windowTitle());
-  }
-  if (ui_.MainPageControl->indexOf(layout_) == 1) ui_.MainPageControl->tabBar()->moveTab(1, 0);
-  ui_.MainPageControl->setCurrentIndex(0);
-}
+void TFPellora::MenuWindowTabClick() { docking_->TabLayout(); }
 
-void TFPellora::MenuWindowTileClick(Qt::Orientation orientation) {
-  ui_.MainPanel->show();
-  ui_.MainPanelSplitter->setOrientation(orientation);
-  ui_.MainPanelSplitter->addWidget(layout_);
-  ui_.MainPanelSplitter->addWidget(trace_);
-  // Half each, also before the panel has its size.
-  ui_.MainPanelSplitter->setStretchFactor(0, 1);
-  ui_.MainPanelSplitter->setStretchFactor(1, 1);
-  const int whole =
-      orientation == Qt::Horizontal ? ui_.MainPageControl->width() : ui_.MainPageControl->height();
-  ui_.MainPanelSplitter->setSizes({whole / 2, whole - whole / 2});
-  layout_->show();
-  trace_->show();
-  ui_.MainPageControl->hide();
-}
+void TFPellora::MenuWindowTileClick(Qt::Orientation orientation) { docking_->Tile(orientation); }
 
 void TFPellora::TrashBtnClick() { ClearLayout(ui_.TrashBtn->property("tag").toInt() == 1); }
 

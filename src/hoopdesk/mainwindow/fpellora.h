@@ -21,12 +21,11 @@
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/settings/settings.h"
-#include "hoopdesk/trace/dockhost.h"
 #include "shared/colorinfo.h"
 
 class QLabel;
 class TDesignBrowser;
-class TFDockForm;
+class TDockArea;
 class TFLayout;
 class TFTrace;
 
@@ -41,11 +40,7 @@ struct TPelloraOptions {
   TTickClock clock = SystemTickCount;
 };
 
-class TFPellora : public QMainWindow,
-                  public TPanelHost,
-                  public TLayoutHost,
-                  public TDockHost,
-                  private IPollHost {
+class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, private IPollHost {
   Q_OBJECT
  public:
   explicit TFPellora(TPelloraOptions options, QWidget* parent = nullptr);
@@ -116,11 +111,6 @@ class TFPellora : public QMainWindow,
   int MachineAtFormPoint(int x, int y) const override;
   void SelectOrderRow(int position) override;
 
-  // TDockHost
-  TFDockForm* DockSiteAt(QPoint global) const override;
-  TDockTarget DockZoneAt(QPoint global) const override;
-  void DockFormAt(TFDockForm* target, TFDockForm* dropped, int align) override;
-
  signals:
   // The window closed: the program ends, also from inside dialogs that were open.
   void closed();
@@ -149,7 +139,6 @@ class TFPellora : public QMainWindow,
   bool SewBtnMouse(int slot, QEvent* event);
   int QueuedDesignAt(int slot, QPoint point);
   void EndQueuedDrag(bool overTrash);
-  bool DockTabMouse(QEvent* event);
 
   TPelloraOptions options_;
   TFPelloraUi ui_;
@@ -161,10 +150,9 @@ class TFPellora : public QMainWindow,
   TPollSchedule schedule_;
   TFLayout* layout_ = nullptr;
   TFTrace* trace_ = nullptr;
+  std::unique_ptr<TDockArea> docking_;  // where layout_ and trace_ are docked
   TDesignBrowser* browser_ = nullptr;
   std::optional<TQueuedDrag> queuedDrag_;
   QLabel* dragImage_ = nullptr;
   bool started_ = false;
-  int dockTab_ = -1;  // the page tab pressed, whose form a drag docks
-  QPoint dockPress_;
 };

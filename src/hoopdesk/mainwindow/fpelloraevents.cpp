@@ -99,7 +99,6 @@ void TFPellora::Bind() {
   }
   ui_.TabSend->installEventFilter(this);
   ui_.PanelPart->installEventFilter(this);
-  ui_.MainPageControl->tabBar()->installEventFilter(this);
 
   connect(ui_.ListBox->model(), &QAbstractItemModel::rowsMoved, this,
           [this](const QModelIndex&, int start, int, const QModelIndex&, int row) {
@@ -162,7 +161,6 @@ void TFPellora::TabSendResize() {
 }
 
 bool TFPellora::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui_.MainPageControl->tabBar()) return DockTabMouse(event);
   if (watched == ui_.TabSend && event->type() == QEvent::Resize) {
     TabSendResize();
   } else if (watched == ui_.PanelPart && event->type() == QEvent::Resize) {

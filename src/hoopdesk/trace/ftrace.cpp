@@ -9,6 +9,7 @@
 
 #include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/trace/ftraceframe.h"
+#include "hoopdesk/trace/traceslots.h"
 #include "hoopdesk/trace/tracetiles.h"
 
 namespace {
@@ -52,29 +53,25 @@ bool TFTrace::CreateTraceFrame(int index) {
     frame->ClearStatus();
     return true;
   }
-  // A free slot already handed to this machine first, so no other slot keeps its index.
-  auto free = std::find_if(slots_.begin(), slots_.end(), [index](const Slot& slot) {
-    return slot.frame == nullptr && slot.machine == index;
-  });
-  if (free == slots_.end())
-    free = std::find_if(slots_.begin(), slots_.end(),
-                        [](const Slot& slot) { return slot.frame == nullptr; });
-  if (free == slots_.end()) return false;
-  free->machine = index;
-  free->frame = new TFTraceFrame(machines_, index, this);
-  free->frame->setObjectName(QString("Frame%1").arg(index));
-  free->frame->SetColor(BackColor());
-  free->frame->hide();
+  const int free = SlotForFrame(SlotStates(), index);
+  if (free < 0) return false;
+  Slot& slot = slots_[static_cast<std::size_t>(free)];
+  slot.machine = index;
+  slot.frame = new TFTraceFrame(machines_, index, this);
+  slot.frame->setObjectName(QString("Frame%1").arg(index));
+  slot.frame->SetColor(BackColor());
+  slot.frame->hide();
   return true;
 }
 
-int TFTrace::FindTraceFrame(int index) const {
-  for (int i = 0; i < kSlots; ++i) {
-    const Slot& slot = slots_[static_cast<std::size_t>(i)];
-    if (slot.machine == index && slot.frame != nullptr) return i;
-  }
-  return -1;
+std::array<TTraceSlot, TFTrace::kSlots> TFTrace::SlotStates() const {
+  std::array<TTraceSlot, kSlots> states;
+  for (std::size_t k = 0; k < states.size(); ++k)
+    states[k] = {slots_[k].machine, slots_[k].frame != nullptr};
+  return states;
 }
+
+int TFTrace::FindTraceFrame(int index) const { return FramedSlot(SlotStates(), index); }
 
 TFTraceFrame* TFTrace::TraceFrame(int index) const {
   const int slot = FindTraceFrame(index);
@@ -89,15 +86,13 @@ void TFTrace::DropFrame(Slot& slot) {
 }
 
 void TFTrace::UpdateTraceFrames(int first, int count) {
-  const auto outside = [first, count](const Slot& slot) {
-    return slot.machine < first || slot.machine >= first + count;
-  };
   for (int i = first; i < first + count; ++i) {
     if (FindTraceFrame(i) >= 0) continue;
-    const auto slot = std::find_if(slots_.begin(), slots_.end(), outside);
-    if (slot == slots_.end()) continue;
-    slot->machine = i;
-    DropFrame(*slot);
+    const int handed = SlotToHandOver(SlotStates(), first, count);
+    if (handed < 0) continue;
+    Slot& slot = slots_[static_cast<std::size_t>(handed)];
+    slot.machine = i;
+    DropFrame(slot);
 
     // Server calls follow: the machine is named by its index from here on.
     if (!machines_.HasMachine(i) || !CreateTraceFrame(i)) continue;
@@ -159,19 +154,15 @@ void TFTrace::ClearTraceStatus(int index) {
 }
 
 void TFTrace::TileTraceFrames() {
-  // Only slots that hold a frame take a cell: a slot handed to a machine without a record has
-  // none. Hidden frames keep their cells.
-  std::vector<const Slot*> tiled;
-  for (const Slot& slot : slots_)
-    if (slot.frame != nullptr && slot.machine >= 0) tiled.push_back(&slot);
-  std::stable_sort(tiled.begin(), tiled.end(),
-                   [](const Slot* a, const Slot* b) { return a->machine < b->machine; });
+  // Hidden frames keep their cells.
+  const std::vector<int> tiled = TiledSlots(SlotStates());
 
   // The legend wraps in a narrow window: the foot takes the lines it needs.
   const int foot = std::max(28, panelFoot_->heightForWidth(width()));
   const int height = std::max(0, this->height() - foot);
   const std::vector<QRect> cells = TraceTiles(static_cast<int>(tiled.size()), width(), height);
-  for (std::size_t k = 0; k < cells.size(); ++k) tiled[k]->frame->setGeometry(cells[k]);
+  for (std::size_t k = 0; k < cells.size(); ++k)
+    slots_[static_cast<std::size_t>(tiled[k])].frame->setGeometry(cells[k]);
   panelFoot_->setGeometry(0, height, width(), foot);
 }
 

@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "hoopdesk/docking/fdockform.h"
 #include "hoopdesk/machines/machinelimits.h"
 #include "hoopdesk/machines/tracesink.h"
-#include "hoopdesk/trace/fdockform.h"
+#include "hoopdesk/trace/traceslots.h"
 
 class QMenu;
 class QWidget;
@@ -60,6 +61,8 @@ class TFTrace : public TFDockForm, public TTraceSink {
   };
 
   void OnBackColorItem(std::uint32_t colour) override { ChangeBackColor(colour); }
+  // What the slot rules see of the slots.
+  std::array<TTraceSlot, kSlots> SlotStates() const;
   // Takes the frame out of its slot. It is deleted once control is back in the event loop, as
   // the frame may be inside one of its own calls to the server.
   void DropFrame(Slot& slot);

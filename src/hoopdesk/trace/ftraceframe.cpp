@@ -5,14 +5,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <filesystem>
 #include <vector>
 
 #include "hoopdesk/machines/machinesource.h"
+#include "hoopdesk/machines/progresscodes.h"
 #include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/trace/tracecounters.h"
 #include "hoopdesk/trace/traceimage.h"
+#include "hoopdesk/trace/tracestate.h"
 #include "hoopdesk/trace/tracestatusbar.h"
 #include "platform/messages.h"
 
@@ -143,13 +143,12 @@ std::int32_t TFTraceFrame::LoadDesign(const std::string& fileName) {
   const std::string address = machines_.MachineAddress(machineIndex_);
   const std::string title =
       machines_.HasMachine(machineIndex_) && sewn.loaded ? design_.Title : std::string();
-  headerLbl_->setText(QString::fromStdString(
-      address + ": " + std::filesystem::path(fileName).stem().string() + "[" + title + "]"));
+  headerLbl_->setText(QString::fromStdString(TraceHeaderText(address, fileName, title)));
   return trace_.Total;
 }
 
 void TFTraceFrame::ShowFrame(bool show) {
-  const bool shown = show && trace_.Error != kMsgSewingDataNotFound;
+  const bool shown = TraceFrameShown(show, trace_.Error);
   if (!shown) {
     design_.Points.clear();
     trace_.ShowDesign = 0;
@@ -170,7 +169,7 @@ void TFTraceFrame::SetState(std::uint8_t state, std::int32_t position, std::int3
   statusBar_->SetAlarm(state == kTraceMachineError);
   if (const std::int32_t id = TraceStateTextId(state, position); id != 0)
     SetStatusText(0, platform::MessageText(id));
-  if (trace_.ShowDesign == 0 && error == 0) error = kMsgSewingDataNotFound;
+  error = TraceReportedError(trace_.ShowDesign != 0, error);
   if (error != trace_.Error) {
     SetStatusText(1, error != 0 ? platform::MessageText(error) : std::string());
     trace_.Error = error;
@@ -178,14 +177,14 @@ void TFTraceFrame::SetState(std::uint8_t state, std::int32_t position, std::int3
   trace_.FirstPos = trace_.CurStitch;
   trace_.CurStitch = position;
 
-  if (!IsShown()) return;
-  if (trace_.FirstPos <= 0) {
+  const TTraceStep step =
+      TraceStep(IsShown(), machines_.HasMachine(machineIndex_), trace_.FirstPos, position, state);
+  if (step.restart) {
     Paint(0, false);
     trace_.FirstPos = 0;
   }
-  if (position < 0 || !machines_.HasMachine(machineIndex_)) return;
-  Paint(1, true);
-  if ((trace_.FirstPos > 0 && position == 0) || state == kTraceCompleted)
+  if (step.traceOn) Paint(1, true);
+  if (step.sendButtons)
     machines_.UpdateSendButtons(machineIndex_, machines_.InSyncGroup(machineIndex_));
 }
 
@@ -194,9 +193,7 @@ void TFTraceFrame::UpdateProgress(std::uint8_t state, std::int32_t position, std
   SetState(state, position, error);
   if (!IsShown()) return;
   if (total > 0) trace_.Total = total;
-  const std::int64_t perMinute = std::int64_t{speed} * 10;
-  ShowCounters(static_cast<std::int32_t>(std::clamp<std::int64_t>(perMinute, INT32_MIN, INT32_MAX)),
-               needle);
+  ShowCounters(TraceSpeedPerMinute(speed), needle);
 }
 
 void TFTraceFrame::Complete(bool normal, std::int32_t needle) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 
 namespace {
@@ -32,6 +33,15 @@ TTraceCounterTexts TraceCounterTexts(std::int32_t current, std::int32_t total, s
   return {Format("%d/%d (%d%%)", current, total, ClampToInt32(percent)), Format("%4d", speed),
           Format("%d", needle), Format("%d", ClampToInt32(remaining / 60)),
           Format("%02d", ClampToInt32(remaining % 60))};
+}
+
+std::int32_t TraceSpeedPerMinute(std::int32_t speed) {
+  return ClampToInt32(std::int64_t{speed} * 10);
+}
+
+std::string TraceHeaderText(const std::string& address, const std::string& fileName,
+                            const std::string& title) {
+  return address + ": " + std::filesystem::path(fileName).stem().string() + "[" + title + "]";
 }
 
 std::string TraceMemoryText(std::int32_t memory) { return Format("%6d", memory); }

@@ -1,5 +1,5 @@
-// The rules behind a trace frame's texts: the counters under the picture and the run state in
-// its status bar. Plain functions, so they are checked without a window.
+// The rules behind a trace frame's texts: the header, the counters under the picture and the
+// run state in its status bar. Plain functions, so they are checked without a window.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,15 @@ struct TTraceCounterTexts {
 // stays within 0 to 100 and the time is never negative.
 TTraceCounterTexts TraceCounterTexts(std::int32_t current, std::int32_t total, std::int32_t speed,
                                      std::int32_t needle);
+
+// The server's speed, in tens of stitches per minute, in stitches per minute (kept within 32
+// bits).
+std::int32_t TraceSpeedPerMinute(std::int32_t speed);
+
+// The header over the picture: "address: name[title]", name being the sewn file's name without
+// its folder and extension.
+std::string TraceHeaderText(const std::string& address, const std::string& fileName,
+                            const std::string& title);
 
 // The remaining machine memory, right-aligned in six characters.
 std::string TraceMemoryText(std::int32_t memory);

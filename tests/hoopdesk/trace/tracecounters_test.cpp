@@ -1,4 +1,4 @@
-// The texts of a trace frame: counters, remaining memory and run state.
+// The texts of a trace frame: header, counters, remaining memory and run state.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -46,6 +46,26 @@ INSTANTIATE_TEST_SUITE_P(
         CounterCase{1000, 1500, 600, 1, "1500/1000 (100%)", " 600", "0", "00"},
         CounterCase{1000, -5, 600, 1, "-5/1000 (0%)", " 600", "1", "41"},
         CounterCase{-3, 10, 600, 1, "10/-3 (0%)", " 600", "0", "00"}));
+
+TEST(TraceSpeed, TensOfStitchesAMinuteWithinThirtyTwoBits) {
+  const struct {
+    std::int32_t speed, perMinute;
+  } cases[] = {{60, 600}, {0, 0}, {-4, -40}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}};
+  for (const auto& c : cases) EXPECT_EQ(TraceSpeedPerMinute(c.speed), c.perMinute) << c.speed;
+}
+
+TEST(TraceHeader, NamesTheMachineTheFileWithoutFolderAndExtensionAndTheTitle) {
+  const struct {
+    const char *address, *file, *title, *header;
+  } cases[] = {
+      {"machine-1", "0000001.10o", "Rose", "machine-1: 0000001[Rose]"},
+      {"192.168.0.7", "sub/0000002.dst", "", "192.168.0.7: 0000002[]"},
+      {"COM3", "rose.tar.10o", "R", "COM3: rose.tar[R]"},
+      {"", "", "", ": []"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(TraceHeaderText(c.address, c.file, c.title), c.header) << c.file;
+}
 
 TEST(TraceMemory, IsRightAlignedInSixCharacters) {
   EXPECT_EQ(TraceMemoryText(1234), "  1234");

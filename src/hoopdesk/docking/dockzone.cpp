@@ -1,4 +1,4 @@
-#include "hoopdesk/mainwindow/dockzone.h"
+#include "hoopdesk/docking/dockzone.h"
 
 #include <array>
 
@@ -28,6 +28,23 @@ TDockZone GetDockZone(int width, int height, TPoint point) {
   }};
   for (const Zone& zone : zones) {
     if (Inside(zone.area, point)) return {zone.align, zone.preview};
+  }
+  return {};
+}
+
+TDockPlacement DockPlacement(TDockAlign align) {
+  switch (align) {
+    case alClient:
+      return {true, false, false};
+    case alLeft:
+      return {false, true, true};
+    case alRight:
+      return {false, true, false};
+    case alTop:
+      return {false, false, true};
+    case alBottom:
+    case alNone:
+      break;
   }
   return {};
 }

@@ -1,13 +1,15 @@
-#include "hoopdesk/trace/fdockform.h"
+#include "hoopdesk/docking/fdockform.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QRubberBand>
 
-#include "hoopdesk/trace/dockhost.h"
+#include "hoopdesk/docking/dockhost.h"
 
 TFDockForm::TFDockForm(QWidget* parent) : QWidget(parent) {}
+
+TFDockForm::~TFDockForm() = default;
 
 void TFDockForm::closeEvent(QCloseEvent* event) { event->ignore(); }
 
@@ -28,21 +30,20 @@ void TFDockForm::DockDragMove(QPoint global) {
           : TDockTarget{};
   QWidget* top = window();
   if (preview_ == nullptr) {
-    preview_ = new QRubberBand(QRubberBand::Rectangle, top);
+    preview_ = std::make_unique<QRubberBand>(QRubberBand::Rectangle, top);
     preview_->setObjectName("DockPreview");
   }
   preview_->setGeometry(QRect(top->mapFromGlobal(target.preview.topLeft()), target.preview.size()));
-  preview_->setVisible(target.align != 0);
+  preview_->setVisible(target.align != alNone);
 }
 
 void TFDockForm::DockDragEnd(QPoint global) {
-  delete preview_;
-  preview_ = nullptr;
+  preview_.reset();
   TFDockForm* site = SiteAt(global);
   if (site == nullptr || host_ == nullptr || !site->FormGetSiteInfo() || !site->FormDockOver(this))
     return;
   const TDockTarget target = host_->DockZoneAt(global);
-  if (target.align != 0) host_->DockFormAt(site, this, target.align);
+  if (target.align != alNone) host_->DockFormAt(site, this, target.align);
 }
 
 QMenu* TFDockForm::MakePopupMenu() {

@@ -1,4 +1,4 @@
-#include "hoopdesk/mainwindow/dockzone.h"
+#include "hoopdesk/docking/dockzone.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +40,25 @@ TEST(GetDockZone, ZonesAreTestedInOrderWithLeftAndTopEdgesInside) {
     EXPECT_EQ(zone.align, c.align)
         << c.width << "x" << c.height << " at " << c.point.x << "," << c.point.y;
     EXPECT_EQ(zone.preview, c.preview) << c.point.x << "," << c.point.y;
+  }
+}
+
+// A side tiles the dropped form with the one it was dropped on, before it on the left and top;
+// the middle makes pages.
+TEST(DockPlacement, SidesTileInTheirDirectionAndTheMiddleMakesPages) {
+  const struct {
+    TDockAlign align;
+    TDockPlacement want;
+  } cases[] = {
+      {alLeft, {false, true, true}},    {alRight, {false, true, false}},
+      {alTop, {false, false, true}},    {alBottom, {false, false, false}},
+      {alClient, {true, false, false}},
+  };
+  for (const auto& c : cases) {
+    const TDockPlacement place = DockPlacement(c.align);
+    EXPECT_EQ(place.pages, c.want.pages) << c.align;
+    EXPECT_EQ(place.sideBySide, c.want.sideBySide) << c.align;
+    EXPECT_EQ(place.droppedFirst, c.want.droppedFirst) << c.align;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -22,6 +23,7 @@ class TFDockForm : public QWidget {
   static constexpr std::uint32_t kGray = 0x808080;
 
   explicit TFDockForm(QWidget* parent = nullptr);
+  ~TFDockForm() override;
 
   std::uint32_t BackColor() const { return backColor_; }
   void SetDockHost(TDockHost* host) { host_ = host; }
@@ -32,11 +34,11 @@ class TFDockForm : public QWidget {
   // Whether a dragged object may dock here: only another dock form.
   bool FormDockOver(const QObject* dragged) const;
 
-  // The drag of this form to another dock site, driven by whoever holds its grip (the main
-  // window's page tab): points are global.
+  // The drag of this form to another dock site, driven by the gesture on one of its grips
+  // (TDockGrip; the main window's page tab): points are global. A move shows where the form
+  // would go; the end docks it there.
   void DockDragMove(QPoint global);
   void DockDragEnd(QPoint global);
-  bool DockDragging() const { return preview_ != nullptr; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -55,5 +57,7 @@ class TFDockForm : public QWidget {
   QAction* menuWhite_ = nullptr;
   QAction* menuGray_ = nullptr;
   TDockHost* host_ = nullptr;
-  QRubberBand* preview_ = nullptr;
+  // On the window while a drag is under way. Made after the form, it goes before the window
+  // would delete it: a closing window deletes the form (and so the preview) first.
+  std::unique_ptr<QRubberBand> preview_;
 };

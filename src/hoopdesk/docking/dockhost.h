@@ -5,11 +5,12 @@
 #include <QPoint>
 #include <QRect>
 
+#include "hoopdesk/docking/dockzone.h"
+
 class TFDockForm;
 
-// The component library's alignments: 0 none, 1 top, 2 bottom, 3 left, 4 right, 5 client.
 struct TDockTarget {
-  int align = 0;
+  TDockAlign align = alNone;
   QRect preview;  // where the dropped form would go; empty for none
 };
 
@@ -21,5 +22,5 @@ class TDockHost {
   // The zone of the docking area under the point.
   virtual TDockTarget DockZoneAt(QPoint global) const = 0;
   // Docks `dropped` beside `target` on the side `align` names, or both as pages for client.
-  virtual void DockFormAt(TFDockForm* target, TFDockForm* dropped, int align) = 0;
+  virtual void DockFormAt(TFDockForm* target, TFDockForm* dropped, TDockAlign align) = 0;
 };
