@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/controls/bitmapimage.h"
 #include "platform/bitmap.h"
 #include "shared/stitchlist.h"
 

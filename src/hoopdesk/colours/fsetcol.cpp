@@ -12,7 +12,7 @@
 
 #include "hoopdesk/colours/designinfo.h"
 #include "hoopdesk/colours/fcolorframe.h"
-#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/controls/bitmapimage.h"
 #include "platform/bitmap.h"
 #include "shared/common.h"
 

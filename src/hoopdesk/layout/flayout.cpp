@@ -10,8 +10,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "hoopdesk/layout/bitmapimage.h"
-#include "hoopdesk/layout/bytelimit.h"
+#include "hoopdesk/controls/bitmapimage.h"
+#include "hoopdesk/controls/bytelimit.h"
 #include "platform/bitmap.h"
 #include "shared/util.h"
 

@@ -23,10 +23,11 @@
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/bitmapimage.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
-#include "hoopdesk/layout/bitmapimage.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
@@ -88,7 +89,6 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   layout_ = new TFLayout(systemPalette_, this);
   layout_->SetHost(this);
   layout_->SetDockHost(this);
-  browser_->SetLayout(layout_);
   trace_ = new TFTrace(panels_, this);
   panels_.SetTraceSink(trace_);
   trace_->SetDockHost(this);

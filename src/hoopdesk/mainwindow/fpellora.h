@@ -26,6 +26,7 @@
 
 class QLabel;
 class TDesignBrowser;
+class TDragLabel;
 class TFDockForm;
 class TFLayout;
 class TFTrace;
@@ -140,6 +141,7 @@ class TFPellora : public QMainWindow,
 
   void FormCreate();
   void Bind();
+  void BindBrowser();
   void ApplyPlacement();
   void StorePlacement();
   void ListBoxMoved(int from, int to);
@@ -163,7 +165,7 @@ class TFPellora : public QMainWindow,
   TFTrace* trace_ = nullptr;
   TDesignBrowser* browser_ = nullptr;
   std::optional<TQueuedDrag> queuedDrag_;
-  QLabel* dragImage_ = nullptr;
+  std::unique_ptr<TDragLabel> dragLabel_;  // while a queued design is dragged
   bool started_ = false;
   int dockTab_ = -1;  // the page tab pressed, whose form a drag docks
   QPoint dockPress_;

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "hoopdesk/browser/thumbnailpage.h"
+
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -28,7 +30,7 @@ class TPaintPanel;
 
 struct TFPelloraUi {
   static constexpr int kPanelSlots = 6;
-  static constexpr int kThumbnails = 8;
+  static constexpr int kThumbnails = TThumbnailPage::kSlots;
 
   void Setup(QMainWindow* form);
 

@@ -1,4 +1,4 @@
-#include "hoopdesk/layout/bitmapimage.h"
+#include "hoopdesk/controls/bitmapimage.h"
 
 #include <cstring>
 
