@@ -5,6 +5,7 @@
 #include <sys/time.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace rpc {
 
@@ -42,6 +43,7 @@ void Session::Start(FrameHandler onFrame, std::function<void()> onClosed) {
 }
 
 void Session::Send(std::vector<uint8_t> frame) {
+  bool asleep = false;
   {
     std::lock_guard lock(mutex_);
     if (ended_ || closing_) return;
@@ -55,8 +57,17 @@ void Session::Send(std::vector<uint8_t> frame) {
       queuedBytes_ += frame.size();
       queue_.push_back(std::move(frame));
     }
+    // A writer at work takes this frame with the others when it comes back; only a writer
+    // asleep needs the wake, and only the first of the frames that come meanwhile gives it.
+    asleep = std::exchange(writerAsleep_, false);
   }
-  wake_.notify_one();
+  WakeWriter(asleep);
+}
+
+void Session::WakeWriter(bool asleep) {
+  if (!asleep) return;
+  writerWakes_.fetch_add(1, std::memory_order_relaxed);
+  writerWake_.Post();
 }
 
 uint32_t Session::NextEventSeq() {
@@ -153,28 +164,36 @@ void Session::ReadLoop() {
     if (bad || decoder.failed()) break;
   }
   partial.reset();
+  bool asleep = false;
   {
     std::lock_guard lock(mutex_);
     ended_ = true;
+    asleep = std::exchange(writerAsleep_, false);
   }
   FailAnswers();
-  wake_.notify_one();
+  WakeWriter(asleep);
   Shutdown();
   if (onClosed_) onClosed_();
 }
 
 void Session::WriteLoop() {
   for (;;) {
-    std::vector<uint8_t> frame;
+    std::vector<std::vector<uint8_t>> batch;
     {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [&] { return !queue_.empty() || ended_ || closing_; });
-      if (queue_.empty() || ended_) break;
-      frame = std::move(queue_.front());
-      queue_.pop_front();
-      queuedBytes_ -= frame.size();
+      std::lock_guard lock(mutex_);
+      if (ended_ || (closing_ && queue_.empty())) break;
+      // With nothing to write it sleeps; whoever queues a frame or ends the session next wakes
+      // it.
+      writerAsleep_ = queue_.empty();
+      batch.swap(queue_);
+      queuedBytes_ = 0;
     }
-    if (!SendAll(fd_.get(), frame)) break;
+    if (batch.empty()) {
+      writerWake_.Wait();
+      continue;
+    }
+    // What gathered while the writer slept or wrote goes out in one gathered write.
+    if (!SendAll(fd_.get(), batch)) break;
   }
   {
     std::lock_guard lock(mutex_);
@@ -187,13 +206,15 @@ void Session::WriteLoop() {
 
 void Session::Close() {
   std::thread writer, reader;
+  bool asleep = false;
   {
     std::lock_guard lock(mutex_);
     closing_ = true;
+    asleep = std::exchange(writerAsleep_, false);
     if (writer_.get_id() != std::this_thread::get_id()) writer = std::move(writer_);
     if (reader_.get_id() != std::this_thread::get_id()) reader = std::move(reader_);
   }
-  wake_.notify_one();
+  WakeWriter(asleep);
   if (writer.joinable()) writer.join();
   Shutdown();
   if (reader.joinable()) reader.join();

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "rpc/frame.h"
 #include "rpc/framebudget.h"
 #include "rpc/socket.h"
+#include "rpc/wakeup.h"
 
 namespace rpc {
 
@@ -38,9 +38,10 @@ struct CallHold {
 
 // One client connection on the server side. A reader thread cuts the incoming stream into
 // frames and hands calls to a callback; a writer thread sends queued frames in order, so the
-// server's main thread never blocks on a slow client. Answers to events are matched to the
-// event they answer by sequence number. Every call holds its bytes in the shared frame budget
-// until the callback's receiver lets go of them.
+// server's main thread never blocks on a slow client. The writer is woken only when it sleeps
+// with nothing queued, and writes all that has gathered in one go. Answers to events are
+// matched to the event they answer by sequence number. Every call holds its bytes in the
+// shared frame budget until the callback's receiver lets go of them.
 class Session {
  public:
   using FrameHandler = std::function<void(Frame, CallHold)>;
@@ -69,6 +70,8 @@ class Session {
   void Close();
 
   uint64_t id() const { return id_; }
+  // Times the sleeping writer was woken (any thread).
+  uint64_t WriterWakes() const { return writerWakes_.load(std::memory_order_relaxed); }
 
  private:
   void ReadLoop();
@@ -76,6 +79,8 @@ class Session {
   bool WaitForBytes();
   bool Stopping();
   void WriteLoop();
+  // Wakes the writer when it was found asleep (the flag taken under the lock).
+  void WakeWriter(bool asleep);
   void Shutdown();
   void FailAnswers();
 
@@ -88,9 +93,11 @@ class Session {
   std::function<void()> onClosed_;
 
   std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<std::vector<uint8_t>> queue_;
+  Wakeup writerWake_;
+  std::vector<std::vector<uint8_t>> queue_;
   size_t queuedBytes_ = 0;
+  bool writerAsleep_ = false;  // the writer waits for frames and no wake is on its way
+  std::atomic<uint64_t> writerWakes_{0};
   bool closing_ = false;
   bool ended_ = false;
   uint32_t eventSeq_ = 0;

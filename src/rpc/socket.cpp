@@ -5,9 +5,11 @@
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -154,6 +156,32 @@ bool SendAll(int fd, std::span<const uint8_t> bytes) {
       return false;
     }
     bytes = bytes.subspan(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+bool SendAll(int fd, std::span<const std::vector<uint8_t>> buffers) {
+  std::vector<iovec> pieces;
+  pieces.reserve(buffers.size());
+  for (const auto& b : buffers)
+    if (!b.empty()) pieces.push_back({const_cast<uint8_t*>(b.data()), b.size()});
+  size_t first = 0;
+  while (first < pieces.size()) {
+    msghdr msg{};
+    msg.msg_iov = pieces.data() + first;
+    msg.msg_iovlen = std::min<size_t>(pieces.size() - first, IOV_MAX);
+    const ssize_t n = ::sendmsg(fd, &msg, MSG_NOSIGNAL);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    // Step past what went out: the pieces written whole, then into the one the write ended in.
+    auto left = static_cast<size_t>(n);
+    while (first < pieces.size() && left >= pieces[first].iov_len) left -= pieces[first++].iov_len;
+    if (left > 0) {
+      pieces[first].iov_base = static_cast<uint8_t*>(pieces[first].iov_base) + left;
+      pieces[first].iov_len -= left;
+    }
   }
   return true;
 }

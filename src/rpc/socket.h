@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 // Unix-domain stream sockets of the server interface, and where they live.
 namespace rpc {
@@ -56,6 +57,9 @@ int64_t PeerUid(int fd);
 
 // Writes everything (EINTR retried, no SIGPIPE). False when the peer is gone.
 bool SendAll(int fd, std::span<const uint8_t> bytes);
+// Writes the buffers one after the other, as few calls as the system allows (gathered
+// writes); false when the peer is gone.
+bool SendAll(int fd, std::span<const std::vector<uint8_t>> buffers);
 
 using Deadline = std::chrono::steady_clock::time_point;
 

@@ -9,6 +9,7 @@
 #include "servicefixture.h"
 #include "shared/frmmarlow.h"
 #include "sim/simline.h"
+#include "sim/simshopfloor.h"
 
 namespace pelsrv_test {
 namespace {
@@ -109,6 +110,41 @@ TEST_F(SimOverTcp, ConnectIdentityTransferAndSewing) {
   ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "Complete(1,1,1)"); }));
   EXPECT_EQ(comm.State(), SEW_COMPLETED);
   EXPECT_EQ(comm.Progress().nMax, 1000);
+}
+
+// The simulated shop's machines sew what they receive, reporting progress and completion, and
+// every second design of this one stops with an alarm; once its operator has cleared it at the
+// machine, the machine sews the rest, reports it completed and takes the next design.
+TEST_F(SimOverTcp, ShopFloorMachineSewsWhatItReceivesAndAlarmsNowAndThen) {
+  sim::TSimTcpMachine machine({}, kChatty);
+  TShopFloorMachine floor({200ms, kChatty.sewTick, 2, 300ms});
+  TCommBase& comm = Bring(machine);
+  const auto look = [&] { machine.Call([&](TSimMachine& m) { floor.Look(m); }); };
+  const auto sent = [&](int design) {
+    harness.events.Take();
+    return Send(machine, comm) && WaitSendStop("SendStop(1,0)") && harness.PumpUntil([&] {
+      look();
+      return floor.DesignsSewn() == design;
+    });
+  };
+  ASSERT_TRUE(sent(1));
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "Complete(1,1,1)"); }, 3s));
+  EXPECT_GE(harness.events.Only("Progress").size(), 5u) << "progress on the way";
+  EXPECT_EQ(comm.State(), SEW_COMPLETED);
+
+  ASSERT_TRUE(sent(2));
+  ASSERT_TRUE(harness.PumpUntil([&] { return comm.State() == SEW_ERROR; }, 3s));
+  EXPECT_EQ(comm.GetError(), 284);
+  ASSERT_TRUE(harness.PumpUntil(
+      [&] {
+        look();
+        return comm.State() == SEW_COMPLETED;
+      },
+      3s))
+      << "the machine sews the rest once the alarm is cleared";
+  EXPECT_EQ(comm.GetError(), 0);
+  ASSERT_TRUE(sent(3));
+  ASSERT_TRUE(harness.PumpUntil([&] { return Has(harness.events, "Complete(1,1,1)"); }, 3s));
 }
 
 struct PersonaCase {

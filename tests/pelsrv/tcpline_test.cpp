@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,69 @@ TEST(ReadTcpReply, TruncatedPayloadEndsTheLineAndHandsNothingOn) {
   MemorySource source({0x11, 1, 2, 3});
   TcpReply reply;
   EXPECT_EQ(ReadTcpReply(source, reply), ReadOutcome::kEnd);
+}
+
+// A line that delivers scripted chunks, as a socket delivers what has arrived.
+class ScriptedChunks : public ChunkedSource {
+ public:
+  explicit ScriptedChunks(std::vector<std::vector<std::uint8_t>> chunks)
+      : chunks_(std::move(chunks)) {}
+  int fills = 0;
+
+ protected:
+  std::size_t Fill(std::uint8_t* buffer, std::size_t capacity) override {
+    ++fills;
+    if (next_ == chunks_.size()) return 0;
+    const auto& chunk = chunks_[next_++];
+    EXPECT_LE(chunk.size(), capacity);
+    std::copy(chunk.begin(), chunk.end(), buffer);
+    return chunk.size();
+  }
+
+ private:
+  std::vector<std::vector<std::uint8_t>> chunks_;
+  std::size_t next_ = 0;
+};
+
+// The replies cut from `source` until it ends, as "code/length".
+std::vector<std::string> CutAll(ByteSource& source) {
+  std::vector<std::string> cut;
+  TcpReply reply;
+  for (ReadOutcome o; (o = ReadTcpReply(source, reply)) != ReadOutcome::kEnd;) {
+    if (o == ReadOutcome::kReply)
+      cut.push_back(std::to_string(reply.Code()) + "/" + std::to_string(reply.length));
+  }
+  return cut;
+}
+
+TEST(ChunkedSource, OneChunkOfSeveralRepliesIsOneReceive) {
+  ScriptedChunks line({{0x84, 0x16, 0x84, 0x11, 1, 2, 3, 4, 5, 6, 7, 0x85, 0x83, 0, 1, 2}});
+  EXPECT_EQ(CutAll(line), (std::vector<std::string>{"132/0", "132/0", "17/8", "133/0", "131/4"}));
+  EXPECT_EQ(line.fills, 2) << "one receive for the replies, one that finds the line ended";
+}
+
+TEST(ChunkedSource, RepliesSplitAcrossChunksAreJoined) {
+  ScriptedChunks line({{0x84, 0x20, 1, 2},
+                       {3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+                       {13, 14},
+                       {},
+                       {15, 16, 17, 18, 19, 20, 21, 0x84}});
+  EXPECT_EQ(CutAll(line), (std::vector<std::string>{"132/0"}))
+      << "an empty chunk is the end of the line, inside the file-name record";
+  ScriptedChunks whole({{0x84, 0x20, 1, 2},
+                        {3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+                        {13, 14, 15, 16, 17, 18, 19, 20, 21, 0x84}});
+  EXPECT_EQ(CutAll(whole), (std::vector<std::string>{"132/0", "32/22", "132/0"}));
+}
+
+TEST(ChunkedSource, ALineFullerThanOneChunkIsTakenChunkByChunk) {
+  std::vector<std::uint8_t> many(ChunkedSource::kChunk * 2 + 3, 0x84);
+  ScriptedChunks line(
+      {std::vector<std::uint8_t>(many.begin(), many.begin() + ChunkedSource::kChunk),
+       std::vector<std::uint8_t>(many.begin() + ChunkedSource::kChunk, many.end() - 3),
+       std::vector<std::uint8_t>(many.end() - 3, many.end())});
+  EXPECT_EQ(CutAll(line).size(), many.size());
+  EXPECT_EQ(line.fills, 4);
 }
 
 using pelsrv_test::LoopbackPeer;
@@ -202,6 +266,39 @@ TEST(TConnThread, StopEndsAConnectThatTheNetworkLeavesHanging) {
   const auto start = std::chrono::steady_clock::now();
   reader.Stop();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+TEST(TcpSocket, ReceiveTakesWhatHasArrivedUpToItsRoomAndWaitsOnlyForTheFirstByte) {
+  LoopbackPeer peer;
+  TcpSocket socket;
+  ASSERT_EQ(socket.Connect(peer.Address(), 1000), TcpSocket::Result::kOk);
+  ASSERT_TRUE(peer.Accept());
+  peer.Send({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  std::this_thread::sleep_for(50ms);  // all ten bytes are there
+  std::uint8_t buffer[16] = {};
+  std::size_t got = 0;
+  ASSERT_EQ(socket.ReceiveSome(buffer, 4, 1000, &got), TcpSocket::Result::kOk);
+  EXPECT_EQ(got, 4u);
+  ASSERT_EQ(socket.ReceiveSome(buffer, sizeof buffer, 1000, &got), TcpSocket::Result::kOk);
+  EXPECT_EQ(got, 6u);
+  EXPECT_EQ(buffer[0], 5);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(socket.ReceiveSome(buffer, sizeof buffer, 200, &got), TcpSocket::Result::kTimeout);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 150ms);
+  peer.Hangup();
+  EXPECT_EQ(socket.ReceiveSome(buffer, sizeof buffer, 1000, &got), TcpSocket::Result::kClosed);
+}
+
+TEST(TcpSocket, SendToAPeerThatReadsNothingGivesUpInsteadOfBlocking) {
+  // Receives block on the connected descriptor; sends must still give up after their bound.
+  LoopbackPeer peer;
+  TcpSocket socket;
+  ASSERT_EQ(socket.Connect(peer.Address(), 1000), TcpSocket::Result::kOk);
+  ASSERT_TRUE(peer.Accept());
+  std::vector<std::uint8_t> big(64 << 20);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(socket.SendAll(big.data(), big.size(), 300), TcpSocket::Result::kTimeout);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
 }
 
 TEST(TcpSocket, SendToAClosedPeerFailsWithoutSignal) {

@@ -337,6 +337,12 @@ bool TSimMachine::Tick() {
   return true;
 }
 
+void TSimMachine::RecoverFromAlarm() {
+  alarmed_ = false;
+  if (config_.persona == Persona::kAlarm) config_.persona = Persona::kNormal;
+  sewing_ = heldTotal_ > 0;
+}
+
 void TSimMachine::Enquire() { SendReply(0x45); }
 
 void TSimMachine::SendKeepAlive() { SendReply(0x16); }

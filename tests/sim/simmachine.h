@@ -109,6 +109,16 @@ class TSimMachine {
   std::int32_t FramesReceived() const { return frames_; }
   std::int32_t BlocksRepeated() const { return repeats_; }
   bool TransferComplete() const { return transferComplete_; }
+  bool Sewing() const { return sewing_; }
+  // Stopped by the alarm of its persona.
+  bool Alarmed() const { return alarmed_; }
+  // Its operator has cleared the alarm: the machine sews on from where it stopped, reporting its
+  // progress without an error, and behaves normally again.
+  void RecoverFromAlarm();
+  // The held design's stitch total (0 without one).
+  std::uint32_t HeldTotal() const { return heldTotal_; }
+  // Stitches sewn per Tick from now on.
+  void SetSewStep(std::uint32_t step) { config_.sewStep = step; }
   const std::string& HeldName() const { return heldName_; }
   std::uint32_t SewnStitches() const { return sewn_; }
 

@@ -8,13 +8,16 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "hoopdesk/settings/settingchecks.h"
+
 namespace {
 
 constexpr int kMinLimit = 0;
 constexpr int kMaxLimit = 100;
 
 // An edit with its up-down control. The up-down's range holds the position: a stored value
-// outside 0..100 is shown, and stored again on OK, at the nearer end.
+// above 100 is shown, and stored again on OK, as 100. A negative one is shown as the limit the
+// purge uses for it (its default), so that OK keeps what the purge does.
 QSpinBox* LimitEdit(QWidget* parent, const char* editName, const char* upDownName, int value) {
   auto* upDown = new QSpinBox(parent);
   upDown->setObjectName(upDownName);
@@ -38,8 +41,8 @@ TFRecent::TFRecent(QWidget* owner, TSettings& settings) : QDialog(owner), settin
   setObjectName("FRecent");
   setWindowTitle("Recent Files");
 
-  DateUpDown = LimitEdit(this, "DateEdt", "DateUpDown", settings.ExpireDays);
-  FileUpDown = LimitEdit(this, "FileEdt", "FileUpDown", settings.ExpireFiles);
+  DateUpDown = LimitEdit(this, "DateEdt", "DateUpDown", CheckedExpireDays(settings.ExpireDays));
+  FileUpDown = LimitEdit(this, "FileEdt", "FileUpDown", CheckedExpireFiles(settings.ExpireFiles));
   OKBtn = new QPushButton("OK", this);
   OKBtn->setObjectName("OKBtn");
   OKBtn->setDefault(true);

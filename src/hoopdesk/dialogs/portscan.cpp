@@ -27,10 +27,9 @@ bool Probe(TScanLine& line, const TPump& pump) {
 void ScanPorts(TScanLine& line, std::uint32_t baudRate, const TScanCallbacks& callbacks) {
   line.Begin(baudRate);
   for (int com = 0; com < kScanPorts; ++com) {
-    if (!line.Find(com)) {
-      if (callbacks.step) callbacks.step();
-      continue;
-    }
+    // A port this computer does not have is no step of the scan: with no port at all the bar
+    // stays at 0.
+    if (!line.Find(com)) continue;
     const bool opened = line.Open();
     const bool answered = opened && Probe(line, callbacks.pump);
     // Only an opened port shows its DSR; one that did not open counts as silent with DSR off.

@@ -4,12 +4,16 @@ namespace pelsrv {
 
 namespace {
 
-class SocketSource : public ByteSource {
+// One receive per chunk: a single blocking call waits for the machine and takes all it sent.
+class SocketSource : public ChunkedSource {
  public:
   SocketSource(TcpSocket& socket, int silence_ms) : socket_(socket), silence_ms_(silence_ms) {}
-  Status Read(std::uint8_t* buffer, std::size_t size) override {
-    return socket_.ReceiveExact(buffer, size, silence_ms_) == TcpSocket::Result::kOk ? Status::kOk
-                                                                                     : Status::kEnd;
+
+ protected:
+  std::size_t Fill(std::uint8_t* buffer, std::size_t capacity) override {
+    std::size_t got = 0;
+    return socket_.ReceiveSome(buffer, capacity, silence_ms_, &got) == TcpSocket::Result::kOk ? got
+                                                                                              : 0;
   }
 
  private:

@@ -36,6 +36,23 @@ TcpReplyShape TcpReplyShapeOf(std::uint8_t code) {
   return {payload, payload == 0 || dropped ? ReplyHanding::kBareCode : ReplyHanding::kRecord};
 }
 
+ByteSource::Status ChunkedSource::Read(std::uint8_t* buffer, std::size_t size) {
+  while (size > 0) {
+    if (begin_ == end_) {
+      const std::size_t got = Fill(chunk_.data(), chunk_.size());
+      if (got == 0 || got > chunk_.size()) return Status::kEnd;
+      begin_ = 0;
+      end_ = got;
+    }
+    const std::size_t n = std::min(size, end_ - begin_);
+    std::copy_n(chunk_.begin() + static_cast<std::ptrdiff_t>(begin_), n, buffer);
+    begin_ += n;
+    buffer += n;
+    size -= n;
+  }
+  return Status::kOk;
+}
+
 ReadOutcome ReadTcpReply(ByteSource& source, TcpReply& reply) {
   reply = TcpReply{};
   if (source.Read(reply.bytes.data(), 1) != ByteSource::Status::kOk) return ReadOutcome::kEnd;

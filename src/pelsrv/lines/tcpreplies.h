@@ -44,6 +44,26 @@ class ByteSource {
   virtual Status Read(std::uint8_t* buffer, std::size_t size) = 0;
 };
 
+// A source that serves exact reads out of the chunks a line delivers (each whatever had arrived,
+// at least one byte), so one receive that finds several replies waiting hands on all of them.
+class ChunkedSource : public ByteSource {
+ public:
+  // Room for every reply a machine may have sent while the previous one was handled.
+  static constexpr std::size_t kChunk = 512;
+
+  Status Read(std::uint8_t* buffer, std::size_t size) override;
+
+ protected:
+  // The next chunk into `buffer` (at most `capacity` bytes): its size, 0 when the line has
+  // ended (closed, silent too long, failed, woken).
+  virtual std::size_t Fill(std::uint8_t* buffer, std::size_t capacity) = 0;
+
+ private:
+  std::array<std::uint8_t, kChunk> chunk_{};
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+};
+
 enum class ReadOutcome {
   kReply,      // `reply` holds a record or a bare code for the handler
   kKeepAlive,  // a 0x16 byte; nothing for the handler

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,7 +61,7 @@ TcpSocket::Result TcpSocket::WaitFor(short events, int timeout_ms) {
 TcpSocket::Result TcpSocket::Connect(const sockaddr_in& address, int timeout_ms) {
   if (!Valid()) return Result::kError;
   if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-    return Result::kOk;
+    return Connected();
   }
   // EINTR leaves the connect running in the background, like EINPROGRESS.
   if (errno != EINPROGRESS && errno != EINTR) return Result::kError;
@@ -69,31 +70,44 @@ TcpSocket::Result TcpSocket::Connect(const sockaddr_in& address, int timeout_ms)
   int err = 0;
   socklen_t len = sizeof err;
   if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) < 0 || err != 0) return Result::kError;
+  return Connected();
+}
+
+TcpSocket::Result TcpSocket::Connected() {
+  // Receives block from now on (bounded by SO_RCVTIMEO); sends ask not to, call by call.
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) < 0) return Result::kError;
   return Result::kOk;
 }
 
-TcpSocket::Result TcpSocket::ReceiveExact(std::uint8_t* buffer, std::size_t size, int silence_ms) {
-  std::size_t got = 0;
-  while (got < size) {
-    ssize_t n = ::recv(fd_, buffer + got, size - got, 0);
+TcpSocket::Result TcpSocket::ReceiveSome(std::uint8_t* buffer, std::size_t capacity, int silence_ms,
+                                         std::size_t* received) {
+  *received = 0;
+  // SO_RCVTIMEO 0 would mean no bound at all.
+  silence_ms = silence_ms > 0 ? silence_ms : 1;
+  if (silence_ms != receive_timeout_ms_) {
+    const timeval tv{silence_ms / 1000, (silence_ms % 1000) * 1000};
+    if (::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) < 0) return Result::kError;
+    receive_timeout_ms_ = silence_ms;
+  }
+  for (;;) {
+    const ssize_t n = ::recv(fd_, buffer, capacity, 0);
     if (n > 0) {
-      got += static_cast<std::size_t>(n);
-      continue;
+      *received = static_cast<std::size_t>(n);
+      return Result::kOk;
     }
     if (n == 0) return Result::kClosed;
     if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return Result::kError;
-    Result waited = WaitFor(POLLIN, silence_ms);
-    if (waited != Result::kOk) return waited;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return Result::kTimeout;
+    return Result::kError;
   }
-  return Result::kOk;
 }
 
 TcpSocket::Result TcpSocket::SendAll(const std::uint8_t* bytes, std::size_t size, int timeout_ms) {
   if (fd_ < 0) return Result::kError;
   std::size_t sent = 0;
   while (sent < size) {
-    ssize_t n = ::send(fd_, bytes + sent, size - sent, MSG_NOSIGNAL);
+    ssize_t n = ::send(fd_, bytes + sent, size - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n >= 0) {
       sent += static_cast<std::size_t>(n);
       continue;

@@ -36,19 +36,25 @@ HiddenWindow::HiddenWindow(std::function<void(const platform::Message&)> handler
 HiddenWindow::~HiddenWindow() { registration_.Reset(); }
 
 void HiddenWindow::Invoke(std::function<void()> f) {
+  bool first = false;
   {
     std::lock_guard lock(queueMutex_);
+    first = queue_.empty();
     queue_.push_back(std::move(f));
   }
+  if (!first) return;  // the wake of the work ahead of it is on its way or being handled
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(wake_.get(), &one, sizeof one);
+  ++wakes_;
 }
 
 void HiddenWindow::RunQueued() {
+  // The descriptor is read before the queue is taken: a post that finds the queue empty after
+  // that writes it again, and its wake is not lost.
   std::uint64_t count = 0;
   [[maybe_unused]] const ssize_t n = ::read(wake_.get(), &count, sizeof count);
-  // What is queued now runs now; work queued meanwhile wrote the descriptor again and runs on
-  // the next wake, after Qt's own events had their turn.
+  // What is queued now runs now; work queued meanwhile wakes the window again and runs on the
+  // next wake, after Qt's own events had their turn.
   std::deque<std::function<void()>> batch;
   {
     std::lock_guard lock(queueMutex_);

@@ -4,6 +4,8 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -28,10 +30,13 @@ class HiddenWindow : public QObject {
   platform::TargetId Id() const { return registration_.Id(); }
 
   // Runs f on the main thread, after what is already posted (any thread). The work waits in
-  // a queue of the window's own, under its lock; an event descriptor wakes the main thread.
-  // (Handing it through Qt's event queue would hide the hand-over inside Qt from the thread
-  // checker, which sees only what this program's own code synchronises.)
+  // a queue of the window's own, under its lock; an event descriptor wakes the main thread,
+  // written only by the post that finds the queue empty: the posts behind it ride on the same
+  // wake. (Handing it through Qt's event queue would hide the hand-over inside Qt from the
+  // thread checker, which sees only what this program's own code synchronises.)
   void Invoke(std::function<void()> f);
+  // Descriptor writes so far, one per wake (any thread).
+  std::uint64_t Wakes() const { return wakes_; }
   // Asks the program to end (any thread).
   void PostClose();
 
@@ -47,5 +52,6 @@ class HiddenWindow : public QObject {
   std::unique_ptr<QSocketNotifier> wakeNotifier_;
   std::mutex queueMutex_;
   std::deque<std::function<void()>> queue_;
+  std::atomic<std::uint64_t> wakes_{0};
   platform::TargetRegistration registration_;
 };

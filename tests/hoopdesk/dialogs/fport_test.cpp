@@ -79,7 +79,7 @@ TEST_F(FPortTest, AScanListsWhatAnsweredAndEnablesOk) {
   ASSERT_EQ(list_->topLevelItemCount(), 2);
   EXPECT_EQ(Row(0), (QStringList{"COM1", "TQV4000 (01.02.03)", "ON", "checked"}));
   EXPECT_EQ(Row(1), (QStringList{"COM6", "No Response", "OFF", "-"}));
-  EXPECT_EQ(bar_->value(), 16);
+  EXPECT_EQ(bar_->value(), 2);
   EXPECT_TRUE(ok_->isEnabled());
   EXPECT_TRUE(scan_->isEnabled());
   EXPECT_EQ(host_.traceCloses, 1);
@@ -148,7 +148,7 @@ TEST_F(FPortTest, CancelAfterAScanStillStartsTheMachines) {
   Open();
   scan_->click();
   EXPECT_EQ(list_->topLevelItemCount(), 0);
-  EXPECT_EQ(bar_->value(), 16);
+  EXPECT_EQ(bar_->value(), 0) << "no port at all: nothing to count";
   const std::array<std::int32_t, 6> before = settings_.Ports;
   cancel_->click();
   EXPECT_EQ(dialog_->result(), QDialog::Rejected);

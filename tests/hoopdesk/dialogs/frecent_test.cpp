@@ -77,10 +77,12 @@ TEST(FRecent, OkStoresWhatTheDialogShowsAndMarksTheSettingsModified) {
     std::int32_t wantDays, wantFiles;
   };
   const Row rows[] = {
-      {3, 30, nullptr, 3, 30},     // untouched: the same values, still marked
-      {3, 30, "12", 12, 30},       // typed, not yet confirmed by the edit
-      {500, -4, nullptr, 100, 0},  // out of range in the store: the nearer end
-      {65539, 30, nullptr, 100, 30},
+      {3, 30, nullptr, 3, 30},  // untouched: the same values, still marked
+      {3, 30, "12", 12, 30},    // typed, not yet confirmed by the edit
+      // Above the range in the store: its end. Negative: what the purge uses for it, the
+      // default; 0 would make OK turn "purge by the default" into "purge everything".
+      {500, -4, nullptr, 100, 30},
+      {-1, 65539, nullptr, 3, 100},
   };
   for (const Row& row : rows) {
     TSettings settings = Stored(row.days, row.files);
