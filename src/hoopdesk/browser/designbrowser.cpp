@@ -13,6 +13,8 @@
 
 #include "hoopdesk/browser/designfiles.h"
 #include "hoopdesk/browser/folderwatch.h"
+#include "hoopdesk/controls/colorref.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "pelsrvapi/messageids.h"
@@ -20,9 +22,8 @@
 
 namespace {
 
-constexpr int kCaptionLength = 12;
 constexpr int kWatchDelayMs = 100;
-constexpr QRgb kSelectBlue = 0x0000FF;
+constexpr COLORREF kSelectBlue = 0xFF0000;
 
 }  // namespace
 
@@ -109,14 +110,11 @@ void TDesignBrowser::PageControlChange(bool stitchTabActive) {
 }
 
 void TDesignBrowser::ScrollBarChange() {
-  const int top = imgContainer_.GetTopRow();
-  for (int i = 0; i < 8; ++i) {
-    const int idx = top * 2 + i;
-    const bool shown = idx < fileList_.size();
-    if (shown && DrawThumbnail(fileList_[idx], w_.images[i])) {
-      QString caption = fileList_[idx];
-      caption.chop(4);
-      w_.labels[i]->setText(caption.left(kCaptionLength));
+  const TThumbnailPage page(imgContainer_.GetTopRow(), static_cast<int>(fileList_.size()));
+  for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
+    const bool shown = page.Shown(i);
+    if (shown && DrawThumbnail(fileList_[page.FileIndex(i)], w_.images[i])) {
+      w_.labels[i]->setText(TThumbnailPage::Caption(fileList_[page.FileIndex(i)]));
     } else {
       // The file went away since the list was made: no stale picture or caption stays.
       ClearThumbnail(i);
@@ -128,7 +126,7 @@ void TDesignBrowser::ScrollBarChange() {
 }
 
 void TDesignBrowser::ClearThumbnail(int slot) {
-  QImage blank(kThumbWidth, kThumbHeight, QImage::Format_RGB32);
+  QImage blank(TThumbnailPage::kImageSize, QImage::Format_RGB32);
   blank.fill(Qt::white);
   w_.images[slot]->setPixmap(QPixmap::fromImage(blank));
   w_.labels[slot]->clear();
@@ -136,7 +134,7 @@ void TDesignBrowser::ClearThumbnail(int slot) {
 
 bool TDesignBrowser::DrawThumbnail(const QString& name, QLabel* image) {
   const QString path = designDir_ + '/' + name;
-  const TThumbnailProvider::TThumbnail t = thumbnails_.Get(path, QSize(kThumbWidth, kThumbHeight));
+  const TThumbnailProvider::TThumbnail t = thumbnails_.Get(path, TThumbnailPage::kImageSize);
   if (t.status == TThumbnailProvider::TStatus::Missing) return false;
   if (t.status == TThumbnailProvider::TStatus::Failed)
     ShowMessageBox(true, kMsgReadFailed, path.toStdString());
@@ -147,12 +145,12 @@ bool TDesignBrowser::DrawThumbnail(const QString& name, QLabel* image) {
 void TDesignBrowser::PanelContainerPaint() {
   QPainter* p = w_.panelContainer->Canvas();
   if (p == nullptr) return;
-  const int selected = selectedThumb_ >= 0 ? selectedThumb_ - w_.scrollBar->value() * 2 : -1;
+  const int selected = ShownPage().SlotOf(selectedThumb_);
   const QColor face = w_.panelContainer->palette().color(QPalette::Button);
   p->setBrush(Qt::NoBrush);
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
     const QRect r = w_.images[i]->geometry();
-    p->setPen(QPen(i == selected ? QColor::fromRgb(kSelectBlue) : face, 3));
+    p->setPen(QPen(i == selected ? ToQColor(kSelectBlue) : face, 3));
     p->drawRect(r.adjusted(-2, -2, 2, 2));
   }
 }
@@ -173,11 +171,15 @@ void TDesignBrowser::FoldersBtnClick() {
 }
 
 void TDesignBrowser::PanelPartResize() {
-  const int h = imgContainer_.SetHeight(w_.panelPart->height() - 65);
-  // The bar is aligned to the container's right edge, over its whole height.
-  const int barWidth = w_.scrollBar->width();
-  w_.scrollBar->setGeometry(w_.panelContainer->width() - barWidth, 0, barWidth, h);
-  const int width = w_.panelPart->width();
-  w_.panelContainer->move((width - w_.panelContainer->width()) / 2, 8);
-  w_.setColBtn->move((width - w_.setColBtn->width()) / 2, h + 23);
+  const int h = imgContainer_.SetHeight(ContainerHeightFor(w_.panelPart->height()));
+  const TPanelPartPlaces places =
+      PlacePanelPart(w_.panelPart->width(), QSize(w_.panelContainer->width(), h),
+                     w_.scrollBar->width(), w_.setColBtn->width());
+  w_.scrollBar->setGeometry(places.bar);
+  w_.panelContainer->move(places.container);
+  w_.setColBtn->move(places.colorButton);
+}
+
+TThumbnailPage TDesignBrowser::ShownPage() const {
+  return TThumbnailPage(w_.scrollBar->value(), static_cast<int>(fileList_.size()));
 }

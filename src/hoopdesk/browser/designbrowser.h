@@ -11,9 +11,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "hoopdesk/browser/imgcontainer.h"
+#include "hoopdesk/browser/thumbnailpage.h"
 #include "hoopdesk/browser/thumbnailprovider.h"
+#include "platform/wintypes.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 
@@ -23,8 +26,8 @@ class QLabel;
 class QScrollBar;
 class QTreeView;
 class QTimer;
+class TDragLabel;
 class TFolderWatch;
-class TFLayout;
 class TLiftButton;
 class TPaintPanel;
 class QWidget;
@@ -38,21 +41,15 @@ struct TBrowserWidgets {
   TPaintPanel* panelContainer = nullptr;
   QScrollBar* scrollBar = nullptr;
   QAbstractButton* setColBtn = nullptr;
-  std::array<QLabel*, 8> images{};
-  std::array<QLabel*, 8> labels{};
+  std::array<QLabel*, TThumbnailPage::kSlots> images{};
+  std::array<QLabel*, TThumbnailPage::kSlots> labels{};
 };
 
 class TDesignBrowser : public QObject {
   Q_OBJECT
  public:
-  static constexpr int kThumbWidth = 100;
-  static constexpr int kThumbHeight = 108;
-
   TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalette, QObject* parent = nullptr);
   ~TDesignBrowser() override;
-
-  // The layout window thumbnails are dropped on (borrowed).
-  void SetLayout(TFLayout* layout) { layout_ = layout; }
 
   // Shows `folder` in the tree; a folder the tree cannot show is ignored.
   void ShowFolder(const QString& folder);
@@ -75,16 +72,20 @@ class TDesignBrowser : public QObject {
   // Runs the folder watch's pending change now instead of after its short delay.
   void WatchFolderNow();
 
-  // Tells the server the folder; set by the main window.
+  // The main window wires the browser to the rest of the window through these.
+  // Tells the server the folder.
   std::function<void(const QString&)> onDirectoryChanged;
-  // Adds the design file to the layout at (x, y) in design units; set by the main window.
+  // Where a thumbnail dropped at a screen point lands in the layout window, in design units;
+  // nothing where it cannot be dropped. Without it thumbnails cannot be dropped.
+  std::function<std::optional<TPoint>(QPoint global)> layoutDropPoint;
+  // Adds the design file to the layout at (x, y) in design units.
   std::function<bool(const QString& path, int x, int y)> onAddDesign;
+  // Runs the design colours dialog for a design and a palette; true when the operator chose
+  // "&Save". Without it nothing is saved.
+  std::function<bool(TStitchItem& design, TColorInfo& palette)> runColorDialog;
   // The save-file dialog: the chosen path, or empty when cancelled. The default asks the
   // operator; tests answer it.
   std::function<QString(const QString& folder, const QString& name)> chooseSaveFile;
-  // Runs the design colours dialog for a design and a palette; true when the operator chose
-  // "&Save". The default shows the dialog.
-  std::function<bool(TStitchItem& design, TColorInfo& palette)> runColorDialog;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,9 +98,10 @@ class TDesignBrowser : public QObject {
   void ImgMouseMove(int slot, QPoint global);
   void ImgMouseUp(int slot, QPoint global);
   void ImgDblClick(int slot);
-  bool OverLayout(QPoint global) const;
+  std::optional<TPoint> LayoutDropPoint(QPoint global) const;
+  // The page as the scroll bar shows it now.
+  TThumbnailPage ShownPage() const;
   void SelectThumb(int index);
-  void EndDrag();
 
   TBrowserWidgets w_;
   TColorInfo& systemPalette_;
@@ -108,11 +110,10 @@ class TDesignBrowser : public QObject {
   QTimer* watchDelay_;
   TImgContainer imgContainer_;
   TThumbnailProvider thumbnails_;
-  TFLayout* layout_ = nullptr;
   QString designDir_;
   QStringList fileList_;
   bool fileListStale_ = true;
   int selectedThumb_ = -1;
   int savedPartHeight_ = 0;
-  QLabel* dragImage_ = nullptr;
+  std::unique_ptr<TDragLabel> drag_;
 };

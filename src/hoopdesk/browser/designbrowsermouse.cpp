@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -12,11 +11,9 @@
 
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/browser/savedesign.h"
-#include "hoopdesk/colours/fsetcol.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/paintpanel.h"
-#include "hoopdesk/layout/flayout.h"
 #include "pelsrvapi/messageids.h"
-#include "shared/common.h"
 #include "shared/stitch.h"
 #include "shared/util.h"
 
@@ -26,7 +23,7 @@ bool TDesignBrowser::eventFilter(QObject* watched, QEvent* event) {
     imgContainer_.ScrollRows(static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? -1 : 1);
     return true;
   }
-  for (int slot = 0; slot < 8; ++slot) {
+  for (int slot = 0; slot < TThumbnailPage::kSlots; ++slot) {
     if (watched != w_.images[slot]) continue;
     if (type == QEvent::MouseButtonPress) {
       event->accept();  // the image takes the mouse, so the release comes back to it
@@ -50,47 +47,28 @@ bool TDesignBrowser::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-bool TDesignBrowser::OverLayout(QPoint global) const {
-  if (layout_ == nullptr || !layout_->isVisible()) return false;
-  const QPoint at = layout_->DrawPanel()->mapFromGlobal(global);
-  return layout_->IsDrawPanel(at.x(), at.y());
+std::optional<TPoint> TDesignBrowser::LayoutDropPoint(QPoint global) const {
+  return layoutDropPoint ? layoutDropPoint(global) : std::nullopt;
 }
 
 void TDesignBrowser::ImgMouseMove(int slot, QPoint global) {
-  QWidget* top = w_.panelPart->window();
-  QLabel* image = w_.images[slot];
-  if (dragImage_ == nullptr) {
-    dragImage_ = new QLabel(top);
-    dragImage_->setObjectName("ThumbDragImage");
-    dragImage_->setPixmap(image->pixmap());
-    dragImage_->resize(image->size());
-    dragImage_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    dragImage_->setWindowOpacity(0.7);
-    dragImage_->show();
-    dragImage_->raise();
-    QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+  if (drag_ == nullptr) {
+    drag_ = std::make_unique<TDragLabel>(w_.panelPart->window(), w_.images[slot]->pixmap(),
+                                         "ThumbDragImage", Qt::DragCopyCursor);
     w_.panelContainer->update();
   }
-  dragImage_->move(top->mapFromGlobal(global) - QPoint(image->width() / 2, image->height() / 2));
-  QGuiApplication::changeOverrideCursor(OverLayout(global) ? Qt::DragCopyCursor
-                                                           : Qt::ForbiddenCursor);
-}
-
-void TDesignBrowser::EndDrag() {
-  delete dragImage_;
-  dragImage_ = nullptr;
-  QGuiApplication::restoreOverrideCursor();
+  drag_->Follow(global);
+  drag_->SetCanDrop(LayoutDropPoint(global).has_value());
 }
 
 void TDesignBrowser::ImgMouseUp(int slot, QPoint global) {
-  const int idx = w_.scrollBar->value() * 2 + slot;
-  if (dragImage_ != nullptr) {
-    EndDrag();
-    if (OverLayout(global) && idx < fileList_.size() && onAddDesign) {
-      const QPoint at = layout_->DrawPanel()->mapFromGlobal(global);
-      const TPoint p = UnzoomPoint(layout_->Zoom(), at.x(), at.y());
-      onAddDesign(designDir_ + '/' + fileList_[idx], p.x, p.y);
-    }
+  const TThumbnailPage page = ShownPage();
+  const int idx = page.FileIndex(slot);
+  if (drag_ != nullptr) {
+    drag_.reset();
+    const std::optional<TPoint> at = LayoutDropPoint(global);
+    if (at && page.Shown(slot) && onAddDesign)
+      onAddDesign(designDir_ + '/' + fileList_[idx], at->x, at->y);
   }
   SelectThumb(idx);
 }
@@ -104,7 +82,7 @@ void TDesignBrowser::SelectThumb(int index) {
 }
 
 void TDesignBrowser::ImgDblClick(int slot) {
-  selectedThumb_ = w_.scrollBar->value() * 2 + slot;
+  selectedThumb_ = ShownPage().FileIndex(slot);
   w_.panelContainer->update();
   SetColBtnClick();
 }
@@ -117,12 +95,7 @@ void TDesignBrowser::SetColBtnClick() {
   TColorInfo palette = systemPalette_;
   if (!design.Load(path.toStdString(), palette)) return;
 
-  const bool save = runColorDialog ? runColorDialog(design, palette) : [&] {
-    TFSetCol dialog(w_.panelPart->window(), 0, &palette, &design, TColorFrameMode::Recolour,
-                    layout_ != nullptr ? layout_->BackColor() : TFSetCol::kWhite);
-    return dialog.exec() == TFSetCol::kSaveResult;
-  }();
-  if (!save) return;
+  if (!runColorDialog || !runColorDialog(design, palette)) return;
   const QString suggested = QFileInfo(listName).completeBaseName();
   const QString chosen =
       chooseSaveFile ? chooseSaveFile(designDir_, suggested)

@@ -14,6 +14,8 @@ int DesignFileGroup(const QString& name) {
   return -1;
 }
 
+bool IsNativeDesignFile(const QString& name) { return DesignFileGroup(name) == 0; }
+
 QStringList ListDesignFiles(const QString& folder) {
   std::array<QStringList, 4> groups;
   QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);

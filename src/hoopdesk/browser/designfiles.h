@@ -9,5 +9,9 @@
 
 QStringList ListDesignFiles(const QString& folder);
 
-// The group of a file name's extension (0 to 3), or -1 when it is no design file.
+// The group of a file name's extension (0 to 3), or -1 when the browser does not list it.
 int DesignFileGroup(const QString& name);
+
+// A native design file (".10o", the first group): saved under its own name, only its control
+// file is written again.
+bool IsNativeDesignFile(const QString& name);

@@ -4,22 +4,20 @@
 #include <QWidget>
 #include <algorithm>
 
-namespace {
-constexpr int kRowHeight = 128;
-}
+#include "hoopdesk/browser/thumbnailpage.h"
 
 TImgContainer::TImgContainer(QWidget* panel, QScrollBar* bar) : panel_(panel), bar_(bar) {}
 
 int TImgContainer::SetHeight(int h) {
   h = std::clamp(h, 144, 529);
   panel_->setFixedHeight(h);
-  visibleRows_ = (h - 16) / kRowHeight;
+  visibleRows_ = (h - 16) / TThumbnailPage::kRowPitch;
   UpdateBar();
   return h;
 }
 
 void TImgContainer::SetItemCount(int n) {
-  rowCount_ = (n + 1) / 2;
+  rowCount_ = (n + TThumbnailPage::kColumns - 1) / TThumbnailPage::kColumns;
   UpdateBar();
 }
 
@@ -52,6 +50,6 @@ void TImgContainer::SetTopRow(int r) {
 }
 
 void TImgContainer::MakeVisible(int i) {
-  const int row = i / 2;
+  const int row = i / TThumbnailPage::kColumns;
   if (row < topRow_ || row >= topRow_ + visibleRows_) SetTopRow(row);
 }

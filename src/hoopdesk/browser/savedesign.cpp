@@ -2,13 +2,14 @@
 
 #include <QFileInfo>
 
+#include "hoopdesk/browser/designfiles.h"
 #include "shared/frmmarlow.h"
 #include "shared/stitch.h"
 
 TSaveKind ChooseSaveKind(const QString& chosenBase, const QString& sourcePath) {
   const QFileInfo source(sourcePath);
   const QString sourceBase = source.path() + '/' + source.completeBaseName();
-  const bool native = source.suffix().compare("10o", Qt::CaseInsensitive) == 0;
+  const bool native = IsNativeDesignFile(source.fileName());
   const bool same =
       QFileInfo(chosenBase).absoluteFilePath() == QFileInfo(sourceBase).absoluteFilePath();
   return native && same ? TSaveKind::ControlOnly : TSaveKind::Pair;

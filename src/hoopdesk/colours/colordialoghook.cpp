@@ -2,6 +2,8 @@
 
 #include <QColorDialog>
 
+#include "hoopdesk/controls/colorref.h"
+
 namespace {
 
 TColorDialogHook& Hook() {
@@ -15,8 +17,7 @@ void SetColorDialogHook(TColorDialogHook hook) { Hook() = std::move(hook); }
 
 std::optional<COLORREF> RunColorDialog(QWidget* owner, COLORREF start) {
   if (Hook()) return Hook()(owner, start);
-  const QColor chosen =
-      QColorDialog::getColor(QColor(GetRValue(start), GetGValue(start), GetBValue(start)), owner);
+  const QColor chosen = QColorDialog::getColor(ToQColor(start), owner);
   if (!chosen.isValid()) return std::nullopt;
-  return RGB(chosen.red(), chosen.green(), chosen.blue());
+  return ToColorRef(chosen);
 }

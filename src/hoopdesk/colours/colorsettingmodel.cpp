@@ -1,14 +1,12 @@
 #include "hoopdesk/colours/colorsettingmodel.h"
 
+#include "hoopdesk/colours/colorrows.h"
 #include "hoopdesk/colours/colorsettinghost.h"
 #include "pelsrvapi/messageids.h"
 #include "shared/colorinfo.h"
 #include "shared/util.h"
 
 namespace {
-
-constexpr int kRowPitch = 40;
-constexpr int kRowTop = 8;
 
 // An added entry is white, without a label, and may be chosen by colour matching like the
 // built-in colours.
@@ -64,8 +62,8 @@ bool TColorSettingModel::DropOnMachine(int j) {
 }
 
 bool TColorSettingModel::Step(int delta) {
-  const int next = selEntry_ + delta;
-  if (next < 0 || next >= system_.GetCount()) return false;
+  const int next = StepRow(selEntry_, delta, system_.GetCount());
+  if (next < 0) return false;
   selEntry_ = next;
   return true;
 }
@@ -124,11 +122,4 @@ void TColorSettingModel::SaveTables() {
       saved_ = true;
   }
   if (saved_) host_.LoadSysColors();
-}
-
-int TColorSettingModel::ScrollToShow(int index, int position, int height) {
-  const int y = kRowPitch * index + kRowTop;
-  if (position > y) return y;
-  if (height + position - 32 < y) return y - (height - kRowPitch);
-  return position;
 }

@@ -67,9 +67,6 @@ class TColorSettingModel {
   // palette.
   void SaveTables();
 
-  // The scroll position that shows row `index` in a box `height` high scrolled to `position`.
-  static int ScrollToShow(int index, int position, int height);
-
  private:
   bool SelValid() const;
   bool Save(TColorInfo& table);

@@ -6,5 +6,6 @@
 
 #include "platform/wintypes.h"
 
-// background: a COLORREF, or kButtonFaceBackground; marked swatches are drawn inverted.
-QImage ColorSwatchImage(COLORREF color, std::int32_t background, bool marked);
+// background: a COLORREF, or kButtonFaceBackground; marked swatches are drawn inverted. A null
+// image when there is no swatch icon.
+QImage ColorSwatchImage(COLORREF color, std::int32_t background, bool marked = false);

@@ -14,8 +14,9 @@
 #include <QVBoxLayout>
 
 #include "hoopdesk/colours/colorrows.h"
+#include "hoopdesk/controls/bytelimit.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/paintpanel.h"
-#include "hoopdesk/layout/bytelimit.h"
 
 namespace {
 
@@ -136,72 +137,53 @@ QWidget* TFColorFrame::PanelSrcColor() const { return panelSrcColor_; }
 QWidget* TFColorFrame::PanelDstColor() const { return panelDstColor_; }
 
 void TFColorFrame::Setup(TStitchItem* design) {
-  design_ = design;
-  frameMode_ = TColorFrameMode::MainNeedles;
-  selDst_ = -1;
+  model_.SetupMain(design);
   ColorModeRGClick_();
   MachineCBChange_();
   DestroyRows();
   BuildDesignRows(false);
   BuildPaletteRows(true);
-  changed_ = false;
+  model_.TakeChanged();  // a fresh binding leaves the owner nothing to redraw
 }
 
 void TFColorFrame::SetupDialog(TStitchItem* design, TColorInfo* palette, TColorFrameMode mode) {
-  design_ = design;
-  frameMode_ = mode;
-  dialogPalette_ = palette;
-  paletteMachine_ = -1;
-  selDst_ = -1;
+  model_.SetupDialog(design, palette, mode);
   colorModeRG_->hide();
   panelDownTop_->hide();
-  dataMode_ = false;
   modeGroup_->button(mode != TColorFrameMode::Recolour ? 1 : 0)->setChecked(true);
   DestroyRows();
   BuildDesignRows(mode == TColorFrameMode::Recolour);
   BuildPaletteRows(false);
-  changed_ = false;
+  model_.TakeChanged();
 }
 
-TColorInfo* TFColorFrame::Palette() const {
-  if (frameMode_ != TColorFrameMode::MainNeedles) return dialogPalette_;
-  return paletteMachine_ >= 0 && machinePalette ? machinePalette(paletteMachine_) : nullptr;
-}
-
-bool TFColorFrame::TakeChanged() {
-  const bool was = changed_;
-  changed_ = false;
-  return was;
-}
+bool TFColorFrame::TakeChanged() { return model_.TakeChanged(); }
 
 bool TFColorFrame::IsDataMode() const { return modeGroup_->checkedId() == 0; }
 
 int TFColorFrame::GetMachineIndex() const { return machineCB_->currentIndex(); }
 
 void TFColorFrame::DestroyRows() {
-  for (QLineEdit* edit : nameEdits_) delete edit;
   nameEdits_.clear();
-  for (QCheckBox*& check : checks_) {
-    delete check;
-    check = nullptr;
-  }
+  for (std::unique_ptr<QCheckBox>& check : checks_) check.reset();
 }
 
 void TFColorFrame::BuildDesignRows(bool editable) {
-  const int blocks = design_ != nullptr ? design_->GetColorCount() : 0;
+  const TStitchItem* design = model_.Design();
+  const int blocks = design != nullptr ? design->GetColorCount() : 0;
   panelDstColor_->setFixedHeight(ColorPanelHeight(blocks));
   for (int i = 0; i < blocks; ++i) {
-    auto* edit = new QLineEdit(panelDstColor_);
+    auto edit = std::make_unique<QLineEdit>(panelDstColor_);
     edit->setObjectName(QString("NameEdit%1").arg(i));
-    edit->setGeometry(94, 12 + kColorRowPitch * i, 160, 23);
-    LimitEditToUtf8Bytes(edit, kNameBytes);
+    edit->setGeometry(BlockNameRect(i));
+    LimitEditToUtf8Bytes(edit.get(), kNameBytes);
     edit->setProperty("Tag", i);
     edit->setEnabled(editable);
     if (editable)
-      connect(edit, &QLineEdit::textEdited, this,
-              [this, i](const QString& text) { EditChange(i, text); });
+      connect(edit.get(), &QLineEdit::textEdited, this,
+              [this, i](const QString& text) { model_.SetBlockName(i, text.toStdString()); });
     edit->show();
-    nameEdits_.push_back(edit);
+    nameEdits_.push_back(std::move(edit));
   }
   RefreshNames();
 }
@@ -212,71 +194,50 @@ void TFColorFrame::BuildPaletteRows(bool withChecks) {
   panelSrcColor_->setFixedHeight(ColorPanelHeight(entries));
   if (!withChecks) return;
   for (int j = 0; j < std::min(entries, kCheckSlots); ++j) {
-    auto* check = new QCheckBox(panelSrcColor_);
+    auto check = std::make_unique<QCheckBox>(panelSrcColor_);
     check->setObjectName(QString("Check%1").arg(j));
-    check->setGeometry(4, 16 + kColorRowPitch * j, 17, 17);
+    check->setGeometry(EntryCheckRect(j));
     check->setChecked(palette->GetFlag(j));
-    connect(check, &QCheckBox::clicked, this, [this, j](bool on) { CheckClick(j, on); });
+    connect(check.get(), &QCheckBox::clicked, this, [this, j](bool on) { CheckClick(j, on); });
     check->show();
-    checks_[static_cast<std::size_t>(j)] = check;
+    checks_[static_cast<std::size_t>(j)] = std::move(check);
   }
 }
 
 void TFColorFrame::RefreshNames() {
-  if (design_ != nullptr) {
-    const bool names = modeGroup_->checkedId() == 0;
-    const TColorInfo* palette = Palette();
-    for (int i = 0; i < static_cast<int>(nameEdits_.size()); ++i) {
-      TEmbColor c;
-      design_->GetColor(i, nullptr, c);
-      const std::string text =
-          names ? c.Name : (palette != nullptr ? palette->GetLabel(c.Index) : std::string());
-      nameEdits_[static_cast<std::size_t>(i)]->setText(QString::fromStdString(text));
-    }
+  if (model_.Design() != nullptr) {
+    // The radio button decides, not the data mode: the dialog's needle mode shows labels.
+    const bool labels = modeGroup_->checkedId() != 0;
+    for (int i = 0; i < static_cast<int>(nameEdits_.size()); ++i)
+      nameEdits_[static_cast<std::size_t>(i)]->setText(
+          QString::fromStdString(model_.BlockText(i, labels)));
   }
   panelDstColor_->update();
 }
 
+void TFColorFrame::Refresh(const TColorFrameModel::TRefresh& refresh) {
+  if (refresh.names) RefreshNames();
+  if (refresh.layout) emit DockRefresh();
+}
+
 void TFColorFrame::ColorModeRGClick_() {
-  dataMode_ = modeGroup_->checkedId() == 0;
+  model_.SetDataMode(modeGroup_->checkedId() == 0);
   RefreshNames();
 }
 
 void TFColorFrame::MachineCBChange_() {
-  if (!machinePalette) return;
-  mappings_.Clear();
   // With no machine chosen (the list emptied) the frame shows no palette.
-  paletteMachine_ = machineCB_->currentIndex();
+  const std::optional<TColorFrameModel::TRefresh> refresh =
+      model_.ChooseMachine(machineCB_->currentIndex());
+  if (!refresh) return;
   if (const TColorInfo* palette = Palette()) {
     for (int j = 0; j < kCheckSlots && j < palette->GetCount(); ++j) {
       if (checks_[static_cast<std::size_t>(j)] != nullptr)
         checks_[static_cast<std::size_t>(j)]->setChecked(palette->GetFlag(j));
     }
   }
-  PaletteChanged(true);
+  panelSrcColor_->update();
+  Refresh(*refresh);
 }
 
-void TFColorFrame::PaletteChanged(bool repaint) {
-  if (repaint) panelSrcColor_->update();
-  if (design_ != nullptr) {
-    mappings_.Apply(*design_, Palette());
-    if (!dataMode_) RefreshNames();
-  }
-  changed_ = true;
-}
-
-void TFColorFrame::CheckClick(int j, bool checked) {
-  TColorInfo* palette = Palette();
-  if (palette == nullptr) return;
-  palette->SetFlag(j, checked);
-  PaletteChanged(false);
-  if (!dataMode_) emit DockRefresh();
-}
-
-void TFColorFrame::EditChange(int i, const QString& text) {
-  if (design_ == nullptr) return;
-  TEmbColor c;
-  if (!design_->GetColor(i, nullptr, c)) return;
-  c.Name = text.toStdString();
-  design_->SetColor(i, c);
-}
+void TFColorFrame::CheckClick(int j, bool checked) { Refresh(model_.Check(j, checked)); }

@@ -10,9 +10,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
-#include "hoopdesk/colours/colormappings.h"
+#include "hoopdesk/colours/colorframemodel.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 
@@ -20,10 +21,10 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QScrollArea;
+class TDragLabel;
 class TPaintPanel;
 
 class TFColorFrame : public QWidget {
@@ -44,15 +45,14 @@ class TFColorFrame : public QWidget {
   bool TakeChanged();
   bool IsDataMode() const;
   int GetMachineIndex() const;
-  void ApplyMapping(TStitchItem& design) const { mappings_.Apply(design, Palette()); }
-  void ClearMappings() { mappings_.Clear(); }
-  const TColorMappings& Mappings() const { return mappings_; }
+  void ClearMappings() { model_.ClearMappings(); }
+  const TColorMappings& Mappings() const { return model_.Mappings(); }
   void RefreshNames();
   // The palette shown now: the dialog's, or that of the machine chosen in MachineCB, looked up
   // again at every call (the machine list may change between any two events).
-  TColorInfo* Palette() const;
-  int SelDst() const { return selDst_; }
-  int SelSrc() const { return selSrc_; }
+  TColorInfo* Palette() const { return model_.Palette(); }
+  int SelDst() const { return model_.SelDst(); }
+  int SelSrc() const { return model_.SelSrc(); }
 
   QComboBox* MachineCB() const { return machineCB_; }
   QRadioButton* ThreadColorChoice() const { return threadColor_; }
@@ -63,7 +63,7 @@ class TFColorFrame : public QWidget {
   // machine's index, never the palette: it asks again at every use.
   std::function<TColorInfo*(int)> machinePalette;
   // The colour dialog run by a double-click in frame mode 0: true with the chosen colour. The
-  // default asks the operator; tests answer it.
+  // default is the common colour dialog (RunColorDialog).
   std::function<bool(COLORREF&)> chooseColor;
 
  signals:
@@ -84,9 +84,8 @@ class TFColorFrame : public QWidget {
   void BuildPaletteRows(bool withChecks);
   void ColorModeRGClick_();
   void MachineCBChange_();
-  void PaletteChanged(bool repaint);
+  void Refresh(const TColorFrameModel::TRefresh& refresh);
   void CheckClick(int j, bool checked);
-  void EditChange(int i, const QString& text);
   void PaintDst();
   void PaintSrc();
   void DstMouseDown(QPoint at);
@@ -95,23 +94,15 @@ class TFColorFrame : public QWidget {
   void SrcMouseUp(QPoint at);
   void SrcDblClick();
   void SrcKeyDown(int key);
+  // The design row under a point of the palette panel, -1 outside the upper panel.
   int DropTarget(QPoint srcPoint) const;
-  bool CanDrag(int entry) const;
-  void EndDrag();
 
-  TStitchItem* design_ = nullptr;
-  TColorInfo* dialogPalette_ = nullptr;  // frame modes 0 and 1: the dialog's palette
-  int paletteMachine_ = -1;              // frame mode 2: the machine whose palette is shown
-  TColorFrameMode frameMode_ = TColorFrameMode::MainNeedles;
-  bool dataMode_ = true;
-  bool changed_ = false;
-  int selDst_ = -1;
-  int selSrc_ = -1;
+  TColorFrameModel model_{machinePalette};
   int savedScroll_ = 0;
-  std::array<QCheckBox*, kCheckSlots> checks_{};
-  std::vector<QLineEdit*> nameEdits_;
-  TColorMappings mappings_;
-  QLabel* dragImage_ = nullptr;
+  // Children of the row panels, made and destroyed with the rows.
+  std::array<std::unique_ptr<QCheckBox>, kCheckSlots> checks_;
+  std::vector<std::unique_ptr<QLineEdit>> nameEdits_;
+  std::unique_ptr<TDragLabel> drag_;
 
   QWidget* upPanel_ = nullptr;
   QGroupBox* colorModeRG_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -11,9 +12,12 @@
 #include <QVBoxLayout>
 
 #include "hoopdesk/colours/colordialoghook.h"
+#include "hoopdesk/colours/colorrows.h"
 #include "hoopdesk/colours/colorsettinghost.h"
+#include "hoopdesk/colours/colorswatchimage.h"
 #include "hoopdesk/colours/fcolorlabel.h"
 #include "hoopdesk/colours/palettepaint.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "shared/colorinfo.h"
 
@@ -22,7 +26,7 @@ namespace {
 constexpr int kFormWidth = 496;
 constexpr int kFormHeight = 587;
 constexpr int kMachineColors = 15;
-constexpr int kSwatchHotSpot = 16;
+constexpr TPaletteRowStyle kRowStyle{kButtonFaceBackground};
 
 template <typename W>
 W* Named(W* widget, const char* name) {
@@ -32,7 +36,7 @@ W* Named(W* widget, const char* name) {
 
 QScrollArea* ScrollBox(const char* name, TPaintPanel* panel, int rows, QWidget* parent) {
   auto* box = Named(new QScrollArea(parent), name);
-  panel->setFixedHeight(PaletteHeight(rows));
+  panel->setFixedHeight(ColorPanelHeight(rows));
   panel->SetBevelOuter(TPaintPanel::TBevel::bvNone);
   panel->SetColor(Qt::white);
   box->setWidget(panel);
@@ -111,16 +115,13 @@ void TFColorSetting::BuildForm() {
   layout->addWidget(leftPanel, 4);
   layout->addWidget(rightPanel, 5);
 
-  DragImage = Named(new QLabel(this), "DragImage");
-  DragImage->setAttribute(Qt::WA_TransparentForMouseEvents);
-  DragImage->hide();
-
   connect(LeftPaintPanel, &TPaintPanel::paint, this, [this](TPaintPanel* panel) {
     if (const TColorInfo* palette = model_.MachinePalette())
-      PaintPaletteRows(*panel->Canvas(), *palette, -1, panel->width());
+      PaintPaletteRows(*panel->Canvas(), *palette, -1, panel->width(), kRowStyle);
   });
   connect(RightPaintPanel, &TPaintPanel::paint, this, [this](TPaintPanel* panel) {
-    PaintPaletteRows(*panel->Canvas(), model_.System(), model_.SelEntry(), panel->width());
+    PaintPaletteRows(*panel->Canvas(), model_.System(), model_.SelEntry(), panel->width(),
+                     kRowStyle);
   });
   connect(RightPaintPanel, &TPaintPanel::mouseDown, this,
           [this](Qt::MouseButton b, Qt::KeyboardModifiers, QPoint pos) {
@@ -164,57 +165,48 @@ void TFColorSetting::RepaintRight() {
 void TFColorSetting::ScrollIntoView() {
   if (model_.SelEntry() < 0) return;
   QScrollBar* bar = RightScrollBox->verticalScrollBar();
-  bar->setValue(TColorSettingModel::ScrollToShow(model_.SelEntry(), bar->value(),
-                                                 RightScrollBox->viewport()->height()));
+  bar->setValue(
+      ScrollToShowRow(model_.SelEntry(), bar->value(), RightScrollBox->viewport()->height()));
 }
 
 void TFColorSetting::RightPaintPanelMouseDown(Qt::MouseButton button, QPoint pos) {
   if (button != Qt::LeftButton) return;
-  if (model_.Press(PaletteRowAt(pos.x(), pos.y(), RightPaintPanel->width()))) RepaintRight();
+  if (model_.Press(ColorRowInPanel(pos.x(), pos.y(), RightPaintPanel->width()))) RepaintRight();
 }
 
 void TFColorSetting::RightPaintPanelMouseMove(Qt::MouseButtons buttons, QPoint pos) {
   if (!(buttons & Qt::LeftButton)) return;
-  const QPoint at = RightPaintPanel->mapTo(this, pos);
-  if (dragging_) {
-    DragImage->move(at - QPoint(kSwatchHotSpot, kSwatchHotSpot));
+  const QPoint global = RightPaintPanel->mapToGlobal(pos);
+  if (drag_ != nullptr) {
+    drag_->Follow(global);
     const int machineRows = model_.MachinePalette() ? model_.MachinePalette()->GetCount() : 0;
     const int right = RowUnder(RightScrollBox, RightPaintPanel, pos);
     const int left = RowUnder(LeftScrollBox, LeftPaintPanel, pos);
-    const bool overEntry =
-        (right >= 0 && right < model_.System().GetCount()) || (left >= 0 && left < machineRows);
-    RightPaintPanel->setCursor(overEntry ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
+    drag_->SetCanDrop((right >= 0 && right < model_.System().GetCount()) ||
+                      (left >= 0 && left < machineRows));
     return;
   }
-  const bool entry = model_.BeginDrag(PaletteRowAt(pos.x(), pos.y(), RightPaintPanel->width()));
+  const bool entry = model_.BeginDrag(ColorRowInPanel(pos.x(), pos.y(), RightPaintPanel->width()));
   RepaintRight();
   if (!entry) return;
-  DragImage->setPixmap(QPixmap::fromImage(
-      SwatchImage(model_.System().GetColor(model_.SelEntry()), kButtonFaceBackground)));
-  DragImage->resize(DragImage->pixmap().size());
-  DragImage->move(at - QPoint(kSwatchHotSpot, kSwatchHotSpot));
-  DragImage->raise();
-  DragImage->show();
-  RightPaintPanel->setCursor(Qt::DragMoveCursor);
-  dragging_ = true;
+  const QImage swatch =
+      ColorSwatchImage(model_.System().GetColor(model_.SelEntry()), kButtonFaceBackground);
+  drag_ = std::make_unique<TDragLabel>(this, QPixmap::fromImage(swatch), "DragImage",
+                                       Qt::DragMoveCursor);
+  drag_->Follow(global);
+  drag_->SetCanDrop(true);  // it starts over its own entry
 }
 
 int TFColorSetting::RowUnder(QScrollArea* box, TPaintPanel* panel, QPoint rightPos) const {
   const QPoint global = RightPaintPanel->mapToGlobal(rightPos);
   if (!box->viewport()->rect().contains(box->viewport()->mapFromGlobal(global))) return -1;
   const QPoint p = panel->mapFromGlobal(global);
-  return PaletteRowAt(p.x(), p.y(), panel->width());
-}
-
-void TFColorSetting::EndDrag() {
-  dragging_ = false;
-  DragImage->hide();
-  RightPaintPanel->unsetCursor();
+  return ColorRowInPanel(p.x(), p.y(), panel->width());
 }
 
 void TFColorSetting::RightPaintPanelMouseUp(Qt::MouseButton button, QPoint pos) {
-  if (button != Qt::LeftButton || !dragging_) return;
-  EndDrag();
+  if (button != Qt::LeftButton || drag_ == nullptr) return;
+  drag_.reset();
   if (model_.SelEntry() < 0) return;
   if (const int r = RowUnder(RightScrollBox, RightPaintPanel, pos); r >= 0) {
     if (model_.DropOnSystem(r)) RepaintRight();

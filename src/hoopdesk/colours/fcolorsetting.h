@@ -11,12 +11,12 @@
 #include "hoopdesk/colours/colorsettingmodel.h"
 
 class QComboBox;
-class QLabel;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
 class TColorInfo;
 class TColorSettingHost;
+class TDragLabel;
 class TPaintPanel;
 
 class TFColorSetting : public QDialog {
@@ -53,10 +53,9 @@ class TFColorSetting : public QDialog {
   // The row of `panel` under a point of the right panel, -1 when the point is not over the
   // visible part of that panel.
   int RowUnder(QScrollArea* box, TPaintPanel* panel, QPoint rightPos) const;
-  void EndDrag();
 
   TColorSettingModel model_;
-  bool dragging_ = false;
+  std::unique_ptr<TDragLabel> drag_;
 
   TPaintPanel* LeftPaintPanel = nullptr;
   TPaintPanel* RightPaintPanel = nullptr;
@@ -70,5 +69,4 @@ class TFColorSetting : public QDialog {
   QToolButton* UpBtn = nullptr;
   QToolButton* DownBtn = nullptr;
   QPushButton* OKBtn = nullptr;
-  QLabel* DragImage = nullptr;
 };

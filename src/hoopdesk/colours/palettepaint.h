@@ -1,27 +1,18 @@
-// Palette rows as the colour dialogs draw them: row i from y = 4 + 40i to 44 + 40i, its number
-// centred at x 30, the thread's swatch at (38, 8 + 40i) and its label from x 78.
+// Palette rows as the colour frame and the colour settings dialog draw them: row i's number
+// centred at x 30, the thread's swatch at (38, 8 + 40i) and its label from x 78; the selected
+// row filled blue with white texts.
 #pragma once
 
-#include <QImage>
 #include <cstdint>
-
-#include "platform/wintypes.h"
 
 class QPainter;
 class TColorInfo;
 
-inline constexpr int kPaletteRowPitch = 40;
-inline constexpr int kPaletteRowTop = 8;
-
-// Height of a panel that holds `count` rows.
-int PaletteHeight(int count);
-
-// The row under (x, y) of a panel `width` wide: -1 outside 0..width, and in the 8 pixels
-// between two rows' hit areas.
-int PaletteRowAt(int x, int y, int width);
-
-// The swatch of a thread colour on `background` (kButtonFaceBackground for the button face).
-QImage SwatchImage(COLORREF color, std::int32_t background, bool marked = false);
+struct TPaletteRowStyle {
+  std::int32_t swatchBackground;  // of rows not selected: a COLORREF or kButtonFaceBackground
+  bool hideUnselectable = false;  // no swatch for an entry the colour match may not choose
+};
 
 // Draws every entry of the palette; `selected` (-1 none) is filled blue with white text.
-void PaintPaletteRows(QPainter& p, const TColorInfo& palette, int selected, int width);
+void PaintPaletteRows(QPainter& p, const TColorInfo& palette, int selected, int width,
+                      const TPaletteRowStyle& style);

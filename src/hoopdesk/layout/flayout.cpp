@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "hoopdesk/controls/bitmapimage.h"
-#include "hoopdesk/layout/bytelimit.h"
+#include "hoopdesk/controls/bytelimit.h"
 #include "hoopdesk/layout/dragoutline.h"
 #include "pelsrvapi/messageids.h"
 #include "platform/bitmap.h"

@@ -25,6 +25,7 @@
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/controls/bitmapimage.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
@@ -90,7 +91,6 @@ TFPellora::TFPellora(TPelloraOptions options, QWidget* parent)
   // The docked windows are made right after the main window, as the program entry would.
   layout_ = new TFLayout(systemPalette_, this);
   layout_->SetHost(this);
-  browser_->SetLayout(layout_);
   trace_ = new TFTrace(panels_, this);
   panels_.SetTraceSink(trace_);
   docking_ = std::make_unique<TDockArea>(ui_.MainPageControl, ui_.MainPanel, ui_.MainPanelSplitter,

@@ -26,6 +26,8 @@
 class QLabel;
 class TDesignBrowser;
 class TDockArea;
+class TDragLabel;
+class TFDockForm;
 class TFLayout;
 class TFTrace;
 
@@ -130,6 +132,7 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
 
   void FormCreate();
   void Bind();
+  void BindBrowser();
   void ApplyPlacement();
   void StorePlacement();
   void ListBoxMoved(int from, int to);
@@ -153,6 +156,6 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   std::unique_ptr<TDockArea> docking_;  // where layout_ and trace_ are docked
   TDesignBrowser* browser_ = nullptr;
   std::optional<TQueuedDrag> queuedDrag_;
-  QLabel* dragImage_ = nullptr;
+  std::unique_ptr<TDragLabel> dragLabel_;  // while a queued design is dragged
   bool started_ = false;
 };

@@ -22,6 +22,7 @@
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/controls/bitmapimage.h"
+#include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/dialogs/fabout.h"
@@ -76,14 +77,7 @@ void TFPellora::Bind() {
     UpdateTabControls();
   });
   connect(ui_.FoldersBtn, &QToolButton::clicked, this, [this] { browser_->FoldersBtnClick(); });
-  browser_->onAddDesign = [this](const QString& path, int x, int y) {
-    const bool added = AddDesignToLayout(path, x, y);
-    if (added) ui_.FMainColorFrame->Setup(&layout_->CurrentDesign());
-    return added;
-  };
-  browser_->onDirectoryChanged = [this](const QString& dir) {
-    if (IPelSrv* service = panels_.GetService()) service->SetDirectory(dir.toStdString());
-  };
+  BindBrowser();
 
   // Only the operator's moves reach the handler: a position set from the settings (555) is
   // neither rounded nor marks them modified.
@@ -193,18 +187,13 @@ bool TFPellora::SendImgMouse(int slot, QEvent* event) {
       TStitch one;
       one.AddItem(queuedDrag_->design);
       one.DrawItem(0, bitmap, &record->palette);
-      dragImage_ = new QLabel(this);
-      dragImage_->setPixmap(QPixmap::fromImage(ToQImage(bitmap)));
-      dragImage_->resize(kDragImage, kDragImage);
-      dragImage_->show();
-      QGuiApplication::setOverrideCursor(Qt::ForbiddenCursor);
+      dragLabel_ = std::make_unique<TDragLabel>(this, QPixmap::fromImage(ToQImage(bitmap)),
+                                                "QueuedDragImage", Qt::DragMoveCursor);
     }
-    dragImage_->move(at - QPoint(kDragImage / 2, kDragImage / 2));
+    dragLabel_->Follow(mouse->globalPosition().toPoint());
     const bool overTrash = IsTrashBox(at.x(), at.y());
-    if (overTrash != ui_.TrashBtn->Active()) {
-      ui_.TrashBtn->SetActive(overTrash);
-      QGuiApplication::changeOverrideCursor(overTrash ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
-    }
+    ui_.TrashBtn->SetActive(overTrash);
+    dragLabel_->SetCanDrop(overTrash);
     return true;
   }
   if (type == QEvent::MouseButtonRelease && queuedDrag_) {
@@ -219,9 +208,7 @@ bool TFPellora::SendImgMouse(int slot, QEvent* event) {
 int TFPellora::QueuedDesignAt(int slot, QPoint point) { return panels_.DesignAtPoint(slot, point); }
 
 void TFPellora::EndQueuedDrag(bool overTrash) {
-  delete dragImage_;
-  dragImage_ = nullptr;
-  QGuiApplication::restoreOverrideCursor();
+  dragLabel_.reset();
   ui_.TrashBtn->SetActive(false);
   const TQueuedDrag drag = std::move(*queuedDrag_);
   queuedDrag_.reset();

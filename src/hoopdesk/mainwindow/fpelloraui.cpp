@@ -132,13 +132,11 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   PanelContainer->SetBevelOuter(TPaintPanel::TBevel::bvLowered);
   PanelContainer->setFixedSize(275, 533);
   for (int i = 0; i < kThumbnails; ++i) {
-    const int x = i % 2 == 0 ? 16 : 140;
-    const int row = i / 2;
     Img[i] = Make<QLabel>(qPrintable(QString("Img%1").arg(i)), PanelContainer);
-    Img[i]->setGeometry(x, 10 + 128 * row, 100, 108);
+    Img[i]->setGeometry(TThumbnailPage::ImageRect(i));
     Img[i]->setProperty("tag", i);
     Label[i] = Make<QLabel>(qPrintable(QString("Label%1").arg(i)), PanelContainer);
-    Label[i]->setGeometry(x, 120 + 128 * row, 100, 14);
+    Label[i]->setGeometry(TThumbnailPage::LabelRect(i));
     Label[i]->setAlignment(Qt::AlignCenter);
     Img[i]->hide();
     Label[i]->hide();

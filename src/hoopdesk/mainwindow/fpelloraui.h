@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "hoopdesk/browser/thumbnailpage.h"
 #include "hoopdesk/machines/machinelimits.h"
 
 class QAction;
@@ -29,7 +30,7 @@ class TLiftButton;
 class TPaintPanel;
 
 struct TFPelloraUi {
-  static constexpr int kThumbnails = 8;
+  static constexpr int kThumbnails = TThumbnailPage::kSlots;
 
   void Setup(QMainWindow* form);
 

@@ -32,7 +32,7 @@ void PurgeSendFolder(const fs::path& folder, std::int32_t dayLimit, std::int32_t
 
   std::vector<TSendFileEntry> designs;
   for (const std::string& name : files) {
-    if (!IsDesignName(name)) continue;
+    if (!IsSentDesignName(name)) continue;
     std::error_code ec;
     const fs::file_time_type time = fs::last_write_time(folder / name, ec);
     if (ec) continue;

@@ -51,7 +51,7 @@ std::vector<std::string> ExpiredSendFiles(std::vector<TSendFileEntry> entries,
   return expired;
 }
 
-bool IsDesignName(const std::string& name) {
+bool IsSentDesignName(const std::string& name) {
   return name.size() > 4 && EqualNoCase(std::string_view(name).substr(name.size() - 4), ".10o");
 }
 

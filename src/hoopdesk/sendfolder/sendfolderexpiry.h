@@ -30,5 +30,6 @@ std::vector<std::string> ExpiredSendFiles(std::vector<TSendFileEntry> entries,
 // character + "o" (its control file ".00o" among them), letter case aside.
 bool IsCompanionName(const std::string& designName, const std::string& candidate);
 
-// True for a design file's name: the extension ".10o", letter case aside.
-bool IsDesignName(const std::string& name);
+// True for the name of a design file the program sent, the files a purge counts: the native
+// extension ".10o", letter case aside. (The browser lists more kinds: see DesignFileGroup.)
+bool IsSentDesignName(const std::string& name);

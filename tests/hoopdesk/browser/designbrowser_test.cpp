@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -42,12 +44,11 @@ class BrowserFixture : public ::testing::Test {
     w.panelPart->setGeometry(0, 180, 300, 580);
     w.panelContainer = new TPaintPanel(w.panelPart);
     w.panelContainer->setFixedSize(275, 533);
-    for (int i = 0; i < 8; ++i) {
-      const int x = i % 2 == 0 ? 16 : 140;
+    for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
       w.images[i] = new QLabel(w.panelContainer);
-      w.images[i]->setGeometry(x, 10 + 128 * (i / 2), 100, 108);
+      w.images[i]->setGeometry(TThumbnailPage::ImageRect(i));
       w.labels[i] = new QLabel(w.panelContainer);
-      w.labels[i]->setGeometry(x, 120 + 128 * (i / 2), 100, 14);
+      w.labels[i]->setGeometry(TThumbnailPage::LabelRect(i));
     }
     w.scrollBar = new QScrollBar(Qt::Vertical, w.panelContainer);
     w.scrollBar->setGeometry(255, 0, 20, 533);
@@ -140,6 +141,81 @@ TEST_F(BrowserFixture, NewAndRemovedFilesShowThroughTheWatch) {
   fs::remove(f / "a.00o");
   QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 1, 3000);
   EXPECT_FALSE(w.images[1]->isVisible());
+}
+
+// Mouse events as the thumbnail that took the press gets them.
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+  QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton, held,
+                Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+class ThumbnailDrag : public BrowserFixture {
+ protected:
+  ThumbnailDrag() {
+    const fs::path f = Folder("drag");
+    for (const char* name : {"a.10o", "b.10o", "c.10o"})
+      EXPECT_TRUE(WriteNative(f / name, MakeDesign(0, 300, 300, name)));
+    Browse(f);
+    // The layout takes drops right of x 200 of the page, at a tenth of the page's point.
+    browser->layoutDropPoint = [this](QPoint global) -> std::optional<TPoint> {
+      const QPoint at = page.mapFromGlobal(global);
+      if (at.x() <= 200) return std::nullopt;
+      return TPoint{at.x() / 10, at.y() / 10};
+    };
+    browser->onAddDesign = [this](const QString& path, int x, int y) {
+      added.push_back({path, QPoint(x, y)});
+      return true;
+    };
+  }
+  QPoint InImage(int slot, QPoint onPage) const { return w.images[slot]->mapFrom(&page, onPage); }
+  Qt::CursorShape Cursor() const {
+    const QCursor* c = QGuiApplication::overrideCursor();
+    return c != nullptr ? c->shape() : Qt::ArrowCursor;
+  }
+  QLabel* Picture() const { return page.findChild<QLabel*>("ThumbDragImage"); }
+
+  std::vector<std::pair<QString, QPoint>> added;
+};
+
+TEST_F(ThumbnailDrag, ADropOnTheLayoutAddsTheDesignAtThePointItGives) {
+  QLabel* image = w.images[1];
+  const QPoint from = image->rect().center();
+  SendMouse(image, QEvent::MouseButtonPress, from, Qt::LeftButton);
+  SendMouse(image, QEvent::MouseMove, InImage(1, QPoint(100, 400)), Qt::LeftButton);
+  ASSERT_NE(Picture(), nullptr);
+  EXPECT_TRUE(Picture()->isVisible());
+  EXPECT_EQ(Picture()->geometry().center(), QPoint(100, 400) - QPoint(1, 1));
+  EXPECT_EQ(Cursor(), Qt::ForbiddenCursor);
+  SendMouse(image, QEvent::MouseMove, InImage(1, QPoint(250, 300)), Qt::LeftButton);
+  EXPECT_EQ(Picture()->geometry().center(), QPoint(250, 300) - QPoint(1, 1));
+  EXPECT_EQ(Cursor(), Qt::DragCopyCursor);
+  SendMouse(image, QEvent::MouseButtonRelease, InImage(1, QPoint(250, 300)), Qt::NoButton);
+  EXPECT_EQ(Picture(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0].first, browser->DesignDir() + "/" + browser->FileList()[1]);
+  EXPECT_EQ(added[0].second, QPoint(25, 30));
+  EXPECT_EQ(browser->SelectedThumb(), 1);
+
+  // Released where the layout does not take it: nothing is added, the thumbnail is selected.
+  SendMouse(w.images[0], QEvent::MouseButtonPress, from, Qt::LeftButton);
+  SendMouse(w.images[0], QEvent::MouseMove, InImage(0, QPoint(150, 300)), Qt::LeftButton);
+  SendMouse(w.images[0], QEvent::MouseButtonRelease, InImage(0, QPoint(150, 300)), Qt::NoButton);
+  EXPECT_EQ(added.size(), 1u);
+  EXPECT_EQ(browser->SelectedThumb(), 0);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ThumbnailDrag, TheBrowserGoingInMidDragTakesThePictureAndTheCursorWithIt) {
+  QLabel* image = w.images[0];
+  SendMouse(image, QEvent::MouseButtonPress, image->rect().center(), Qt::LeftButton);
+  SendMouse(image, QEvent::MouseMove, InImage(0, QPoint(250, 300)), Qt::LeftButton);
+  ASSERT_NE(Picture(), nullptr);
+  browser.reset();
+  EXPECT_EQ(Picture(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(added.empty());
 }
 
 struct SaveCase {

@@ -3,20 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "framefixture.h"
-#include "hoopdesk/colours/colorrows.h"
 
 namespace {
-
-TEST(ColorRows, RowsAreFortyPixelsApartWithGapsAndTheSwatchBand) {
-  const struct {
-    int x, y;
-    bool band;
-    int row;
-  } cases[] = {{0, 8, false, 0},   {0, 40, false, 0},   {0, 41, false, -1},  {0, 47, false, -1},
-               {0, 48, false, 1},  {0, 7, false, -1},   {0, -30, false, -1}, {38, 128, true, 3},
-               {70, 128, true, 3}, {37, 128, true, -1}, {71, 128, true, -1}};
-  for (const auto& c : cases) EXPECT_EQ(ColorRowAt(c.x, c.y, c.band), c.row) << c.x << "," << c.y;
-}
 
 TEST(ColorMappings, AnAssignmentSurvivesTheNextAutomaticMatch) {
   TColorInfo palette = MakePalette(15, 0x30);

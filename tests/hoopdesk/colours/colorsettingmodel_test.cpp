@@ -148,20 +148,6 @@ TEST_F(ColorSettingModelTest, UpDownAndArrowsStayInsideThePalette) {
   EXPECT_EQ(model.SelEntry(), 0);
 }
 
-TEST_F(ColorSettingModelTest, ScrollingShowsTheSelectedRow) {
-  struct Row {
-    int index, position, height, want;
-  };
-  const Row rows[] = {
-      {0, 100, 400, 8},       // above the box: scrolled up to it
-      {5, 0, 400, 0},         // inside: stays
-      {20, 0, 400, 448},      // below: the row becomes the last one shown
-      {59, 2000, 400, 2000},  // already shown at the bottom
-  };
-  for (const Row& r : rows)
-    EXPECT_EQ(TColorSettingModel::ScrollToShow(r.index, r.position, r.height), r.want) << r.index;
-}
-
 TEST_F(ColorSettingModelTest, NothingChangedWritesNothingAndAsksNoReload) {
   const auto before = Stamp();
   TColorSettingModel model(system_, machines_, 0);

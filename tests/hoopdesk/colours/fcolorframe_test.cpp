@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -87,6 +88,35 @@ TEST_F(MainFrame, InDataModeADropChangesNothing) {
   EXPECT_EQ(design.Colors, before);
   EXPECT_EQ(frame.Mappings().Count(), 0);
   EXPECT_EQ(frame.findChild<QLabel*>("DragImage"), nullptr);
+}
+
+TEST(FrameDrag, ThePictureFollowsOverTheWindowAndGoesWithTheFrame) {
+  TColorInfo palette = MakePalette(15, 0x30);
+  TStitchItem design = FourBlocks();
+  QWidget window;
+  window.resize(400, 700);
+  auto frame = std::make_unique<TFColorFrame>(&window);
+  frame->setGeometry(100, 20, 279, 640);
+  frame->SetupDialog(&design, &palette, TColorFrameMode::DialogNeedles);
+  window.show();
+  QTest::qWait(10);
+  QWidget* src = frame->PanelSrcColor();
+  QWidget* dst = frame->PanelDstColor();
+  const QPoint from(120, kColorRowTop + 10);
+  SendMouse(src, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(src, QEvent::MouseMove, from + QPoint(4, 4), Qt::NoButton, Qt::LeftButton);
+  // The picture floats over the whole window, not only the frame.
+  QLabel* picture = window.findChild<QLabel*>("DragImage");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->parentWidget(), &window);
+  EXPECT_EQ(picture->geometry().center(), src->mapTo(&window, from + QPoint(4, 4)) - QPoint(1, 1));
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ForbiddenCursor);
+  const QPoint onBlock = src->mapFrom(frame.get(), dst->mapTo(frame.get(), QPoint(50, 58)));
+  SendMouse(src, QEvent::MouseMove, onBlock, Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::DragCopyCursor);
+  frame.reset();  // the frame goes in mid-drag; its window stays
+  EXPECT_EQ(window.findChild<QLabel*>("DragImage"), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainFrame, ClickingAMarkedBlockAgainUnmarksIt) {

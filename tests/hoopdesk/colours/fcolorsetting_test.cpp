@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -92,7 +93,25 @@ TEST_F(FColorSettingTest, DraggingEntryTwoOntoRowFiveLandsAtFour) {
   Drag(1, right_, RowPoint(4));
   EXPECT_EQ(dialog_->Model().SelEntry(), 3);
   EXPECT_EQ(system_.GetColor(3), moved);
-  EXPECT_FALSE(Child<QLabel>("DragImage")->isVisible());
+  // The picture that followed the pointer went with the drop, and the cursor came back.
+  EXPECT_EQ(Child<QLabel>("DragImage"), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(FColorSettingTest, ClosedInMidDragTheDialogTakesThePictureAndTheCursorWithIt) {
+  Open(0);
+  Send(QEvent::MouseButtonPress, RowPoint(1), Qt::LeftButton);
+  Send(QEvent::MouseMove, RowPoint(1) + QPoint(3, 3), Qt::LeftButton);
+  Send(QEvent::MouseMove, RowPoint(3), Qt::LeftButton);
+  QLabel* picture = Child<QLabel>("DragImage");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_TRUE(picture->isVisible());
+  EXPECT_EQ(picture->geometry().center(),
+            dialog_->mapFromGlobal(right_->mapToGlobal(RowPoint(3))) - QPoint(1, 1));
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::DragMoveCursor);  // over an entry
+  dialog_.reset();
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(FColorSettingTest, DroppingOnAMachineEntryCopiesTheSystemColour) {

@@ -270,8 +270,17 @@ void DragQueuedDesignToTrash(TFPellora& window, int x, const std::function<void(
   const QPoint trash = image->mapFromGlobal(ui.TrashBtn->mapToGlobal(QPoint(10, 10)));
   send(image, QEvent::MouseMove, trash, Qt::LeftButton);
   EXPECT_TRUE(ui.TrashBtn->Active());
+  // The design's picture follows the pointer, which says it can be dropped.
+  const QLabel* picture = window.findChild<QLabel*>("QueuedDragImage");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->geometry().center(),
+            window.mapFromGlobal(image->mapToGlobal(trash)) - QPoint(1, 1));
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::DragMoveCursor);
   send(image, QEvent::MouseButtonRelease, trash, Qt::NoButton);
   EXPECT_FALSE(ui.TrashBtn->Active());
+  EXPECT_EQ(window.findChild<QLabel*>("QueuedDragImage"), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST(MainWindow, TrashDropDeletesTheDraggedDesignEvenWhenTheQueueMoved) {

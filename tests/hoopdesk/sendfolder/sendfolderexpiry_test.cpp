@@ -67,11 +67,12 @@ TEST(SendFolderExpiry, TakesTheOldestWhileBothLimitsAgree) {
 }
 
 TEST(SendFolderExpiry, NamesDesignsAndTheirCompanions) {
-  EXPECT_TRUE(IsDesignName("2612a001.10o"));
-  EXPECT_TRUE(IsDesignName("2612a001.10O"));
-  EXPECT_FALSE(IsDesignName(".10o"));
-  EXPECT_FALSE(IsDesignName("2612a001.00o"));
-  EXPECT_FALSE(IsDesignName("2612a001.10o.bak"));
+  EXPECT_TRUE(IsSentDesignName("2612a001.10o"));
+  EXPECT_TRUE(IsSentDesignName("2612a001.10O"));
+  EXPECT_FALSE(IsSentDesignName(".10o"));
+  EXPECT_FALSE(IsSentDesignName("2612a001.00o"));
+  EXPECT_FALSE(IsSentDesignName("2612a001.10o.bak"));
+  EXPECT_FALSE(IsSentDesignName("2612a001.dst"));  // the browser lists it; the purge leaves it
 
   const std::string design = "2612a001.10o";
   struct Row {

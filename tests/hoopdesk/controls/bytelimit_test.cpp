@@ -1,4 +1,4 @@
-#include "hoopdesk/layout/bytelimit.h"
+#include "hoopdesk/controls/bytelimit.h"
 
 #include <gtest/gtest.h>
 
