@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kNeedleRed = 0x0000FF;
 
 }  // namespace
@@ -32,7 +31,7 @@ void TFColorFrame::PaintDst() {
     TEmbColor c;
     design->GetColor(i, palette, c);
     if (marked) p->fillRect(MarkedBlockRect(i), ToQColor(c.Color));
-    p->drawImage(kColorSwatchX, y, ColorSwatchImage(c.Color, kWhite, marked));
+    p->drawImage(kColorSwatchX, y, ColorSwatchImage(c.Color, kBackWhite, marked));
     p->setPen(Qt::black);
     p->drawText(QRect(0, y + 10 - 4, 34, 20), Qt::AlignRight | Qt::AlignVCenter,
                 QString::number(i + 1));
@@ -49,7 +48,7 @@ void TFColorFrame::PaintSrc() {
   const TColorInfo* palette = Palette();
   if (palette == nullptr || p == nullptr) return;
   PaintPaletteRows(*p, *palette, model_.SelSrc(), panelSrcColor_->width(),
-                   {kWhite, model_.Mode() == TColorFrameMode::DialogNeedles});
+                   {kBackWhite, model_.Mode() == TColorFrameMode::DialogNeedles});
 }
 
 void TFColorFrame::DstMouseDown(QPoint at) {
@@ -67,7 +66,7 @@ void TFColorFrame::SrcMouseMove(Qt::MouseButtons buttons, QPoint at) {
   if (!(buttons & Qt::LeftButton) || palette == nullptr) return;
   if (drag_ == nullptr) {
     if (!model_.CanDrag()) return;
-    const QImage swatch = ColorSwatchImage(palette->GetColor(model_.SelSrc()), kWhite)
+    const QImage swatch = ColorSwatchImage(palette->GetColor(model_.SelSrc()), kBackWhite)
                               .scaled(kColorSwatchSize, kColorSwatchSize);
     drag_ = std::make_unique<TDragLabel>(window(), QPixmap::fromImage(swatch), "DragImage",
                                          Qt::DragCopyCursor);

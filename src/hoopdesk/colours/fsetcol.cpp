@@ -141,8 +141,8 @@ TFSetCol::TFSetCol(QWidget* owner, int model, TColorInfo* palette, TStitchItem* 
     a->setCheckable(true);
     group->addAction(a);
   }
-  connect(white, &QAction::triggered, this, [this] { SetBackColor(kWhite); });
-  connect(gray, &QAction::triggered, this, [this] { SetBackColor(kGray); });
+  connect(white, &QAction::triggered, this, [this] { SetBackColor(kBackWhite); });
+  connect(gray, &QAction::triggered, this, [this] { SetBackColor(kBackGray); });
   connect(imgDraw_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     PopupMenuPopup();
     popupMenu_->exec(imgDraw_->mapToGlobal(at));
@@ -171,7 +171,7 @@ void TFSetCol::SetBackColor(std::uint32_t colour) {
 }
 
 void TFSetCol::PopupMenuPopup() {
-  popupMenu_->findChild<QAction*>(backColor_ != kWhite ? "MenuGray" : "MenuWhite")
+  popupMenu_->findChild<QAction*>(backColor_ != kBackWhite ? "MenuGray" : "MenuWhite")
       ->setChecked(true);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "hoopdesk/colours/colormappings.h"
+#include "hoopdesk/controls/colorref.h"
 #include "shared/colorinfo.h"
 #include "shared/stitch.h"
 
@@ -22,14 +23,12 @@ class TFColorFrame;
 class TFSetCol : public QDialog {
   Q_OBJECT
  public:
-  static constexpr std::uint32_t kWhite = 0xFFFFFF;
-  static constexpr std::uint32_t kGray = 0x808080;
   // The modal result of "&Save" (the browser saves the design only on it).
   static constexpr int kSaveResult = 6;
 
   // design and palette stay the caller's and outlive the dialog; design may be null.
   TFSetCol(QWidget* owner, int model, TColorInfo* palette, TStitchItem* design,
-           TColorFrameMode mode, std::uint32_t backColor = kWhite);
+           TColorFrameMode mode, std::uint32_t backColor = kBackWhite);
   ~TFSetCol() override;
 
   TFColorFrame& ColorFrame() { return *frame_; }

@@ -12,3 +12,7 @@ inline COLORREF ToColorRef(const QColor& c) {
   return RGB(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
              static_cast<std::uint8_t>(c.blue()));
 }
+
+// The two back colours the windows let the operator choose between.
+inline constexpr COLORREF kBackWhite = 0xFFFFFF;
+inline constexpr COLORREF kBackGray = 0x808080;

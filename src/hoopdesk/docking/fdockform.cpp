@@ -59,12 +59,12 @@ QMenu* TFDockForm::MakePopupMenu() {
     group->addAction(a);
   }
   menuWhite_->setChecked(true);
-  connect(menuWhite_, &QAction::triggered, this, [this] { OnBackColorItem(kWhite); });
-  connect(menuGray_, &QAction::triggered, this, [this] { OnBackColorItem(kGray); });
+  connect(menuWhite_, &QAction::triggered, this, [this] { OnBackColorItem(kBackWhite); });
+  connect(menuGray_, &QAction::triggered, this, [this] { OnBackColorItem(kBackGray); });
   return menu;
 }
 
 void TFDockForm::CheckBackColorItem() {
   if (menuWhite_ == nullptr) return;
-  (backColor_ != kWhite ? menuGray_ : menuWhite_)->setChecked(true);
+  (backColor_ != kBackWhite ? menuGray_ : menuWhite_)->setChecked(true);
 }

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "hoopdesk/controls/colorref.h"
+
 class QAction;
 class QMenu;
 class QRubberBand;
@@ -19,9 +21,6 @@ class TDockHost;
 class TFDockForm : public QWidget {
   Q_OBJECT
  public:
-  static constexpr std::uint32_t kWhite = 0xFFFFFF;
-  static constexpr std::uint32_t kGray = 0x808080;
-
   explicit TFDockForm(QWidget* parent = nullptr);
   ~TFDockForm() override;
 
@@ -53,7 +52,7 @@ class TFDockForm : public QWidget {
   // The visible dock form under a global point, other than this one; null for none.
   TFDockForm* SiteAt(QPoint global) const;
 
-  std::uint32_t backColor_ = kWhite;
+  std::uint32_t backColor_ = kBackWhite;
   QAction* menuWhite_ = nullptr;
   QAction* menuGray_ = nullptr;
   TDockHost* host_ = nullptr;

@@ -25,6 +25,7 @@
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/controls/bitmapimage.h"
+#include "hoopdesk/controls/colorref.h"
 #include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/controls/liftbutton.h"
@@ -51,8 +52,6 @@ constexpr int kDragThreshold = 50;
 constexpr int kArgumentDelayMs = 500;
 constexpr int kOrderThumbnail = 50;
 constexpr int kOrderItemHeight = 64;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kGray = 0x808080;
 
 }  // namespace
 
@@ -365,7 +364,7 @@ void TFPellora::MenuTcpipClick() {
 }
 
 void TFPellora::MenuBackColorClick(int tag) {
-  const std::uint32_t colour = tag == 0 ? kWhite : kGray;
+  const std::uint32_t colour = tag == 0 ? kBackWhite : kBackGray;
   (tag == 0 ? ui_.MenuWhite : ui_.MenuGray)->setChecked(true);
   trace_->ChangeBackColor(colour);
   layout_->SetBackColor(colour);

@@ -7,18 +7,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "hoopdesk/controls/colorref.h"
 #include "hoopdesk/machines/machinesource.h"
 #include "hoopdesk/trace/ftraceframe.h"
 #include "hoopdesk/trace/traceslots.h"
 #include "hoopdesk/trace/tracetiles.h"
-
-namespace {
-
-QColor ToQColor(std::uint32_t colorref) {
-  return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
-}
-
-}  // namespace
 
 TFTrace::TFTrace(TMachineSource& machines, QWidget* parent)
     : TFDockForm(parent), machines_(machines) {
@@ -44,7 +37,7 @@ TFTrace::TFTrace(TMachineSource& machines, QWidget* parent)
   footLayout->setContentsMargins(4, 0, 4, 0);
   footLayout->addWidget(legend);
 
-  ChangeBackColor(kWhite);
+  ChangeBackColor(kBackWhite);
 }
 
 bool TFTrace::CreateTraceFrame(int index) {

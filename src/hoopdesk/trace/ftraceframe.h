@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "hoopdesk/controls/colorref.h"
 #include "shared/stitch.h"
 #include "shared/traceinfo.h"
 
@@ -58,7 +59,7 @@ class TFTraceFrame : public QWidget {
 
   TMachineSource& machines_;
   int machineIndex_;
-  std::uint32_t colour_ = 0xFFFFFF;
+  std::uint32_t colour_ = kBackWhite;
   TTraceInfo trace_;
   TStitchItem design_;
 

@@ -115,9 +115,9 @@ TEST(TraceWindow, BackColourReachesEveryFrame) {
   world.AddMachines(2);
   world.WriteSentDesign("0000001.10o", 1, 300, "heart");
   world.StartSewing(0, "0000001.10o");
-  world.trace->ChangeBackColor(TFDockForm::kGray);
-  EXPECT_EQ(world.trace->BackColor(), TFDockForm::kGray);
-  for (int d = 0; d < 2; ++d) EXPECT_EQ(world.Frame(d)->Color(), TFDockForm::kGray);
+  world.trace->ChangeBackColor(kBackGray);
+  EXPECT_EQ(world.trace->BackColor(), kBackGray);
+  for (int d = 0; d < 2; ++d) EXPECT_EQ(world.Frame(d)->Color(), kBackGray);
   auto* image = world.Frame(0)->findChild<QWidget*>("DrawImg");
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->grab().toImage().pixelColor(3, 3), QColor(0x80, 0x80, 0x80));
