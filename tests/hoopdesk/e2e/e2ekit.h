@@ -275,10 +275,13 @@ class Program : public World {
   // does. A key can arrive before the menu has opened on a busy machine: then the menu is closed
   // and opened again.
   bool OpenSettingDialog(const std::string& key, const std::string& title) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      if (!XdoTool({"mousemove", "66", "8", "click", "1", "sleep", "0.5", "key", key}, errors))
+    // A loaded machine may open the menu late: each attempt waits longer before the key.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      const std::string pause = std::to_string(0.5 + attempt);
+      if (!XdoTool({"mousemove", "66", "8", "click", "1", "sleep", pause, "key", key}, errors))
         return false;
-      if (WaitUntil([&] { return WindowShown(title); }, std::chrono::seconds(3))) return true;
+      if (WaitUntil([&] { return WindowShown(title); }, std::chrono::seconds(3 + 2 * attempt)))
+        return true;
       XdoTool({"key", "Escape"}, errors);
     }
     return false;
