@@ -49,7 +49,6 @@ class TPanelManager : public TMachineSource {
 
   // The window around the panels and the trace window; borrowed, may be null.
   void SetHost(TPanelHost* host) { host_ = host; }
-  TPanelHost* GetHost() const { return host_; }
   void SetTraceSink(TTraceSink* trace) { trace_ = trace; }
   TTraceSink* GetTraceSink() const { return trace_; }
 
@@ -125,7 +124,6 @@ class TPanelManager : public TMachineSource {
 
   // The folder the send files are written to (with a trailing "/").
   void SetSendFolder(std::string folder) { sendFolder_ = std::move(folder); }
-  const std::string& GetSendFolder() const { return sendFolder_; }
   // Streams design 0 of the machine's queue to it, writing its native files first when it has
   // none yet (once for a synchronised group). The design stays queued until its transfer ends.
   void SendDesign(TDevNo d);
@@ -192,10 +190,6 @@ class TPanelManager : public TMachineSource {
   void ClearQueue(TDevNo d);
   void RemoveQueuedDesign(int position, TDevNo d);
   void RedrawAfterQueueChange(TDevNo d);
-  // The machine's thread palette; an empty one for an index outside the list.
-  TColorInfo& GetMachinePalette(TDevNo d);
-  // Colour and label of one palette entry; its selectable flag stays.
-  void SetMachineColor(TDevNo d, int entry, const TSTITCH_COLOR& color);
   std::string GetSewingFile(TDevNo d) const;
   // IPelSrv::GetProgress for the machine, passed on unchanged. Without a record: state,
   // position, error, speed and needle 0; total and memory stay.
@@ -278,5 +272,4 @@ class TPanelManager : public TMachineSource {
   bool sendBoxOpen_ = false;
   std::string lostNotice_;       // the notice of a server that does not answer, while it shows
   mutable TServiceCheck check_;  // state queries from const hit tests count too
-  TColorInfo noPalette_;
 };

@@ -112,19 +112,6 @@ int TPanelManager::DesignAtPoint(int slot, const QPoint& point) const {
       .DesignAt(point.x(), count);
 }
 
-TColorInfo& TPanelManager::GetMachinePalette(TDevNo d) {
-  if (TMachineRecord* record = GetMachine(d)) return record->palette;
-  noPalette_ = TColorInfo();
-  return noPalette_;
-}
-
-void TPanelManager::SetMachineColor(TDevNo d, int entry, const TSTITCH_COLOR& color) {
-  TMachineRecord* record = GetMachine(d);
-  if (!record) return;
-  record->palette.SetColor(entry, color.Color);
-  record->palette.SetLabel(entry, color.Label);
-}
-
 std::string TPanelManager::MachineAddress(int machine) const {
   const TMachineRecord* record = GetMachine(machine);
   return record ? record->address : std::string();

@@ -384,15 +384,6 @@ TEST_F(PanelViewTest, NamesAndNumbersAreShownAsPlainText) {
 
 TEST_F(PanelViewTest, AccessorsAnswerForIndexesOutsideTheList) {
   Machines(1);
-  TSTITCH_COLOR colour;
-  colour.Color = 0x123456;
-  colour.Label = "Sky";
-  const std::uint8_t flag = panels_.GetMachinePalette(0).GetEntry(3).Flag;
-  panels_.SetMachineColor(0, 3, colour);
-  EXPECT_EQ(panels_.GetMachinePalette(0).GetEntry(3).Color, 0x123456u);
-  EXPECT_EQ(panels_.GetMachinePalette(0).GetEntry(3).Label, "Sky");
-  EXPECT_EQ(panels_.GetMachinePalette(0).GetEntry(3).Flag, flag);
-  panels_.SetMachineColor(5, 3, colour);  // nothing happens
   EXPECT_EQ(panels_.GetSewingFile(5), "");
   std::uint8_t state = 9, needle = 9;
   std::int32_t position = 9, total = 7, error = 9, memory = 8;
