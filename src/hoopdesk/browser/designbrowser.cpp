@@ -23,7 +23,6 @@
 namespace {
 
 constexpr int kWatchDelayMs = 100;
-constexpr COLORREF kSelectBlue = 0xFF0000;
 
 }  // namespace
 
@@ -150,7 +149,7 @@ void TDesignBrowser::PanelContainerPaint() {
   p->setBrush(Qt::NoBrush);
   for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
     const QRect r = w_.images[i]->geometry();
-    p->setPen(QPen(i == selected ? ToQColor(kSelectBlue) : face, 3));
+    p->setPen(QPen(i == selected ? ToQColor(kSelectionBlue) : face, 3));
     p->drawRect(r.adjusted(-2, -2, 2, 2));
   }
 }

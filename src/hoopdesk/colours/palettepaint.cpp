@@ -9,12 +9,6 @@
 #include "hoopdesk/controls/colorref.h"
 #include "shared/colorinfo.h"
 
-namespace {
-
-constexpr COLORREF kSelectionBlue = 0xFF0000;
-
-}  // namespace
-
 void PaintPaletteRows(QPainter& p, const TColorInfo& palette, int selected, int width,
                       const TPaletteRowStyle& style) {
   const QColor blue = ToQColor(kSelectionBlue);

@@ -16,3 +16,5 @@ inline COLORREF ToColorRef(const QColor& c) {
 // The two back colours the windows let the operator choose between.
 inline constexpr COLORREF kBackWhite = 0xFFFFFF;
 inline constexpr COLORREF kBackGray = 0x808080;
+// What is chosen is framed or filled in this blue.
+inline constexpr COLORREF kSelectionBlue = 0xFF0000;
