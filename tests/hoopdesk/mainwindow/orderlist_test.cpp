@@ -11,8 +11,8 @@
 
 #include "hoopdesk/colours/colorrows.h"
 #include "hoopdesk/colours/fcolorframe.h"
-#include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/colours/framefixture.h"
+#include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/screenshot.h"
 #include "pelloraworld.h"
