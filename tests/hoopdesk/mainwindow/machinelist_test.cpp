@@ -13,6 +13,7 @@
 
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/screenshot.h"
 #include "hoopdesk/slp/foundmachine.h"
 #include "pelloraworld.h"
 
@@ -92,6 +93,10 @@ TEST(MachineList, AnotherMachineRedrawsTheLayoutAndLeavesNoChangeBehind) {
   // So a later press on the palette, which changes nothing, asks for no redraw.
   QTest::mouseClick(frame->PanelSrcColor(), Qt::LeftButton, {}, QPoint(120, 18));
   EXPECT_FALSE(frame->TakeChanged());
+  // The second block marked: outlined in the frame, inverted in the layout.
+  QTest::mouseClick(frame->PanelDstColor(), Qt::LeftButton, {}, QPoint(50, 58));
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(*window, "mainwindow_color_marked").isEmpty());
 }
 
 }  // namespace
