@@ -121,8 +121,9 @@ TEST(DockForm, ATiledFormIsDraggedByItsGrabberBackToPagesOrToAnotherSide) {
     ASSERT_TRUE(trace.Grabber()->isVisible()) << c.what;
     // The form's own controls lie below its grabber.
     EXPECT_GE(layout.DrawPanel()->y(), TFDockForm::kGrabberHeight) << c.what;
-    if (c.what == cases[0].what)
+    if (c.what == cases[0].what) {
       EXPECT_FALSE(SaveScreenshot(*window, "mainwindow_tiled_grabbers").isEmpty());
+    }
     DragGrabber(c.dragLayout ? static_cast<TFDockForm&>(layout) : trace, areaPoint(c.x, c.y));
     QCoreApplication::processEvents();
     EXPECT_EQ(window->findChild<QWidget*>("DockPreview"), nullptr) << c.what;
@@ -134,8 +135,9 @@ TEST(DockForm, ATiledFormIsDraggedByItsGrabberBackToPagesOrToAnotherSide) {
       EXPECT_FALSE(layout.Grabber()->isVisible()) << c.what;
       EXPECT_FALSE(trace.Grabber()->isVisible()) << c.what;
       EXPECT_EQ(layout.DrawPanel()->y(), 0) << c.what;
-      if (c.what == cases[0].what)
+      if (c.what == cases[0].what) {
         EXPECT_FALSE(SaveScreenshot(*window, "mainwindow_docked_back").isEmpty());
+      }
     } else {
       EXPECT_TRUE(ui.MainPageControl->isHidden()) << c.what;
       EXPECT_EQ(ui.MainPanelSplitter->orientation(), c.orientation) << c.what;

@@ -116,7 +116,9 @@ TEST(OrderList, DropsMoveByTheirRowsAndTellTheColourFrameAndTheLayout) {
     t.Move(from + QPoint(0, 10));  // within the drag distance: nothing yet
     EXPECT_EQ(t.List()->currentRow(), c.source) << c.what;
     t.Move(to);
-    if (c.target >= 0) EXPECT_EQ(t.List()->currentRow(), c.source) << c.what;
+    if (c.target >= 0) {
+      EXPECT_EQ(t.List()->currentRow(), c.source) << c.what;
+    }
     t.Release(to);
     EXPECT_EQ(t.Names(), c.names) << c.what;
     EXPECT_EQ(t.LayoutOrder(), c.order) << c.what;
