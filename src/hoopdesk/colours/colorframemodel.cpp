@@ -90,6 +90,9 @@ bool TColorFrameModel::Drop(int r) {
   if (!CanDropOn(r) || palette == nullptr ||
       !DropPaletteEntry(*design_, r, *palette, selSrc_, mode_, mappings_))
     return false;
+  // No block is selected after a drop: the one that was marked loses its mark too, or no later
+  // press could clear it and the layout would keep drawing it inverted.
+  if (selDst_ >= 0) design_->ClearMark(selDst_);
   selDst_ = -1;
   changed_ = true;
   return true;

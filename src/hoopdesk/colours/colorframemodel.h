@@ -68,7 +68,8 @@ class TColorFrameModel {
   bool CanDrag() const;
   // A drop of the selected entry on block r would change it.
   bool CanDropOn(int r) const;
-  // Drops the selected entry on block r: see DropPaletteEntry. True when the block changed.
+  // Drops the selected entry on block r (see DropPaletteEntry) and unmarks the marked block.
+  // True when the block changed.
   bool Drop(int r);
   // An arrow key moves the selected entry by delta within the palette.
   bool Step(int delta);

@@ -238,6 +238,9 @@ void TFColorFrame::MachineCBChange_() {
   }
   panelSrcColor_->update();
   Refresh(*refresh);
+  // The change is the machine's, taken here: left set, it would make the owner redraw again
+  // after the next press or release that changed nothing.
+  if (model_.TakeChanged() && !IsDataMode()) emit DockRefresh();
 }
 
 void TFColorFrame::CheckClick(int j, bool checked) { Refresh(model_.Check(j, checked)); }

@@ -73,8 +73,8 @@ class TFColorFrame : public QWidget {
   void PanelSrcColorMouseUp();
   void PanelDstColorMouseDown();
   void PanelSrcColorDblClick();
-  // A check box changed the automatic match while thread colours are shown: the layout
-  // view should be redrawn.
+  // A check box or another machine changed the automatic match while thread colours are
+  // shown: the layout view should be redrawn.
   void DockRefresh();
 
  private:

@@ -30,7 +30,13 @@ void TFColorFrame::PaintDst() {
     const bool marked = i == model_.SelDst();
     TEmbColor c;
     design->GetColor(i, palette, c);
-    if (marked) p->fillRect(MarkedBlockRect(i), ToQColor(c.Color));
+    if (marked) {
+      // Outlined in the pen's black, filled with the block's colour.
+      p->setPen(Qt::black);
+      p->setBrush(ToQColor(c.Color));
+      p->drawRect(MarkedBlockRect(i).adjusted(0, 0, -1, -1));
+      p->setBrush(Qt::NoBrush);
+    }
     p->drawImage(kColorSwatchX, y, ColorSwatchImage(c.Color, kBackWhite, marked));
     p->setPen(Qt::black);
     p->drawText(QRect(0, y + 10 - 4, 34, 20), Qt::AlignRight | Qt::AlignVCenter,

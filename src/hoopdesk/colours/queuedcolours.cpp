@@ -3,14 +3,14 @@
 #include "hoopdesk/colours/fsetcol.h"
 
 bool EditQueuedColours(QWidget* owner, int model, const TColorInfo& palette,
-                       const TStitchItem& design, const TQueuedDesignLookup& lookup,
-                       const TSetColRunner& run) {
+                       const TStitchItem& design, std::uint32_t backColor,
+                       const TQueuedDesignLookup& lookup, const TSetColRunner& run) {
   TStitchItem copy = design;
   TColorInfo paletteCopy = palette;
   if (run) {
     run(owner, model, paletteCopy, copy);
   } else {
-    TFSetCol dialog(owner, model, &paletteCopy, &copy, TColorFrameMode::DialogNeedles);
+    TFSetCol dialog(owner, model, &paletteCopy, &copy, TColorFrameMode::DialogNeedles, backColor);
     dialog.exec();
   }
   TStitchItem* now = lookup ? lookup() : nullptr;

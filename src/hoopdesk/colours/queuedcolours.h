@@ -4,6 +4,7 @@
 // assignments are written back to the design only if it can still be found.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "shared/colorinfo.h"
@@ -17,9 +18,9 @@ using TQueuedDesignLookup = std::function<TStitchItem*()>;
 using TSetColRunner =
     std::function<void(QWidget* owner, int model, TColorInfo& palette, TStitchItem& design)>;
 
-// Runs the dialog in needle mode on copies of the design and palette; when the design is still
-// queued afterwards (same design), its colour blocks take the copy's, unmarked. True when
-// written back.
+// Runs the dialog in needle mode on copies of the design and palette, on the program's
+// background colour `backColor`; when the design is still queued afterwards (same design), its
+// colour blocks take the copy's, unmarked. True when written back.
 bool EditQueuedColours(QWidget* owner, int model, const TColorInfo& palette,
-                       const TStitchItem& design, const TQueuedDesignLookup& lookup,
-                       const TSetColRunner& run = {});
+                       const TStitchItem& design, std::uint32_t backColor,
+                       const TQueuedDesignLookup& lookup, const TSetColRunner& run = {});

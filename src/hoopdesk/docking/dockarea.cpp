@@ -12,8 +12,15 @@
 TDockArea::TDockArea(QTabWidget* pages, QWidget* tilePanel, QSplitter* tiles,
                      std::array<TFDockForm*, 2> forms)
     : pages_(pages), tilePanel_(tilePanel), tiles_(tiles), forms_(forms) {
-  for (TFDockForm* form : forms_) form->SetDockHost(this);
+  for (TFDockForm* form : forms_) {
+    form->SetDockHost(this);
+    form->Grabber()->installEventFilter(this);
+  }
   pages_->tabBar()->installEventFilter(this);
+}
+
+void TDockArea::ShowGrabbers(bool shown) {
+  for (TFDockForm* form : forms_) form->ShowGrabber(shown);
 }
 
 void TDockArea::AddPages() {
@@ -21,6 +28,7 @@ void TDockArea::AddPages() {
 }
 
 void TDockArea::ShowAsPages() {
+  ShowGrabbers(false);
   AddPages();
   for (TFDockForm* form : forms_) form->show();
 }
@@ -28,6 +36,7 @@ void TDockArea::ShowAsPages() {
 void TDockArea::TabLayout() {
   const bool panelWasVisible = !tilePanel_->isHidden();
   tilePanel_->hide();
+  ShowGrabbers(false);
   pages_->show();
   if (panelWasVisible) AddPages();
   if (const int first = pages_->indexOf(forms_[0]); first > 0) pages_->tabBar()->moveTab(first, 0);
@@ -44,6 +53,7 @@ void TDockArea::Tile(Qt::Orientation orientation) {
   const int whole = orientation == Qt::Horizontal ? pages_->width() : pages_->height();
   tiles_->setSizes({whole / 2, whole - whole / 2});
   for (TFDockForm* form : forms_) form->show();
+  ShowGrabbers(true);
   pages_->hide();
 }
 
@@ -79,16 +89,55 @@ void TDockArea::DockFormAt(TFDockForm* target, TFDockForm* dropped, TDockAlign a
   tiles_->addWidget(place.droppedFirst ? target : dropped);
   target->show();
   dropped->show();
+  ShowGrabbers(true);
   pages_->hide();
 }
 
 bool TDockArea::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != pages_->tabBar()) return false;
   switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
     case QEvent::MouseButtonRelease:
-      return TabMouse(static_cast<QMouseEvent*>(event));
+      break;
+    default:
+      return false;
+  }
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  if (watched == pages_->tabBar()) return TabMouse(mouse);
+  for (TFDockForm* form : forms_) {
+    if (watched == form->Grabber()) return GrabberMouse(form, mouse);
+  }
+  return false;
+}
+
+bool TDockArea::GrabberMouse(TFDockForm* form, QMouseEvent* mouse) {
+  if (mouse->type() == QEvent::MouseButtonPress) {
+    tab_ = -1;
+    return grip_.Press(mouse->button() == Qt::LeftButton, mouse->globalPosition().toPoint()) ==
+           TGripStep::Take;
+  }
+  return DragMouse(form, mouse);
+}
+
+bool TDockArea::DragMouse(TFDockForm* form, QMouseEvent* mouse) {
+  const QPoint global = mouse->globalPosition().toPoint();
+  if (mouse->type() == QEvent::MouseMove) {
+    const bool held = (mouse->buttons() & Qt::LeftButton) != 0;
+    if (grip_.Move(global, held, QApplication::startDragDistance()) != TGripStep::Drag)
+      return false;
+    form->DockDragMove(global);
+    return true;
+  }
+  const int tab = std::exchange(tab_, -1);
+  switch (grip_.Release()) {
+    case TGripStep::Drop:
+      form->DockDragEnd(global);
+      return true;
+    case TGripStep::Click:
+      // A click on a page tab shows its page; on a grabber it does nothing.
+      if (tab >= 0 && tab == pages_->tabBar()->tabAt(mouse->position().toPoint()))
+        pages_->setCurrentIndex(tab);
+      return true;
     default:
       return false;
   }
@@ -105,22 +154,5 @@ bool TDockArea::TabMouse(QMouseEvent* mouse) {
   }
   auto* form = qobject_cast<TFDockForm*>(pages_->widget(tab_));
   if (form == nullptr) return false;
-  if (mouse->type() == QEvent::MouseMove) {
-    const bool held = (mouse->buttons() & Qt::LeftButton) != 0;
-    if (grip_.Move(global, held, QApplication::startDragDistance()) != TGripStep::Drag)
-      return false;
-    form->DockDragMove(global);
-    return true;
-  }
-  const int tab = std::exchange(tab_, -1);
-  switch (grip_.Release()) {
-    case TGripStep::Drop:
-      form->DockDragEnd(global);
-      return true;
-    case TGripStep::Click:
-      if (tab == bar->tabAt(mouse->position().toPoint())) pages_->setCurrentIndex(tab);
-      return true;
-    default:
-      return false;
-  }
+  return DragMouse(form, mouse);
 }

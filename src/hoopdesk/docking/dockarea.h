@@ -1,7 +1,8 @@
 // TDockArea: where the main window docks its two dock forms (the layout and the trace window):
 // as pages of a page control (the tab layout) or tiled in a splitter on a panel, side by side or
-// stacked (the tile layouts). It answers the forms' docking requests and lets a page tab drag its
-// form onto the other one through the grip gesture.
+// stacked (the tile layouts). It answers the forms' docking requests and lets a page tab, or a
+// tiled form's grabber, drag its form onto the other one through the grip gesture: from the
+// tiles back to pages, or to another side.
 #pragma once
 
 #include <QObject>
@@ -40,6 +41,12 @@ class TDockArea : public QObject, public TDockHost {
   void AddPages();
   // A mouse event on the page tabs: true when the gesture took it.
   bool TabMouse(QMouseEvent* mouse);
+  // A mouse event on `form`'s grabber: true when the gesture took it.
+  bool GrabberMouse(TFDockForm* form, QMouseEvent* mouse);
+  // A move or release of the gesture that drags `form`; true when taken.
+  bool DragMouse(TFDockForm* form, QMouseEvent* mouse);
+  // Shows the grabbers exactly while the forms are tiled.
+  void ShowGrabbers(bool shown);
 
   QTabWidget* pages_;
   QWidget* tilePanel_;

@@ -1,8 +1,8 @@
-// The gesture that drags a dock form by one of its grips: the main window's page tabs today,
-// and any other widget that should start a dock drag (a tiled form's title area, a handle)
-// feeds it the same way. A left press on the grip arms it; a move with the button held, once
-// the pointer has gone the drag distance, drags the form; the release drops it where the
-// pointer is, or is a plain click on the grip when the form was not dragged.
+// The gesture that drags a dock form by one of its grips: the main window's page tabs and a
+// tiled form's grabber (the Order list moves its rows by the same gesture). A left press on the
+// grip arms it; a move with the button held, once the pointer has gone the drag distance, drags the
+// form; the release drops it where the pointer is, or is a plain click on the grip when the form
+// was not dragged.
 #pragma once
 
 #include <QPoint>

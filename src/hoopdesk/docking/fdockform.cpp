@@ -3,15 +3,66 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QPainter>
+#include <QResizeEvent>
 #include <QRubberBand>
 
 #include "hoopdesk/docking/dockhost.h"
 
-TFDockForm::TFDockForm(QWidget* parent) : QWidget(parent) {}
+namespace {
+
+// The strip a tiled form is dragged by: the form's caption and two grip lines after it.
+class TDockGrabber : public QWidget {
+ public:
+  explicit TDockGrabber(QWidget* form) : QWidget(form) {
+    setObjectName("DockGrabber");
+    setCursor(Qt::SizeAllCursor);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QString caption = parentWidget()->windowTitle();
+    p.setPen(palette().color(QPalette::ButtonText));
+    const QRect text = rect().adjusted(4, 0, 0, 0);
+    p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, caption);
+    const int left = 4 + fontMetrics().horizontalAdvance(caption) + 6;
+    const int mid = height() / 2;
+    for (const int y : {mid - 2, mid + 1}) {
+      p.setPen(palette().color(QPalette::Light));
+      p.drawLine(left, y, width() - 4, y);
+      p.setPen(palette().color(QPalette::Dark));
+      p.drawLine(left, y + 1, width() - 4, y + 1);
+    }
+  }
+};
+
+}  // namespace
+
+TFDockForm::TFDockForm(QWidget* parent)
+    : QWidget(parent), grabber_(std::make_unique<TDockGrabber>(this)) {
+  grabber_->hide();
+}
 
 TFDockForm::~TFDockForm() = default;
 
 void TFDockForm::closeEvent(QCloseEvent* event) { event->ignore(); }
+
+void TFDockForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  grabber_->setGeometry(0, 0, width(), kGrabberHeight);
+}
+
+void TFDockForm::ShowGrabber(bool shown) {
+  if (shown == grabber_->isVisibleTo(this)) return;
+  setContentsMargins(0, shown ? kGrabberHeight : 0, 0, 0);
+  grabber_->setGeometry(0, 0, width(), kGrabberHeight);
+  grabber_->setVisible(shown);
+  grabber_->raise();
+  ClientAreaChanged();
+}
 
 bool TFDockForm::FormDockOver(const QObject* dragged) const {
   return qobject_cast<const TFDockForm*>(dragged) != nullptr;

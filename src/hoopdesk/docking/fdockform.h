@@ -2,8 +2,9 @@
 // live for the whole run and are moved between the main window's page control (tabs) and its
 // tile panel; closing them is refused. Each is a dock site and can itself be docked: another
 // dock form dragged over it shows where it would go, and dropped there it goes beside it
-// (tiles) or joins it as a page. Nothing but a dock form is accepted. Both paint on a white
-// or gray background that their pop-up menus choose.
+// (tiles) or joins it as a page. Nothing but a dock form is accepted. While tiled, a form shows
+// a grabber strip along its top, by which it is dragged (a page is dragged by its tab). Both
+// paint on a white or gray background that their pop-up menus choose.
 #pragma once
 
 #include <QPoint>
@@ -39,8 +40,18 @@ class TFDockForm : public QWidget {
   void DockDragMove(QPoint global);
   void DockDragEnd(QPoint global);
 
+  // The grabber strip: shown while the form is tiled, hidden while it is a page. The form's own
+  // controls lie below it.
+  void ShowGrabber(bool shown);
+  QWidget* Grabber() const { return grabber_.get(); }
+  static constexpr int kGrabberHeight = 16;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  // The area below the grabber changed without a resize: forms that place their controls by
+  // hand place them again.
+  virtual void ClientAreaChanged() {}
   // The pop-up menu "PopupMenu" with its two background items, for the form to extend.
   QMenu* MakePopupMenu();
   // Ticks the item of the present background.
@@ -59,4 +70,5 @@ class TFDockForm : public QWidget {
   // On the window while a drag is under way. Made after the form, it goes before the window
   // would delete it: a closing window deletes the form (and so the preview) first.
   std::unique_ptr<QRubberBand> preview_;
+  std::unique_ptr<QWidget> grabber_;
 };

@@ -32,6 +32,7 @@
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/docking/dockarea.h"
 #include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/mainwindow/orderlist.h"
 #include "hoopdesk/mainwindow/workfolder.h"
 #include "hoopdesk/panels/sendtablayout.h"
 #include "hoopdesk/sendfolder/purgesendfolder.h"
@@ -51,7 +52,6 @@ constexpr std::uintmax_t kLogRotateSize = 65536;
 constexpr int kDragThreshold = 50;
 constexpr int kArgumentDelayMs = 500;
 constexpr int kOrderThumbnail = 50;
-constexpr int kOrderItemHeight = 64;
 
 }  // namespace
 
@@ -221,9 +221,7 @@ bool TFPellora::AddDesignToLayout(const QString& path, int x, int y) {
   if (index < 0) return false;
   platform::Bitmap bitmap(kOrderThumbnail, kOrderThumbnail);
   layout_->DrawDesignThumbnail(index, bitmap);
-  auto* item = new QListWidgetItem(QPixmap::fromImage(ToQImage(bitmap)), name);
-  item->setSizeHint(QSize(0, kOrderItemHeight));
-  ui_.ListBox->addItem(item);
+  ui_.ListBox->addItem(MakeOrderItem(ToQImage(bitmap), name).release());
   return true;
 }
 
@@ -365,6 +363,7 @@ void TFPellora::MenuTcpipClick() {
 
 void TFPellora::MenuBackColorClick(int tag) {
   const std::uint32_t colour = tag == 0 ? kBackWhite : kBackGray;
+  backColor_ = colour;
   (tag == 0 ? ui_.MenuWhite : ui_.MenuGray)->setChecked(true);
   trace_->ChangeBackColor(colour);
   layout_->SetBackColor(colour);

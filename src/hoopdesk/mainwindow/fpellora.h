@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "hoopdesk/controls/colorref.h"
 #include "hoopdesk/layout/layouthost.h"
 #include "hoopdesk/mainwindow/foundmachines.h"
 #include "hoopdesk/mainwindow/fpelloraui.h"
@@ -30,6 +31,7 @@ class TDragLabel;
 class TFDockForm;
 class TFLayout;
 class TFTrace;
+class TOrderList;
 
 // What the window takes from the program around it; tests give their own.
 struct TPelloraOptions {
@@ -99,6 +101,7 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   TPollSchedule& Schedule() { return schedule_; }
   int TimerIntervalMs() const;
   bool TimerActive() const;
+  std::uint32_t BackColor() const { return backColor_; }
 
   // TPanelHost: the layout window, the page control, the machine information dialog
   void InvalidateLayoutView() override;
@@ -135,7 +138,7 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   void BindBrowser();
   void ApplyPlacement();
   void StorePlacement();
-  void ListBoxMoved(int from, int to);
+  void ListBoxDragDrop(int source, int target);
   void TabSendResize();
   void BindSendTab();
   bool SendImgMouse(int slot, QEvent* event);
@@ -157,5 +160,8 @@ class TFPellora : public QMainWindow, public TPanelHost, public TLayoutHost, pri
   TDesignBrowser* browser_ = nullptr;
   std::optional<TQueuedDrag> queuedDrag_;
   std::unique_ptr<TDragLabel> dragLabel_;  // while a queued design is dragged
+  std::unique_ptr<TOrderList> orderList_;
   bool started_ = false;
+  // The background the layout, trace and design colours windows paint on (the Back Color menu).
+  std::uint32_t backColor_ = kBackWhite;
 };

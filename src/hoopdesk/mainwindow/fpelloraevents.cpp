@@ -1,6 +1,5 @@
 // TFPellora: the bindings of the form's events, the Send tab's geometry and drags, the Order
 // list and the window placement.
-#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
@@ -29,6 +28,7 @@
 #include "hoopdesk/dialogs/frecent.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/fpellora.h"
+#include "hoopdesk/mainwindow/orderlist.h"
 #include "hoopdesk/panels/sendtablayout.h"
 #include "hoopdesk/settings/settingchecks.h"
 #include "hoopdesk/trace/ftrace.h"
@@ -94,10 +94,8 @@ void TFPellora::Bind() {
   ui_.TabSend->installEventFilter(this);
   ui_.PanelPart->installEventFilter(this);
 
-  connect(ui_.ListBox->model(), &QAbstractItemModel::rowsMoved, this,
-          [this](const QModelIndex&, int start, int, const QModelIndex&, int row) {
-            ListBoxMoved(start, row > start ? row - 1 : row);
-          });
+  orderList_ = std::make_unique<TOrderList>(
+      ui_.ListBox, [this](int source, int target) { ListBoxDragDrop(source, target); });
   connect(ui_.ListBox, &QListWidget::itemClicked, this, [this] {
     layout_->SelectDesign(layout_->DesignAtOrder(ui_.ListBox->currentRow()));
     layout_->PaintLayout(false, false);
@@ -128,10 +126,10 @@ void TFPellora::Bind() {
   });
 }
 
-void TFPellora::ListBoxMoved(int from, int to) {
+void TFPellora::ListBoxDragDrop(int source, int target) {
   ui_.FMainColorFrame->ClearMappings();
-  layout_->MoveDesignOrder(from, to);
-  ui_.ListBox->setCurrentRow(to);
+  layout_->MoveDesignOrder(source, target);
+  ui_.ListBox->setCurrentRow(target);
 }
 
 void TFPellora::TabSendResize() {

@@ -29,7 +29,7 @@ void TFPellora::SendAllBtnClick() { panels_.SendAll(); }
 void TFPellora::SewBtnClick(int slot) { panels_.SewClick(slot); }
 
 void TFPellora::SendImgDblClick(int slot, QPoint point) {
-  ShowQueuedDesignColours(panels_, slot, QueuedDesignAt(slot, point));
+  ShowQueuedDesignColours(panels_, slot, QueuedDesignAt(slot, point), backColor_);
 }
 
 void TFPellora::TrackBarChange(int position) {

@@ -166,10 +166,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
 
   TabNeedle = Make<QWidget>("TabNeedle");
   ListBox = Make<QListWidget>("ListBox", TabNeedle);
-  ListBox->setIconSize(QSize(50, 50));
-  ListBox->setDragDropMode(QAbstractItemView::InternalMove);
-  ListBox->setDefaultDropAction(Qt::MoveAction);
-  ListBox->setUniformItemSizes(true);
+  ListBox->setUniformItemSizes(true);  // rows are drawn and moved by TOrderList
   auto* needleColumn = new QVBoxLayout(TabNeedle);
   needleColumn->setContentsMargins(0, 0, 0, 0);
   needleColumn->addWidget(ListBox);

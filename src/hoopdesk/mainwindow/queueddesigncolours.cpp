@@ -3,7 +3,7 @@
 #include "hoopdesk/mainwindow/queueddrag.h"
 #include "hoopdesk/panels/panelmanager.h"
 
-bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position,
+bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position, std::uint32_t backColor,
                              const TSetColRunner& run) {
   const TDevNo d = panels.SlotToMachine(slot);
   const TMachineRecord* record = panels.GetMachine(d);
@@ -24,7 +24,8 @@ bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position,
     TMachineRecord* now = panels.GetMachine(panels.FindMachineByCookie(wanted.cookie));
     return now ? now->queue.GetItem(FindQueuedDesign(now->queue, wanted)) : nullptr;
   };
-  const bool written = EditQueuedColours(nullptr, model, palette, wanted.design, lookup, run);
+  const bool written =
+      EditQueuedColours(nullptr, model, palette, wanted.design, backColor, lookup, run);
   panels.DrawPanel(panels.FindMachineByCookie(cookie));
   return written;
 }

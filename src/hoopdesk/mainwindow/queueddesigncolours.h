@@ -7,7 +7,7 @@
 
 class TPanelManager;
 
-// Queued design `position` of the machine shown in panel `slot`; true when the dialog's
-// needles were written back.
-bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position,
+// Queued design `position` of the machine shown in panel `slot`, on the program's background
+// colour `backColor`; true when the dialog's needles were written back.
+bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position, std::uint32_t backColor,
                              const TSetColRunner& run = {});

@@ -151,12 +151,15 @@ void TFTrace::TileTraceFrames() {
   const std::vector<int> tiled = TiledSlots(SlotStates());
 
   // The legend wraps in a narrow window: the foot takes the lines it needs.
-  const int foot = std::max(28, panelFoot_->heightForWidth(width()));
-  const int height = std::max(0, this->height() - foot);
-  const std::vector<QRect> cells = TraceTiles(static_cast<int>(tiled.size()), width(), height);
+  // Below the grabber, when the window is tiled.
+  const QRect area = contentsRect();
+  const int foot = std::max(28, panelFoot_->heightForWidth(area.width()));
+  const int height = std::max(0, area.height() - foot);
+  const std::vector<QRect> cells = TraceTiles(static_cast<int>(tiled.size()), area.width(), height);
   for (std::size_t k = 0; k < cells.size(); ++k)
-    slots_[static_cast<std::size_t>(tiled[k])].frame->setGeometry(cells[k]);
-  panelFoot_->setGeometry(0, height, width(), foot);
+    slots_[static_cast<std::size_t>(tiled[k])].frame->setGeometry(
+        cells[k].translated(area.topLeft()));
+  panelFoot_->setGeometry(area.left(), area.top() + height, area.width(), foot);
 }
 
 void TFTrace::ChangeBackColor(std::uint32_t colour) {

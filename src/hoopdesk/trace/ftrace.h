@@ -52,6 +52,7 @@ class TFTrace : public TFDockForm, public TTraceSink {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void ClientAreaChanged() override { TileTraceFrames(); }
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

@@ -14,6 +14,7 @@
 
 #include "framefixture.h"
 #include "hoopdesk/colours/colorrows.h"
+#include "hoopdesk/controls/colorref.h"
 #include "hoopdesk/screenshot.h"
 
 namespace {
@@ -130,6 +131,53 @@ TEST_F(MainFrame, ClickingAMarkedBlockAgainUnmarksIt) {
   EXPECT_EQ(design.Colors[1].Mark, 0);
   QTest::mouseClick(dst, Qt::LeftButton, {}, QPoint(120, 58));  // beside the swatch band
   EXPECT_EQ(frame.SelDst(), -1);
+}
+
+// The pixels of a block's row that show it marked: the black outline around its swatch.
+bool OutlineShown(const QImage& panel, int block) {
+  const int y = ColorRowY(block);
+  const QPoint edges[] = {{37, y + 10}, {71, y + 10}, {54, y - 4}, {54, y + 35}};
+  for (const QPoint& p : edges)
+    if (panel.pixelColor(p) != QColor(Qt::black)) return false;
+  return true;
+}
+
+TEST_F(MainFrame, TheMarkedBlockIsOutlinedAndFilledWithItsColour) {
+  QWidget* dst = frame.PanelDstColor();
+  QTest::mouseClick(dst, Qt::LeftButton, {}, QPoint(50, ColorRowY(1) + 10));
+  ASSERT_EQ(frame.SelDst(), 1);
+  const QImage panel = dst->grab().toImage();
+  EXPECT_TRUE(OutlineShown(panel, 1));
+  EXPECT_FALSE(OutlineShown(panel, 2));
+  // Inside the outline, above the swatch, the block's own colour.
+  EXPECT_EQ(panel.pixelColor(40, ColorRowY(1) - 2), ToQColor(design.Colors[1].Color));
+  EXPECT_EQ(panel.pixelColor(40, ColorRowY(2) - 2), QColor(Qt::white));
+  EXPECT_EQ(panel.pixelColor(36, ColorRowY(1) + 10), QColor(Qt::white)) << "outside the outline";
+}
+
+TEST_F(MainFrame, ANeedleDroppedOnABlockLeavesNoBlockMarked) {
+  const struct {
+    const char* what;
+    int marked;  // the block pressed before the drop, -1 none
+    int block;   // the block the needle is dropped on
+  } cases[] = {
+      {"on another block", 1, 2},
+      {"on the marked block", 2, 2},
+      {"nothing marked", -1, 3},
+  };
+  ThreadMode();
+  for (const auto& c : cases) {
+    if (c.marked >= 0)
+      QTest::mouseClick(frame.PanelDstColor(), Qt::LeftButton, {},
+                        QPoint(50, ColorRowY(c.marked) + 10));
+    ASSERT_EQ(frame.SelDst(), c.marked) << c.what;
+    DragEntryToBlock(4, c.block);
+    EXPECT_EQ(design.Colors[c.block].Index, 4) << c.what;
+    EXPECT_EQ(frame.SelDst(), -1) << c.what;
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(design.Colors[b].Mark, 0) << c.what << ", block " << b;
+    const QImage panel = frame.PanelDstColor()->grab().toImage();
+    for (int b = 0; b < 4; ++b) EXPECT_FALSE(OutlineShown(panel, b)) << c.what << ", block " << b;
+  }
 }
 
 TEST_F(MainFrame, SetupAfterEveryMachineWasRemovedShowsNoPalette) {

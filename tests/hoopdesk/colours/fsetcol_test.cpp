@@ -138,16 +138,16 @@ TEST(QueuedColours, TheDialogEditsACopyAndWritesBackOnlyToTheSameDesign) {
   };
   // The design left the queue while the dialog ran.
   EXPECT_FALSE(EditQueuedColours(
-      nullptr, 0, palette, queued, [] { return nullptr; }, assign));
+      nullptr, 0, palette, queued, kBackWhite, [] { return nullptr; }, assign));
   // Another design took its place.
   TStitchItem other = FourBlocks();
   other.SetUniqueID(8);
   EXPECT_FALSE(EditQueuedColours(
-      nullptr, 0, palette, queued, [&] { return &other; }, assign));
+      nullptr, 0, palette, queued, kBackWhite, [&] { return &other; }, assign));
   EXPECT_EQ(other.Colors[2].Index, kNoPaletteIndex);
   // Still there: the assignment arrives, without the mark.
   EXPECT_TRUE(EditQueuedColours(
-      nullptr, 0, palette, queued, [&] { return &queued; }, assign));
+      nullptr, 0, palette, queued, kBackWhite, [&] { return &queued; }, assign));
   EXPECT_EQ(queued.Colors[2].Index, 5);
   EXPECT_EQ(queued.Colors[2].Mark, 0);
 }

@@ -168,10 +168,10 @@ TEST_F(HoopdeskEndToEnd, TracesASewingMachineUntilItsAlarmTurnsTheStatusBarRed) 
       5s))
       << "no file-name request after the transfer";
 
-  // The trace window is the right half of the area left of the panels: its picture below the
-  // frame's header, its status bar at its foot.
-  const QRect traceArea(358, 40, 340, 600);
-  const QRect headerArea(358, 22, 340, 12);
+  // The trace window is the right half of the area left of the panels: below its 16-pixel
+  // grabber the frame's header, then its picture, and its status bar at its foot.
+  const QRect traceArea(358, 56, 340, 584);
+  const QRect headerArea(358, 38, 340, 12);
   const QRect footArea(352, 600, 350, 150);
   const std::string shots = PELLORA_SCREENSHOT_DIR;
   std::filesystem::create_directories(shots);

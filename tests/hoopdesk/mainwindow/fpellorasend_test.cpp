@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "hoopdesk/colours/fsetcol.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/queueddesigncolours.h"
@@ -109,7 +110,7 @@ TEST_F(SendTabTest, QueuedDesignColoursAskTheModelAndWriteBackOnlyAQueuedDesign)
     design.Colors[0].Index = 9;
   };
   world_.fake.log.clear();
-  EXPECT_TRUE(ShowQueuedDesignColours(panels, 0, 0, recolour));
+  EXPECT_TRUE(ShowQueuedDesignColours(panels, 0, 0, kBackWhite, recolour));
   EXPECT_EQ(Logged("GetModel 0"), 1);
   EXPECT_EQ(panels.GetMachine(0)->queue.GetItem(0)->Colors[0].Index, 9);
 
@@ -119,14 +120,46 @@ TEST_F(SendTabTest, QueuedDesignColoursAskTheModelAndWriteBackOnlyAQueuedDesign)
     design.Colors[0].Index = 3;
     panels.RemoveQueuedDesign(1, 0);
   };
-  EXPECT_FALSE(ShowQueuedDesignColours(panels, 0, 1, sentMeanwhile));
+  EXPECT_FALSE(ShowQueuedDesignColours(panels, 0, 1, kBackWhite, sentMeanwhile));
 
   // Nothing opens while the machine receives a design.
   world_.fake.sending[Cookie(0)] = 1;
   bool opened = false;
   EXPECT_FALSE(ShowQueuedDesignColours(
-      panels, 0, 0, [&](QWidget*, int, TColorInfo&, TStitchItem&) { opened = true; }));
+      panels, 0, 0, kBackWhite, [&](QWidget*, int, TColorInfo&, TStitchItem&) { opened = true; }));
   EXPECT_FALSE(opened);
+}
+
+TEST_F(SendTabTest, QueuedDesignColoursOpenOnTheProgramsBackColour) {
+  Start(1);
+  Queue(0, "rose.10o");
+  QLabel* image = window_->Ui().SendImg[0];
+  QPoint onDesign(-1, image->height() / 2);
+  for (int x = 0; x < image->width() && onDesign.x() < 0; ++x)
+    if (window_->Panels().DesignAtPoint(0, QPoint(x, onDesign.y())) == 0) onDesign.setX(x);
+  ASSERT_GE(onDesign.x(), 0);
+  for (const int tag : {1, 0}) {
+    window_->MenuBackColorClick(tag);
+    std::uint32_t seen = 0;
+    QColor corner;
+    auto* poll = new QTimer(window_.get());
+    QObject::connect(poll, &QTimer::timeout, [&seen, &corner, poll] {
+      auto* dialog = qobject_cast<TFSetCol*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      seen = dialog->BackColor();
+      corner = dialog->findChild<QWidget*>("ImgDraw")->grab().toImage().pixelColor(2, 2);
+      dialog->close();
+      poll->deleteLater();
+    });
+    poll->start(10);
+    QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(onDesign),
+                      QPointF(image->mapToGlobal(onDesign)), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(image, &click);
+    const std::uint32_t want = tag == 1 ? kBackGray : kBackWhite;
+    EXPECT_EQ(seen, want) << tag;
+    EXPECT_EQ(corner, ToQColor(want)) << tag;
+  }
 }
 
 TEST_F(SendTabTest, ScreenshotsOfMachinesOfflineOnlineSendingSewingAndInAlarm) {

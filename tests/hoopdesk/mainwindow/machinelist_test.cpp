@@ -13,6 +13,7 @@
 
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/layout/flayout.h"
+#include "hoopdesk/screenshot.h"
 #include "hoopdesk/slp/foundmachine.h"
 #include "pelloraworld.h"
 
@@ -68,6 +69,34 @@ TEST(MachineList, ColourTabFollowsMachinesFoundOnDifferentTicks) {
   window->UpdateMachineList(false);
   window->UpdateTabControls();
   PaintAndClickNeedle(*window, 2);
+}
+
+TEST(MachineList, AnotherMachineRedrawsTheLayoutAndLeavesNoChangeBehind) {
+  PelloraWorld world;
+  world.SerialMachines(2);
+  auto window = world.StartWindow();
+  ASSERT_TRUE(window->AddDesignToLayout(
+      QString::fromStdString((world.Work() / "rose.10o").string()), 0, 0));
+  window->Ui().PageControl->setCurrentWidget(window->Ui().TabColor);
+  TFColorFrame* frame = window->Ui().FMainColorFrame;
+  frame->ThreadColorChoice()->click();
+  // Machine 2's needles all in one colour, so the layout shows which machine it is drawn for.
+  TColorInfo& second = window->Panels().GetMachine(1)->palette;
+  for (int i = 0; i < second.GetCount(); ++i) second.SetColor(i, 0x00FF00);
+  QCoreApplication::processEvents();
+  const QImage before = window->Layout().DrawPanel()->grab().toImage();
+  frame->TakeChanged();
+  frame->MachineCB()->setCurrentIndex(1);
+  EXPECT_FALSE(frame->TakeChanged()) << "the change of machine was taken as it was made";
+  QCoreApplication::processEvents();
+  EXPECT_NE(window->Layout().DrawPanel()->grab().toImage(), before);
+  // So a later press on the palette, which changes nothing, asks for no redraw.
+  QTest::mouseClick(frame->PanelSrcColor(), Qt::LeftButton, {}, QPoint(120, 18));
+  EXPECT_FALSE(frame->TakeChanged());
+  // The second block marked: outlined in the frame, inverted in the layout.
+  QTest::mouseClick(frame->PanelDstColor(), Qt::LeftButton, {}, QPoint(50, 58));
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(*window, "mainwindow_color_marked").isEmpty());
 }
 
 }  // namespace
