@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,8 +51,9 @@ class TStitch {
   void DrawItemAt(int i, platform::Bitmap& bitmap, int x, int y, int width, int height,
                   const TColorInfo* palette);
   // A thumbnail of all designs as laid out, in their own colours, filled first with the
-  // bitmap canvas's brush. Always true.
-  bool DrawAll(platform::Bitmap& bitmap);
+  // bitmap canvas's brush. The threads' shades are seeded with `seed`, or with the time when it
+  // is empty. Always true.
+  bool DrawAll(platform::Bitmap& bitmap, std::optional<std::uint32_t> seed = std::nullopt);
   // The layout view: the given design (the merged one) at the place of the first design in
   // the display order, at the layout zoom, with a mark at the machine's home point, drawn
   // into the off-screen bitmap of width x height and copied onto target at (x, y).

@@ -46,7 +46,7 @@ void TStitch::DrawItemAt(int i, platform::Bitmap& bitmap, int x, int y, int widt
   lastZoom_ = designs_[static_cast<std::size_t>(i)].Draw(bitmap, x, y, width, height, palette);
 }
 
-bool TStitch::DrawAll(platform::Bitmap& bitmap) {
+bool TStitch::DrawAll(platform::Bitmap& bitmap, std::optional<std::uint32_t> seed) {
   const TRect u = GetUnionRect();
   const int bw = bitmap.Width(), bh = bitmap.Height();
   platform::Canvas& canvas = bitmap.GetCanvas();
@@ -61,6 +61,7 @@ bool TStitch::DrawAll(platform::Bitmap& bitmap) {
     TDrawParam p = DrawAllParam(
         bitmap, intmath::Wrap(std::int64_t{Zoomed(std::int64_t{d.Offset.x} - c.x, zoom)} + bw / 2),
         intmath::Wrap(std::int64_t{Zoomed(std::int64_t{d.Offset.y} - c.y, zoom)} + bh / 2), zoom);
+    p.Seed = seed;
     d.DrawStitch(&p, -1, nullptr);
   }
   return true;

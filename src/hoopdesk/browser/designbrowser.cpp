@@ -12,13 +12,12 @@
 #include <QTreeView>
 
 #include "hoopdesk/browser/designfiles.h"
+#include "hoopdesk/browser/failureboxes.h"
 #include "hoopdesk/browser/folderwatch.h"
 #include "hoopdesk/controls/colorref.h"
 #include "hoopdesk/controls/draglabel.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
-#include "pelsrvapi/messageids.h"
-#include "shared/util.h"
 
 namespace {
 
@@ -34,7 +33,8 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalett
       watch_(new TFolderWatch(this)),
       watchDelay_(new QTimer(this)),
       imgContainer_(widgets.panelContainer, widgets.scrollBar),
-      thumbnails_(systemPalette) {
+      thumbnails_(systemPalette),
+      failures_(new TReadFailureBoxes(widgets.panelPart->window(), this)) {
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
   model_->setRootPath(QDir::rootPath());
   w_.shellTreeView->setModel(model_);
@@ -52,6 +52,9 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalett
   watchDelay_->setInterval(kWatchDelayMs);
   connect(watch_, &TFolderWatch::signalled, watchDelay_, qOverload<>(&QTimer::start));
   connect(watchDelay_, &QTimer::timeout, this, [this] { WatchFolderOnIdle(); });
+  thumbnails_.onDrawn = [this](const TThumbnailKey& key, const TThumbnail& thumbnail) {
+    ThumbnailDrawn(key, thumbnail);
+  };
   w_.panelContainer->installEventFilter(this);
   for (QLabel* image : w_.images) {
     image->installEventFilter(this);
@@ -69,11 +72,13 @@ void TDesignBrowser::ShowFolder(const QString& folder) {
 }
 
 void TDesignBrowser::ShellTreeViewChange() {
+  if (!setUp_) return;
   QString dir = model_->filePath(w_.shellTreeView->currentIndex());
   if (dir.isEmpty()) dir = QDir::homePath();
   if (dir.size() > 1 && dir.endsWith('/')) dir.chop(1);
   designDir_ = dir;
   w_.foldersBtn->setText(QFileInfo(dir).fileName());
+  failures_->NewFolder();
   FolderChanged();
   imgContainer_.SetTopRow(0);
   if (onDirectoryChanged) onDirectoryChanged(designDir_);
@@ -88,7 +93,10 @@ void TDesignBrowser::FolderChanged() {
 
 void TDesignBrowser::WatchFolderOnIdle() {
   if (fileListStale_ || !watch_->IsSignalled()) return;
-  for (const QString& name : watch_->Take()) thumbnails_.Forget(designDir_ + '/' + name);
+  for (const QString& name : watch_->Take()) {
+    thumbnails_.Forget(designDir_ + '/' + name);
+    failures_->Forget(designDir_ + '/' + name);
+  }
   FolderChanged();
 }
 
@@ -109,10 +117,13 @@ void TDesignBrowser::PageControlChange(bool stitchTabActive) {
 }
 
 void TDesignBrowser::ScrollBarChange() {
+  const auto start = TThumbnailProvider::TClock::now();
   const TThumbnailPage page(imgContainer_.GetTopRow(), static_cast<int>(fileList_.size()));
+  std::vector<TThumbnailKey> waiting;
   for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
     const bool shown = page.Shown(i);
-    if (shown && DrawThumbnail(fileList_[page.FileIndex(i)], w_.images[i])) {
+    slotKeys_[i].reset();
+    if (shown && DrawThumbnail(i, fileList_[page.FileIndex(i)], waiting)) {
       w_.labels[i]->setText(TThumbnailPage::Caption(fileList_[page.FileIndex(i)]));
     } else {
       // The file went away since the list was made: no stale picture or caption stays.
@@ -121,24 +132,53 @@ void TDesignBrowser::ScrollBarChange() {
     w_.images[i]->setVisible(shown);
     w_.labels[i]->setVisible(shown);
   }
+  // A page that draws quickly shows whole at once; what takes longer follows when it is done.
+  std::optional<TThumbnailProvider::TClock::time_point> deadline;
+  if (pageBudget_ != kNoBudgetLimit) deadline = start + pageBudget_;
+  thumbnails_.WaitFor(waiting, deadline);
   w_.panelContainer->update();
 }
 
+void TDesignBrowser::RefreshPage() {
+  if (!fileListStale_) ScrollBarChange();
+}
+
+int TDesignBrowser::SlotsDrawing() const {
+  int count = 0;
+  for (const auto& key : slotKeys_) count += key && thumbnails_.IsDrawing(*key) ? 1 : 0;
+  return count;
+}
+
 void TDesignBrowser::ClearThumbnail(int slot) {
-  QImage blank(TThumbnailPage::kImageSize, QImage::Format_RGB32);
-  blank.fill(Qt::white);
-  w_.images[slot]->setPixmap(QPixmap::fromImage(blank));
+  w_.images[slot]->setPixmap(QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize)));
   w_.labels[slot]->clear();
 }
 
-bool TDesignBrowser::DrawThumbnail(const QString& name, QLabel* image) {
-  const QString path = designDir_ + '/' + name;
-  const TThumbnailProvider::TThumbnail t = thumbnails_.Get(path, TThumbnailPage::kImageSize);
-  if (t.status == TThumbnailProvider::TStatus::Missing) return false;
-  if (t.status == TThumbnailProvider::TStatus::Failed)
-    ShowMessageBox(true, kMsgReadFailed, path.toStdString());
-  image->setPixmap(QPixmap::fromImage(t.image));
+bool TDesignBrowser::DrawThumbnail(int slot, const QString& name,
+                                   std::vector<TThumbnailKey>& waiting) {
+  const std::optional<TThumbnailKey> key =
+      thumbnails_.KeyFor(designDir_ + '/' + name, TThumbnailPage::kImageSize);
+  if (!key) return false;
+  slotKeys_[slot] = *key;
+  if (const std::optional<TThumbnail> cached = thumbnails_.Cached(*key)) {
+    PlaceThumbnail(slot, *cached);
+    return true;
+  }
+  w_.images[slot]->setPixmap(QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize)));
+  thumbnails_.Request(*key);
+  waiting.push_back(*key);
   return true;
+}
+
+void TDesignBrowser::ThumbnailDrawn(const TThumbnailKey& key, const TThumbnail& thumbnail) {
+  for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
+    if (slotKeys_[i] == key) PlaceThumbnail(i, thumbnail);
+  }
+}
+
+void TDesignBrowser::PlaceThumbnail(int slot, const TThumbnail& thumbnail) {
+  if (thumbnail.status == TThumbnailStatus::Failed) failures_->Report(slotKeys_[slot]->path);
+  w_.images[slot]->setPixmap(QPixmap::fromImage(thumbnail.image));
 }
 
 void TDesignBrowser::PanelContainerPaint() {

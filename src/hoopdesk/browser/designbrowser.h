@@ -9,9 +9,11 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "hoopdesk/browser/imgcontainer.h"
 #include "hoopdesk/browser/thumbnailpage.h"
@@ -21,6 +23,7 @@
 #include "shared/stitch.h"
 
 class QAbstractButton;
+class TReadFailureBoxes;
 class QFileSystemModel;
 class QLabel;
 class QScrollBar;
@@ -48,8 +51,18 @@ struct TBrowserWidgets {
 class TDesignBrowser : public QObject {
   Q_OBJECT
  public:
+  // How long a page is drawn on the window's thread before the rest comes later: short enough
+  // that with the folder's listing and the tree a folder change stays below a quarter second
+  // on a busy machine.
+  static constexpr std::chrono::milliseconds kPageBudget{150};
+  static constexpr std::chrono::milliseconds kNoBudgetLimit = std::chrono::milliseconds::max();
+
   TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalette, QObject* parent = nullptr);
   ~TDesignBrowser() override;
+
+  // The window is set up (its palette loaded): folder changes show from now on. Before, a
+  // folder shown in the tree only selects it there.
+  void SetUp() { setUp_ = true; }
 
   // Shows `folder` in the tree; a folder the tree cannot show is ignored.
   void ShowFolder(const QString& folder);
@@ -58,6 +71,9 @@ class TDesignBrowser : public QObject {
   // Rebuilds the thumbnails when the Stitch tab is active and the list is stale.
   void PageControlChange(bool stitchTabActive);
   void ScrollBarChange();
+  // Draws the page again when it is current, so what its pictures depend on outside the
+  // folder (the colour table) shows.
+  void RefreshPage();
   void FoldersBtnClick();
   void PanelPartResize();
   bool FolderTreeVisible() const;
@@ -69,6 +85,10 @@ class TDesignBrowser : public QObject {
   int SelectedThumb() const { return selectedThumb_; }
   bool FileListStale() const { return fileListStale_; }
   TThumbnailProvider& Thumbnails() { return thumbnails_; }
+  // Slots of the shown page whose pictures are still being drawn.
+  int SlotsDrawing() const;
+  // How long a page may take on the window's thread (kNoBudgetLimit: as long as it takes).
+  void SetPageBudget(std::chrono::milliseconds budget) { pageBudget_ = budget; }
   // Runs the folder watch's pending change now instead of after its short delay.
   void WatchFolderNow();
 
@@ -93,7 +113,11 @@ class TDesignBrowser : public QObject {
  private:
   void PanelContainerPaint();
   void WatchFolderOnIdle();
-  bool DrawThumbnail(const QString& name, QLabel* image);
+  // Shows the file's picture in the slot, or a blank face and starts drawing it; false when
+  // the file is not there.
+  bool DrawThumbnail(int slot, const QString& name, std::vector<TThumbnailKey>& waiting);
+  void PlaceThumbnail(int slot, const TThumbnail& thumbnail);
+  void ThumbnailDrawn(const TThumbnailKey& key, const TThumbnail& thumbnail);
   void ClearThumbnail(int slot);
   void ImgMouseMove(int slot, QPoint global);
   void ImgMouseUp(int slot, QPoint global);
@@ -110,6 +134,12 @@ class TDesignBrowser : public QObject {
   QTimer* watchDelay_;
   TImgContainer imgContainer_;
   TThumbnailProvider thumbnails_;
+  TReadFailureBoxes* failures_;
+  // The key each slot of the shown page shows; a picture that comes back for no slot's key
+  // belongs to a page or folder no longer shown.
+  std::array<std::optional<TThumbnailKey>, TThumbnailPage::kSlots> slotKeys_{};
+  std::chrono::milliseconds pageBudget_ = kPageBudget;
+  bool setUp_ = false;
   QString designDir_;
   QStringList fileList_;
   bool fileListStale_ = true;

@@ -1,43 +1,59 @@
 #include "hoopdesk/browser/thumbnailprovider.h"
 
-#include <QFileInfo>
+#include <algorithm>
 
-#include "hoopdesk/controls/bitmapimage.h"
-#include "platform/bitmap.h"
-#include "shared/stitchlist.h"
+#include "shared/colorinfo.h"
 
-TThumbnailProvider::TThumbnail TThumbnailProvider::Draw(const QString& path, QSize size) const {
-  platform::Bitmap bitmap(size.width(), size.height());
-  TStitch list;
-  TStitch::ClearBitmap(bitmap);
-  const bool read = list.AddFile(path.toStdString(), palette_, 0, 0) >= 0;
-  if (read) list.DrawAll(bitmap);
-  return {read ? TStatus::Drawn : TStatus::Failed, ToQImage(bitmap)};
+TThumbnailProvider::TThumbnailProvider(const TColorInfo& palette, QObject* parent)
+    : QObject(parent), palette_(palette), workers_(std::make_unique<TThumbnailWorkers>()) {
+  connect(workers_.get(), &TThumbnailWorkers::ready, this, [this] { TakeResults(); });
 }
 
-TThumbnailProvider::TThumbnail TThumbnailProvider::Get(const QString& path, QSize size) {
-  const QFileInfo info(path);
-  if (!info.isFile()) return {};
-  const QString key = QString("%1|%2x%3").arg(path).arg(size.width()).arg(size.height());
-  const QDateTime modified = info.lastModified();
-  const qint64 length = info.size();
+std::optional<TThumbnailKey> TThumbnailProvider::KeyFor(const QString& path, QSize size) const {
+  return ThumbnailKeyFor(path, size, PaletteColours(palette_));
+}
+
+std::optional<TThumbnail> TThumbnailProvider::Cached(const TThumbnailKey& key) {
+  const auto found = index_.find(key);
+  if (found == index_.end()) return std::nullopt;
+  cache_.splice(cache_.begin(), cache_, found.value());
+  return found.value()->thumbnail;
+}
+
+void TThumbnailProvider::Request(const TThumbnailKey& key) {
+  if (drawing_.contains(key)) return;
+  drawing_.insert(key);
+  workers_->Submit({key, palette_});
+}
+
+void TThumbnailProvider::WaitFor(const std::vector<TThumbnailKey>& keys,
+                                 std::optional<TClock::time_point> deadline) {
+  const auto pending = [&] {
+    return std::any_of(keys.begin(), keys.end(),
+                       [&](const TThumbnailKey& key) { return drawing_.contains(key); });
+  };
+  while (pending() && workers_->WaitForResult(deadline)) TakeResults();
+}
+
+void TThumbnailProvider::TakeResults() {
+  for (TThumbnailWorkers::TResult& result : workers_->Take()) {
+    drawing_.remove(result.key);
+    Store(result.key, result.thumbnail);
+    if (onDrawn) onDrawn(result.key, result.thumbnail);
+  }
+}
+
+void TThumbnailProvider::Store(const TThumbnailKey& key, const TThumbnail& thumbnail) {
   if (const auto found = index_.find(key); found != index_.end()) {
-    const auto entry = found.value();
-    if (entry->modified == modified && entry->length == length) {
-      cache_.splice(cache_.begin(), cache_, entry);
-      return entry->thumbnail;
-    }
-    cache_.erase(entry);
+    cache_.erase(found.value());
     index_.erase(found);
   }
-  TThumbnail drawn = Draw(path, size);
-  cache_.push_front({key, modified, length, drawn});
+  cache_.push_front({key, thumbnail});
   index_.insert(key, cache_.begin());
   if (static_cast<int>(cache_.size()) > kCapacity) {
     index_.remove(cache_.back().key);
     cache_.pop_back();
   }
-  return drawn;
 }
 
 void TThumbnailProvider::Clear() {
@@ -46,9 +62,8 @@ void TThumbnailProvider::Clear() {
 }
 
 void TThumbnailProvider::Forget(const QString& path) {
-  const QString prefix = path + '|';
   for (auto it = cache_.begin(); it != cache_.end();) {
-    if (it->key.startsWith(prefix)) {
+    if (it->key.path == path) {
       index_.remove(it->key);
       it = cache_.erase(it);
     } else {

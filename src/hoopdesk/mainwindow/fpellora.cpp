@@ -124,6 +124,8 @@ void TFPellora::FormCreate() {
   panels_.SetSendFolder(sendFolder.string() + "/");
   PurgeSendFolder(sendFolder, settings_.ExpireDays, settings_.ExpireFiles);
 
+  // The palette is loaded by now: the first page is drawn in it, once.
+  browser_->SetUp();
   browser_->ShellTreeViewChange();
   ApplyPlacement();
   if (options_.args.empty()) {

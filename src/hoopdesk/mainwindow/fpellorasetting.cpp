@@ -2,6 +2,7 @@
 // serial port scan.
 #include <QTabWidget>
 
+#include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/colours/fcolorsetting.h"
 #include "hoopdesk/dialogs/fport.h"
@@ -15,6 +16,8 @@ void TFPellora::MenuColorSetClick() {
   TPanelColorHost host(panels_);
   TFColorSetting dialog(this, machine >= 0 ? machine : 0, systemPalette_, host);
   dialog.exec();
+  // Thumbnails drawn in colours of the old table are drawn anew.
+  browser_->RefreshPage();
   if (!dialog.Saved()) return;
   if (ui_.PageControl->currentWidget() == ui_.TabColor) {
     ui_.FMainColorFrame->PanelDstColor()->update();

@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
@@ -56,6 +58,7 @@ class BrowserFixture : public ::testing::Test {
     palette.SetFileName((root / "SysColor.dat").string());
     palette.LoadColors("SysColor", 60);
     browser = std::make_unique<TDesignBrowser>(w, palette);
+    browser->SetUp();
     page.show();
   }
   ~BrowserFixture() override { platform::SetMessageBoxHandler({}); }
@@ -65,11 +68,23 @@ class BrowserFixture : public ::testing::Test {
     fs::create_directories(f);
     return f;
   }
-  void Browse(const fs::path& folder) {
+  // Shows the folder's first page; with `whole`, once every picture of it is drawn.
+  void Browse(const fs::path& folder, bool whole = true) {
     browser->ShowFolder(QString::fromStdString(folder.string()));
     if (browser->DesignDir() != QString::fromStdString(folder.string())) {
       browser->ShellTreeViewChange();
     }
+    if (whole) WaitForPage();
+  }
+  void WaitForPage() {
+    EXPECT_TRUE(QTest::qWaitFor([this] { return browser->SlotsDrawing() == 0; }, 20000));
+  }
+  // The file's picture drawn here and now with the fixture's palette, as a slot shows it.
+  QImage Expected(const fs::path& file) {
+    const auto key = browser->Thumbnails().KeyFor(QString::fromStdString(file.string()),
+                                                  TThumbnailPage::kImageSize);
+    EXPECT_TRUE(key.has_value());
+    return key ? QPixmap::fromImage(DrawThumbnail({*key, palette}).image).toImage() : QImage();
   }
   QImage Picture(int slot) const { return w.images[slot]->pixmap().toImage(); }
 
@@ -320,5 +335,137 @@ TEST_F(BrowserFixture, ScreenshotOfAFolderOfDesigns) {
   QTest::qWait(20);
   EXPECT_FALSE(SaveScreenshot(page, "browser_page").isEmpty());
 }
+
+TEST_F(BrowserFixture, APageDrawnAtOnceAndOneDrawnLaterShowTheSamePixels) {
+  const fs::path f = Folder("both ways");
+  for (int i = 0; i < 6; ++i)
+    ASSERT_TRUE(WriteNative(f / ("n" + std::to_string(i) + ".10o"),
+                            MakeDesign(i, 900, 400 + 30 * i, "n", i)));
+  ASSERT_TRUE(WriteDst(f / "s0.dst", MakeDesign(2, 900, 500, "s0")));
+  ASSERT_TRUE(WriteDst(f / "s1.dst", MakeDesign(5, 900, 450, "s1")));
+  browser->SetPageBudget(TDesignBrowser::kNoBudgetLimit);
+  Browse(f, false);
+  EXPECT_EQ(browser->SlotsDrawing(), 0);  // all of it before the page returned
+  std::vector<QImage> atOnce;
+  for (int i = 0; i < TThumbnailPage::kSlots; ++i) atOnce.push_back(Picture(i));
+
+  browser->Thumbnails().Clear();
+  browser->SetPageBudget(std::chrono::milliseconds(0));
+  browser->ScrollBarChange();
+  WaitForPage();
+  for (int i = 0; i < TThumbnailPage::kSlots; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Picture(i), atOnce[static_cast<std::size_t>(i)]);
+    EXPECT_NE(Picture(i), QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize)).toImage());
+  }
+}
+
+// Holds back the drawing of one file until it is let go; the others draw as they would.
+class Gate {
+ public:
+  explicit Gate(std::string held) : held_(std::move(held)) {}
+  TThumbnail Draw(const TThumbnailRequest& request) {
+    if (request.key.path.endsWith(QString::fromStdString(held_))) {
+      std::unique_lock lock(mutex_);
+      open_.wait(lock, [this] { return released_; });
+    }
+    return DrawThumbnail(request);
+  }
+  void Release() {
+    {
+      const std::lock_guard lock(mutex_);
+      released_ = true;
+    }
+    open_.notify_all();
+  }
+
+ private:
+  const std::string held_;
+  std::mutex mutex_;  // guards released_
+  std::condition_variable open_;
+  bool released_ = false;
+};
+
+enum class Meanwhile { Nothing, ScrollAway, OtherFolder };
+
+struct SlowCase {
+  const char* what;
+  bool broken;          // the slow file cannot be read
+  Meanwhile meanwhile;  // what the operator does while it is drawn
+};
+
+class SlowDesign : public BrowserFixture, public ::testing::WithParamInterface<SlowCase> {
+ protected:
+  SlowDesign() : gate(std::make_shared<Gate>("slow.10o")) {
+    browser->Thumbnails().SetDrawer(
+        [gate = gate](const TThumbnailRequest& request) { return gate->Draw(request); });
+    // Nothing is waited for: every picture comes from the workers.
+    browser->SetPageBudget(std::chrono::milliseconds(0));
+  }
+  ~SlowDesign() override {
+    gate->Release();
+    browser.reset();
+  }
+  std::shared_ptr<Gate> gate;
+};
+
+TEST_P(SlowDesign, ThePageShowsWithoutItAndItsPictureGoesOnlyWhereItIsStillShown) {
+  const SlowCase& c = GetParam();
+  const fs::path f = Folder("slow");
+  if (c.broken) {
+    std::ofstream(f / "slow.10o");  // empty
+  } else {
+    ASSERT_TRUE(WriteNative(f / "slow.10o", MakeDesign(3, 2000, 700, "slow")));
+  }
+  for (int i = 0; i < 9; ++i)
+    ASSERT_TRUE(WriteDst(f / ("t" + std::to_string(i) + ".dst"), MakeDesign(i, 300, 300, "t")));
+  const fs::path other = Folder("other");
+  ASSERT_TRUE(WriteDst(other / "rose.dst", MakeDesign(1, 400, 400, "rose")));
+  const QImage blank = QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize)).toImage();
+
+  Browse(f, false);
+  ASSERT_EQ(browser->FileList().indexOf("slow.10o"), 0);  // native files come first
+  EXPECT_TRUE(QTest::qWaitFor([this] { return browser->SlotsDrawing() == 1; }, 20000));
+  EXPECT_EQ(w.labels[0]->text(), "slow");
+  EXPECT_EQ(Picture(0), blank);
+  for (int i = 1; i < TThumbnailPage::kSlots; ++i) EXPECT_NE(Picture(i), blank) << i;
+
+  if (c.meanwhile == Meanwhile::ScrollAway) browser->ImgContainer().SetTopRow(1);
+  if (c.meanwhile == Meanwhile::OtherFolder) Browse(other);
+  const QImage slot0 = Picture(0);
+  gate->Release();
+  EXPECT_TRUE(QTest::qWaitFor([this] { return browser->Thumbnails().DrawingCount() == 0; }, 20000));
+  QCoreApplication::processEvents();
+  switch (c.meanwhile) {
+    case Meanwhile::Nothing:
+      EXPECT_EQ(Picture(0), c.broken ? blank : Expected(f / "slow.10o"));
+      break;
+    case Meanwhile::ScrollAway:
+      EXPECT_EQ(Picture(0), slot0);  // the design of row 1 stays
+      EXPECT_EQ(Picture(0), Expected(f / "t1.dst"));
+      browser->ImgContainer().SetTopRow(0);  // back: the picture was kept
+      EXPECT_EQ(browser->SlotsDrawing(), 0);
+      EXPECT_EQ(Picture(0), c.broken ? blank : Expected(f / "slow.10o"));
+      break;
+    case Meanwhile::OtherFolder:
+      EXPECT_EQ(Picture(0), Expected(other / "rose.dst"));
+      EXPECT_EQ(w.labels[0]->text(), "rose");
+      break;
+  }
+  QCoreApplication::processEvents();
+  // A file of a folder no longer shown reports nothing.
+  const bool reported = c.broken && c.meanwhile != Meanwhile::OtherFolder;
+  EXPECT_EQ(boxes.size(), reported ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SlowDesign,
+    ::testing::Values(SlowCase{"Waited", false, Meanwhile::Nothing},
+                      SlowCase{"ScrolledAway", false, Meanwhile::ScrollAway},
+                      SlowCase{"OtherFolderChosen", false, Meanwhile::OtherFolder},
+                      SlowCase{"BrokenWaited", true, Meanwhile::Nothing},
+                      SlowCase{"BrokenScrolledAway", true, Meanwhile::ScrollAway},
+                      SlowCase{"BrokenOtherFolderChosen", true, Meanwhile::OtherFolder}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 }  // namespace

@@ -3,11 +3,15 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 
+#include "hoopdesk/browser/designbrowser.h"
+#include "hoopdesk/designmaker.h"
 #include "hoopdesk/mainwindow/fpelloraui.h"
 #include "hoopdesk/slp/scopedenv.h"
 #include "pelloraworld.h"
@@ -59,6 +63,37 @@ TEST(MainWindowSettings, ColourSettingsEditTheSystemPaletteAndTheServerRereadsIt
   stored.SetFileName((world.Home() / "SysColor.dat").string());
   stored.LoadColors("SysColor", 60);
   EXPECT_EQ(stored.GetCount(), 59);
+}
+
+TEST(MainWindowSettings, AChangedColourTableReachesTheThumbnails) {
+  PelloraWorld world;
+  ASSERT_TRUE(designmaker::WriteDst(world.Work() / "star.dst",
+                                    designmaker::MakeDesign(2, 900, 500, "star")));
+  auto window = world.StartWindow();
+  TDesignBrowser& browser = window->Browser();
+  const auto pageDrawn = [&] { return browser.SlotsDrawing() == 0; };
+  ASSERT_TRUE(QTest::qWaitFor(pageDrawn, 20000));
+  const int slot = static_cast<int>(browser.FileList().indexOf("star.dst"));
+  ASSERT_GE(slot, 0);
+  const auto picture = [&] {
+    return window->Ui().Img[static_cast<std::size_t>(slot)]->pixmap().toImage();
+  };
+  const QImage before = picture();
+  Answer(
+      [](QWidget& dialog) {
+        dialog.findChild<QPushButton*>("DelBtn")->click();  // the colours after it move up
+        dialog.findChild<QPushButton*>("OKBtn")->click();
+      },
+      [&] { window->Ui().MenuColorSet->trigger(); });
+  ASSERT_TRUE(QTest::qWaitFor(pageDrawn, 20000));
+  TColorInfo stored;
+  stored.SetFileName((world.Home() / "SysColor.dat").string());
+  stored.LoadColors("SysColor", 60);
+  const auto key = browser.Thumbnails().KeyFor(
+      QString::fromStdString((world.Work() / "star.dst").string()), TThumbnailPage::kImageSize);
+  ASSERT_TRUE(key.has_value());
+  EXPECT_EQ(picture(), QPixmap::fromImage(DrawThumbnail({*key, stored}).image).toImage());
+  EXPECT_NE(picture(), before);
 }
 
 TEST(MainWindowSettings, PortScanReleasesTheMachinesAndStartsThemAgainOnClosing) {
