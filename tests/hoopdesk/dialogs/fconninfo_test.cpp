@@ -156,6 +156,7 @@ TEST_F(ConnInfoTest, TheDialogRepaintsAndTimersFireWhileTheReconnectionWaits) {
   ASSERT_TRUE(PumpUntil([&] { return counter.paints > paints; }));
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_TRUE(dialog.Reconnecting());
+  SaveScreenshot(dialog, "machine_info_reconnecting");
   comesUp = true;
   ASSERT_TRUE(PumpUntil([&] { return !dialog.Reconnecting(); }));
   EXPECT_EQ(dialog.result(), QDialog::Accepted);

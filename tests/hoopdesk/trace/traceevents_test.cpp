@@ -5,6 +5,7 @@
 
 #include <QLineEdit>
 
+#include "hoopdesk/screenshot.h"
 #include "hoopdesk/trace/tracestatusbar.h"
 #include "pelsrvapi/messageids.h"
 #include "traceworld.h"
@@ -69,6 +70,7 @@ TEST_F(TraceEventsTest, OfflineEmptiesTheCountersAndMakesNoFrameForAMachineWitho
   EXPECT_EQ(frame->Trace().Error, kMsgDisconnected);
   const auto* status = static_cast<const TTraceStatusBar*>(frame->findChild<QWidget*>("StatusBar"));
   EXPECT_EQ(status->PanelText(1).toStdString(), platform::MessageText(kMsgDisconnected));
+  EXPECT_FALSE(SaveScreenshot(*world_.trace, "trace_machine_offline").isEmpty());
 }
 
 }  // namespace
