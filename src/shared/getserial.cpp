@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <utility>
 
 #include "platform/fileutil.h"
@@ -74,6 +76,13 @@ SharedNamer& TheNamer() {
 }
 
 }  // namespace
+
+void ReleaseSerialName(const std::string& folder, const std::string& name) {
+  std::filesystem::path path(folder + name);
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  std::filesystem::remove(path.replace_extension(".00o"), ec);
+}
 
 void SetSerialFolder(std::string folder) {
   std::lock_guard lock(TheNamer().mutex);

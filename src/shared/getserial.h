@@ -49,3 +49,6 @@ class TSerialNamer {
 void SetSerialFolder(std::string folder);
 void SetSerialClock(SerialClock clock);
 bool MakeSerialName(std::string_view extension, std::string& folder, std::string& name);
+// Gives back a name MakeSerialName claimed when writing the design there failed: removes the
+// claimed file and the control file (".00o") of the same stem, leaving the folder as it was.
+void ReleaseSerialName(const std::string& folder, const std::string& name);

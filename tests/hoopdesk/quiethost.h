@@ -23,10 +23,13 @@ class TQuietTraceSink : public TTraceSink {
   bool CreateTraceFrame(int) override { return true; }
   void UpdateTraceFrames(int, int) override {}
   void ShowTraceDesign(int, const std::string&) override {}
+  std::int32_t LoadTraceDesign(int, const std::string&) override { return 0; }
+  void ShowTraceFrame(int, bool) override {}
   void SetTraceProgress(int, std::uint8_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                         std::int32_t) override {}
   void SetTraceState(int, std::uint8_t, std::int32_t, std::int32_t) override {}
   void CompleteTrace(int, bool, std::int32_t) override {}
   void SetTraceMemory(int, std::int32_t) override {}
   void ClearTraceStatus(int) override {}
+  void ClearTraceCounters(int) override {}
 };

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "pelsrvapi/messageids.h"
@@ -49,6 +50,9 @@ TFConnInfo::TFConnInfo(QWidget* owner, TMachineInfoInput machine, IPelSrv* servi
   cancelBtn->setObjectName("CancelBtn");
   cancelBtn->setDefault(true);
   connect(connectBtn_, &QPushButton::clicked, this, &TFConnInfo::ConnectBtnClick);
+  reconnectTimer_ = new QTimer(this);
+  reconnectTimer_->setInterval(std::chrono::milliseconds(50));
+  connect(reconnectTimer_, &QTimer::timeout, this, &TFConnInfo::ReconnectTick);
   connect(cancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* grid = new QGridLayout;
@@ -84,14 +88,40 @@ void TFConnInfo::FormCreate() {
   if (state == SEW_REJECTED) service_->ClearError(machine_.cookie);
 }
 
+bool TFConnInfo::Reconnecting() const { return reconnectTimer_->isActive(); }
+
 void TFConnInfo::ConnectBtnClick() {
-  TCookie cookie = 0;
-  if (service_ && ReconnectMachineAndWait(*service_, machine_, &cookie, reconnectWait_,
-                                          std::chrono::milliseconds(50))) {
-    machine_.cookie = cookie;
+  if (Reconnecting()) return;
+  if (!service_ ||
+      reconnect_.Start(*service_, machine_, reconnectWait_, TReconnectWait::Clock::now()) ==
+          TReconnectWait::TOutcome::Failed) {
+    ReconnectFailed();
+    return;
+  }
+  connectBtn_->setEnabled(false);
+  reconnectTimer_->start();
+}
+
+void TFConnInfo::ReconnectTick() {
+  // The timer runs only after a reconnection started on the service.
+  const TReconnectWait::TOutcome outcome = reconnect_.Poll(*service_, TReconnectWait::Clock::now());
+  if (outcome == TReconnectWait::TOutcome::Waiting) return;
+  reconnectTimer_->stop();
+  if (outcome == TReconnectWait::TOutcome::Usable) {
+    machine_.cookie = reconnect_.Cookie();
     accept();
     return;
   }
-  if (cookie != 0) machine_.cookie = cookie;
+  connectBtn_->setEnabled(true);
+  ReconnectFailed();
+}
+
+void TFConnInfo::ReconnectFailed() {
+  if (reconnect_.Cookie() != 0) machine_.cookie = reconnect_.Cookie();
   ShowMessageBox(true, kMsgConnectFailed, "");
+}
+
+void TFConnInfo::done(int result) {
+  reconnectTimer_->stop();
+  QDialog::done(result);
 }

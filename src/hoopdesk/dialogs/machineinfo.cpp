@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 
 #include <cstdio>
-#include <thread>
 
 std::string ConnectionTypeText(const TConnInfo& info) {
   return info.tcpip != 0 ? "TCP/IP" : "Serial";
@@ -23,22 +22,23 @@ bool IsUsableState(std::uint8_t state) {
   return state == SEW_IDLE || state == SEW_COMPLETED || state == SEW_PAUSED;
 }
 
-bool ReconnectMachineAndWait(IPelSrv& service, const TMachineInfoInput& machine, TCookie* cookie,
-                             std::chrono::milliseconds limit, std::chrono::milliseconds step) {
-  *cookie = 0;
-  if (service.Connect(machine.devNo, machine.hostName, machine.connInfo, cookie) != S_OK)
-    return false;
-  // A network connect takes longer than a fixed short wait: ask until the server reports the
-  // machine usable, or the time is up.
-  const auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    std::string address;
-    std::uint8_t state = SEW_OFFLINE;
-    std::int32_t error = 0;
-    if (SUCCEEDED(service.GetMachineState(*cookie, &address, &state, &error)) &&
-        IsUsableState(state))
-      return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(step);
-  }
+TReconnectWait::TOutcome TReconnectWait::Start(IPelSrv& service, const TMachineInfoInput& machine,
+                                               std::chrono::milliseconds limit,
+                                               Clock::time_point now) {
+  cookie_ = 0;
+  if (service.Connect(machine.devNo, machine.hostName, machine.connInfo, &cookie_) != S_OK)
+    return TOutcome::Failed;
+  // A network connect takes longer than a fixed short wait: the owner asks until the server
+  // reports the machine usable, or the time is up.
+  end_ = now + limit;
+  return TOutcome::Waiting;
+}
+
+TReconnectWait::TOutcome TReconnectWait::Poll(IPelSrv& service, Clock::time_point now) const {
+  std::string address;
+  std::uint8_t state = SEW_OFFLINE;
+  std::int32_t error = 0;
+  if (SUCCEEDED(service.GetMachineState(cookie_, &address, &state, &error)) && IsUsableState(state))
+    return TOutcome::Usable;
+  return now >= end_ ? TOutcome::Failed : TOutcome::Waiting;
 }

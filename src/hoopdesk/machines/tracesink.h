@@ -17,6 +17,10 @@ class TTraceSink {
   // When the machine has or can get a frame: loads the send file of that name (empty: none)
   // and shows the frame.
   virtual void ShowTraceDesign(int machine, const std::string& name) = 0;
+  // Loads the send file of that name (empty: none) into the machine's frame; its stitch total,
+  // 0 without a frame.
+  virtual std::int32_t LoadTraceDesign(int machine, const std::string& name) = 0;
+  virtual void ShowTraceFrame(int machine, bool show) = 0;
   virtual void SetTraceProgress(int machine, std::uint8_t state, std::int32_t position,
                                 std::int32_t error, std::int32_t speed, std::int32_t needle,
                                 std::int32_t total) = 0;
@@ -26,4 +30,7 @@ class TTraceSink {
   virtual void SetTraceMemory(int machine, std::int32_t memory) = 0;
   // Empties the error text of the machine's frame (the machine reported a normal state).
   virtual void ClearTraceStatus(int machine) = 0;
+  // Empties the counters of the machine's frame (the machine went offline: what it reported
+  // last no longer holds).
+  virtual void ClearTraceCounters(int machine) = 0;
 };

@@ -31,13 +31,11 @@ void TPanelManager::QueueDesign(TDevNo d, TDevNo source, TStitchItem design) {
     AddDesign(d, source, design);
     return;
   }
-  const std::int32_t job = syncGroupJob_++;
-  for (int m = 0; m < GetMachineCount(); ++m) {
-    if (!GetMachine(m) || !GetMachine(m)->inSyncGroup) continue;
-    AddDesign(m, source, design);
-    if (TMachineRecord* member = GetMachine(m); member && member->queue.GetCount() > 0)
-      member->queue.GetItem(member->queue.GetCount() - 1)->SetUniqueID(job);
-  }
+  // The copies carry the group id from the start: a member that refuses its copy keeps the id
+  // of whatever it queued before.
+  design.SetUniqueID(syncGroupJob_++);
+  for (int m = 0; m < GetMachineCount(); ++m)
+    if (GetMachine(m) && GetMachine(m)->inSyncGroup) AddDesign(m, source, design);
 }
 
 void TPanelManager::AddDesign(TDevNo d, TDevNo source, const TStitchItem& design) {

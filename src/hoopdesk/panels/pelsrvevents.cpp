@@ -28,16 +28,20 @@ void TPelSrvEvents::OnStatusChange(std::int32_t dwCookie, std::uint8_t state) {
     return;
   }
   panels_.NewerStatusHandled(dwCookie);
-  const bool lost = state == SEW_NO_PORT || state == SEW_OFFLINE;
+  // Only 2 to 6 are online states; a code the machine server does not know is none of them.
+  const bool lost = state < SEW_IDLE || state > SEW_REJECTED;
   if (lost) {
     panels_.SetOnline(i, false);
     panels_.SetEnabled(i, false);
     panels_.SetBusy(i, false);
     panels_.SetSewImage(i, kSewImageOffline);
     panels_.ClearQueue(i);
+    // Only a frame the machine has: the window makes none for a machine that went away.
     if (TTraceSink* trace = panels_.GetTraceSink()) {
-      trace->ShowTraceDesign(i, "");
+      trace->LoadTraceDesign(i, "");
+      trace->ShowTraceFrame(i, true);
       trace->SetTraceProgress(i, kTraceStopped, 0, kMsgDisconnected, 0, 0, 0);
+      trace->ClearTraceCounters(i);
     }
   } else if (state == SEW_ERROR) {
     panels_.SetAlarm(i, 1);
@@ -113,14 +117,17 @@ void TPelSrvEvents::OnFilenameAck(std::int32_t dwCookie, const std::string& name
   // Only a plain name may be joined to the send folder.
   if (!record || !IsPlainSendName(name)) return;
   record->sewingFile = name;
-  const std::int32_t total = panels_.SendFileStitchTotal(i, name);
+  // The design is read once: by the machine's frame, or without one only for its total.
+  TTraceSink* trace = panels_.GetTraceSink();
+  const bool framed = trace && trace->CreateTraceFrame(i);
+  const std::int32_t total =
+      framed ? trace->LoadTraceDesign(i, name) : panels_.SendFileStitchTotal(i, name);
   if (panels_.FindMachineByCookie(dwCookie) != i) return;
   nTotal = total;
-  if (TTraceSink* trace = panels_.GetTraceSink()) {
-    trace->ShowTraceDesign(i, name);
-    trace->SetTraceProgress(i, kTraceStopped, 0, 0, 0, 0, 0);
-    trace->SetTraceMemory(i, nRemain);
-  }
+  if (!trace) return;
+  if (framed) trace->ShowTraceFrame(i, true);
+  trace->SetTraceProgress(i, kTraceStopped, 0, 0, 0, 0, 0);
+  trace->SetTraceMemory(i, nRemain);
 }
 
 void TPelSrvEvents::OnComplete(std::int32_t dwCookie, std::int32_t bNormal, std::int32_t needleNo) {

@@ -1,6 +1,7 @@
 // Sending queued designs: the head of a machine's queue is written once to the send folder,
 // under a new serial name shared by the synchronised group, and streamed to the machine. The
 // design leaves the queue only when the server reports the transfer's normal end.
+#include "hoopdesk/machines/groupjob.h"
 #include "hoopdesk/machines/progresscodes.h"
 #include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/panels/panelhost.h"
@@ -33,8 +34,13 @@ void TPanelManager::SendDesign(TDevNo d) {
       ShowSendBox(kMsgNoRecentDirectory, sendFolder_);
       return;
     }
+    // Taken before the writer changes the design.
+    const TGroupJob job = TGroupJob::Of(*design);
     design->FileName = name;
     if (!TStitchFormatMarlow::Save(folder + name, *design, &record->palette)) {
+      // The folder stays as it was, and so does the design: the next send tries afresh.
+      ReleaseSerialName(folder, name);
+      design->FileName = job.source;
       ShowSendBox(kMsgSaveFailed, name);
       return;
     }
@@ -43,7 +49,7 @@ void TPanelManager::SendDesign(TDevNo d) {
       for (TMachineRecord& other : machines_) {
         if (&other == record || !other.inSyncGroup || other.queue.GetCount() == 0) continue;
         TStitchItem* head = other.queue.GetItem(0);
-        if (!head->IsSame(design)) continue;
+        if (head->Saved || !job.Holds(*head)) continue;
         head->FileName = design->FileName;
         head->Saved = design->Saved;
       }
@@ -68,8 +74,10 @@ void TPanelManager::SendDesign(TDevNo d) {
   std::int32_t sending = 0;
   server = Server();
   if (!server || FAILED(server->IsSending(cookie, &sending)) || sending == 0) return;
+  // Shown whatever state the machine reported before: the server runs the transfer. Only a
+  // machine that went offline during the call (its queue dropped) is not shown sending.
   const TMachineRecord* now = GetMachine(d);
-  if (!now || now->cookie != cookie || !now->online) return;
+  if (!now || now->cookie != cookie || now->queue.GetCount() == 0) return;
   SetCanSend(d, false);
   SetEnabled(d, false);
   SetSewImage(d, kSewImageSending);
@@ -102,12 +110,12 @@ void TPanelManager::DiscardQueuedDesign(int position, TDevNo d) {
   }
   const TStitchItem* chosen = record->queue.GetItem(position);
   if (!chosen) return;
-  const TStitchItem job = *chosen;
+  const TGroupJob job = TGroupJob::Of(*chosen);
   for (int j = 0; j < GetMachineCount(); ++j) {
     const TMachineRecord* member = GetMachine(j);
     if (!member || !member->inSyncGroup) continue;
     const TStitchItem* same = member->queue.GetItem(position);
-    if (same && same->IsSame(&job)) RemoveQueuedDesign(position, j);
+    if (same && job.Holds(*same)) RemoveQueuedDesign(position, j);
   }
 }
 

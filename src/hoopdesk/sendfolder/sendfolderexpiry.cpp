@@ -58,6 +58,7 @@ bool IsSentDesignName(const std::string& name) {
 bool IsCompanionName(const std::string& designName, const std::string& candidate) {
   if (candidate.size() != designName.size() || candidate.size() < 4) return false;
   const std::string_view ext = std::string_view(candidate).substr(candidate.size() - 4);
-  return EqualNoCase(Stem(candidate), Stem(designName)) && ext[0] == '.' && ext[1] == '0' &&
+  // The stem exactly: "a.00o" belongs to the kept "a.10o", not to "A.10o".
+  return Stem(candidate) == Stem(designName) && ext[0] == '.' && ext[1] == '0' &&
          Lower(ext[3]) == 'o';
 }

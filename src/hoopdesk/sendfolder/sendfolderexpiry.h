@@ -26,8 +26,8 @@ std::filesystem::file_time_type ExpiryCutOff(std::filesystem::file_time_type now
 std::vector<std::string> ExpiredSendFiles(std::vector<TSendFileEntry> entries,
                                           std::int32_t fileLimit);
 
-// True for a companion of a design file: the same stem and the extension ".0" + any one
-// character + "o" (its control file ".00o" among them), letter case aside.
+// True for a companion of a design file: exactly the same stem and the extension ".0" + any
+// one character + "o" (its control file ".00o" among them), the extension's case aside.
 bool IsCompanionName(const std::string& designName, const std::string& candidate);
 
 // True for the name of a design file the program sent, the files a purge counts: the native

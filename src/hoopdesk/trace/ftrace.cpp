@@ -146,6 +146,10 @@ void TFTrace::ClearTraceStatus(int index) {
   if (TFTraceFrame* frame = TraceFrame(index)) frame->ClearError();
 }
 
+void TFTrace::ClearTraceCounters(int index) {
+  if (TFTraceFrame* frame = TraceFrame(index)) frame->ClearCounters();
+}
+
 void TFTrace::TileTraceFrames() {
   // Hidden frames keep their cells.
   const std::vector<int> tiled = TiledSlots(SlotStates());

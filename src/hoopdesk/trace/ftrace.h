@@ -35,8 +35,8 @@ class TFTrace : public TFDockForm, public TTraceSink {
   TFTraceFrame* TraceFrame(int index) const;
   // Hands frames to the machines first .. first + count - 1, keeping those they already have.
   void UpdateTraceFrames(int first, int count) override;
-  void ShowTraceFrame(int index, bool show);
-  std::int32_t LoadTraceDesign(int index, const std::string& fileName);
+  void ShowTraceFrame(int index, bool show) override;
+  std::int32_t LoadTraceDesign(int index, const std::string& fileName) override;
   // The machine's frame, made when it has none yet, with the send file of that name loaded and
   // shown.
   void ShowTraceDesign(int index, const std::string& fileName) override;
@@ -47,6 +47,7 @@ class TFTrace : public TFDockForm, public TTraceSink {
   void CompleteTrace(int index, bool normal, std::int32_t needle) override;
   void SetTraceMemory(int index, std::int32_t memory) override;
   void ClearTraceStatus(int index) override;
+  void ClearTraceCounters(int index) override;
   void TileTraceFrames();
   void ChangeBackColor(std::uint32_t colour);
 

@@ -126,6 +126,12 @@ void TFTraceFrame::ClearError() {
   trace_.Error = 0;
 }
 
+void TFTraceFrame::ClearCounters() {
+  trace_.Remain = 0;
+  for (QLineEdit* edit : {stitchEdt_, speedEdt_, needleEdt_, minEdt_, secEdt_, memEdt_})
+    edit->clear();
+}
+
 std::int32_t TFTraceFrame::LoadDesign(const std::string& fileName) {
   trace_.Total = 0;
   trace_.FirstPos = 0;

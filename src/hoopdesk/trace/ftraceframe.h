@@ -49,6 +49,8 @@ class TFTraceFrame : public QWidget {
   std::uint32_t Color() const { return colour_; }
   void Redraw();
   void ClearError();
+  // Empties the counters and the remaining memory.
+  void ClearCounters();
 
  private:
   void BuildFoot(QWidget* foot);

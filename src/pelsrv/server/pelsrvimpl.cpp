@@ -172,10 +172,7 @@ HRESULT TPelSrvImpl::SendStart(std::int32_t dwCookie) {
   design->FileName = name;
   if (!TStitchFormatMarlow::Save(folder + name, *design, &c->MachineColors())) {
     // Neither the claimed name nor what was written of the pair stays behind.
-    std::filesystem::path path(folder + name);
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    std::filesystem::remove(path.replace_extension(".00o"), ec);
+    ReleaseSerialName(folder, name);
     return E_FAIL;
   }
   // A running transfer keeps its design: the new one is taken only when the transfer starts.

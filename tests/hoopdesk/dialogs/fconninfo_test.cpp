@@ -7,8 +7,10 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "hoopdesk/fakeservice.h"
+#include "hoopdesk/pumpuntil.h"
 #include "hoopdesk/screenshot.h"
 #include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
@@ -97,8 +99,10 @@ TEST_F(ConnInfoTest, ReconnectReportsTheOutcomeTheServerGives) {
   fake.nextCookie = 2;
   dialog.show();
   connect->click();
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Reconnecting(); }));
   EXPECT_EQ(boxes, (std::vector<std::string>{ServiceMessageText(274)}));
   EXPECT_TRUE(dialog.isVisible());
+  EXPECT_TRUE(connect->isEnabled());
 
   // The machine comes up a while after Connect: success, with the new cookie.
   int asked = 0;
@@ -108,10 +112,56 @@ TEST_F(ConnInfoTest, ReconnectReportsTheOutcomeTheServerGives) {
   fake.nextCookie = 3;
   dialog.SetReconnectWait(std::chrono::milliseconds(5000));
   connect->click();
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Reconnecting(); }));
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.Cookie(), 3);
   EXPECT_EQ(boxes.size(), 1u);
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint ? 1 : 0;
+    return false;
+  }
+};
+
+// The wait for the machine runs on a timer: while the server still reports the machine offline
+// the dialog repaints and other timers fire, and the outcome comes afterwards as before.
+TEST_F(ConnInfoTest, TheDialogRepaintsAndTimersFireWhileTheReconnectionWaits) {
+  fake.states[machine.cookie] = SEW_OFFLINE;
+  TFConnInfo dialog(nullptr, machine, &fake);
+  dialog.show();
+  PaintCounter counter;
+  dialog.installEventFilter(&counter);
+  int asked = 0;
+  bool comesUp = false;
+  fake.during = [&](const std::string& call) {
+    if (call == "GetMachineState 2") fake.states[2] = comesUp ? SEW_IDLE : SEW_OFFLINE;
+    if (call == "GetMachineState 2") ++asked;
+  };
+  fake.nextCookie = 2;
+  auto* connect = dialog.findChild<QPushButton*>("ConnectBtn");
+  connect->click();
+  EXPECT_TRUE(dialog.Reconnecting());
+  EXPECT_FALSE(connect->isEnabled());  // one attempt at a time
+  bool fired = false;
+  QTimer::singleShot(0, [&] { fired = true; });
+  ASSERT_TRUE(PumpUntil([&] { return fired && asked >= 2; }));
+  const int paints = counter.paints;
+  dialog.update();
+  ASSERT_TRUE(PumpUntil([&] { return counter.paints > paints; }));
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_TRUE(dialog.Reconnecting());
+  SaveScreenshot(dialog, "machine_info_reconnecting");
+  comesUp = true;
+  ASSERT_TRUE(PumpUntil([&] { return !dialog.Reconnecting(); }));
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.Cookie(), 2);
+  EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ConnInfoTest, WithoutAServerOnlyTheConnectionIsShown) {

@@ -152,6 +152,80 @@ TEST_F(EventSinkTest, OfflineDropsTheQueueAndShowsTheDisconnectionInTheTrace) {
   EXPECT_EQ(host_.traceDesigns.back(), "0 ");
 }
 
+// Only the states 2 to 6 are online; 0 and 1, and codes past the known ones, take the machine
+// offline with its queue.
+TEST_F(EventSinkTest, OnlyStatesTwoToSixAreOnline) {
+  struct Case {
+    std::uint8_t state;
+    bool online;
+  };
+  const Case cases[] = {{0, false}, {1, false}, {2, true},  {3, true},   {4, true},
+                        {5, true},  {6, true},  {9, false}, {10, false}, {255, false}};
+  for (const Case& c : cases) {
+    panels_.RemoveAllMachines();
+    ConnectIdle(1);
+    QueueAndSend(0, 1);
+    for (IPelSrvEvents* sink : fake_.sinks)
+      sink->OnStatusChange(panels_.GetMachine(0)->cookie, c.state);
+    const TMachineRecord& m = *panels_.GetMachine(0);
+    EXPECT_EQ(m.online != 0, c.online) << int(c.state);
+    EXPECT_EQ(m.queue.GetCount(), c.online ? 1 : 0) << int(c.state);
+    EXPECT_EQ(m.sewImage, c.online ? kSewImageOnline : kSewImageOffline) << int(c.state);
+  }
+}
+
+// The offline event shows the disconnection in the frame a machine has, and makes none for a
+// machine without one.
+TEST_F(EventSinkTest, OfflineMakesNoTraceFrameForAMachineWithoutOne) {
+  host_.framesLeft = 1;
+  ConnectIdle(2);
+  ASSERT_TRUE(host_.framed.contains(0));
+  ASSERT_FALSE(host_.framed.contains(1));
+  host_.traceFrames.clear();
+  host_.traceDesigns.clear();
+  fake_.FireStatus(panels_.GetMachine(1)->cookie, SEW_OFFLINE);
+  EXPECT_TRUE(host_.traceFrames.empty());
+  EXPECT_TRUE(host_.traceDesigns.empty());
+  EXPECT_FALSE(host_.framed.contains(1));
+  fake_.FireStatus(panels_.GetMachine(0)->cookie, SEW_OFFLINE);
+  EXPECT_EQ(host_.traceDesigns, (std::vector<std::string>{"0 "}));
+  EXPECT_EQ(host_.countersCleared, (std::vector<int>{1, 0}));
+}
+
+// Each acknowledgement reads the design once and asks the model once, with a trace frame or
+// without one (all taken), and answers the same total either way.
+TEST_F(EventSinkTest, FileNameAckReadsTheDesignOnce) {
+  host_.framesLeft = 1;
+  ConnectIdle(2);
+  std::filesystem::create_directories(sendFolder_);
+  TStitchItem design = Design(70);
+  ASSERT_TRUE(TStitchFormatMarlow::Save((sendFolder_ / "2612a001.10o").string(), design, nullptr));
+  std::vector<std::int32_t> totals;
+  for (TDevNo d : {0, 1}) {
+    fake_.log.clear();
+    host_.traceDesigns.clear();
+    std::int32_t total = 0;
+    Sink().OnFilenameAck(panels_.GetMachine(d)->cookie, "2612a001.10o", 500, total);
+    EXPECT_EQ(Logged("GetModel"), 1) << d;
+    EXPECT_EQ(host_.traceDesigns.size(), d == 0 ? 1u : 0u) << d;
+    totals.push_back(total);
+  }
+  EXPECT_GT(totals[0], 0);
+  EXPECT_EQ(totals[1], totals[0]);
+}
+
+TEST_F(EventSinkTest, CompleteFinishesTheTraceAndResetsTheProgress) {
+  ConnectIdle(2);
+  panels_.SetProgress(0, 60);
+  panels_.SetProgress(1, 30);
+  Sink().OnComplete(panels_.GetMachine(0)->cookie, 1, 0x103);  // the needle as a byte
+  Sink().OnComplete(panels_.GetMachine(1)->cookie, 0, 4);
+  Sink().OnComplete(999, 1, 2);  // no such machine
+  EXPECT_EQ(host_.completions, (std::vector<std::vector<int>>{{0, 1, 3}, {1, 0, 4}}));
+  EXPECT_EQ(panels_.GetMachine(0)->progress, 0);
+  EXPECT_EQ(panels_.GetMachine(1)->progress, 0);
+}
+
 TEST_F(EventSinkTest, SendStartSendsTheHeadOfTheQueue) {
   ConnectIdle(1);
   QueueAndSend(0, 1);

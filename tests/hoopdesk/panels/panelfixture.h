@@ -7,10 +7,12 @@
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "hoopdesk/fakeservice.h"
+#include "hoopdesk/machines/sewndesign.h"
 #include "hoopdesk/panels/panelhost.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/quiethost.h"
@@ -18,6 +20,7 @@
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/getserial.h"
+#include "shared/stitch.h"
 
 // Catches the error boxes the code under test shows, with the server's message texts.
 class BoxCatcher {
@@ -42,12 +45,28 @@ class BoxCatcher {
 // asked.
 class RecordingHost : public TQuietPanelHost, public TQuietTraceSink {
  public:
+  // Frames are made while framesLeft allows.
   bool CreateTraceFrame(int devNo) override {
     traceFrames.push_back(devNo);
+    if (framed.contains(devNo)) return true;
+    if (framesLeft <= 0) return false;
+    --framesLeft;
+    framed.insert(devNo);
     return true;
   }
   void ShowTraceDesign(int devNo, const std::string& name) override {
+    if (CreateTraceFrame(devNo)) traceDesigns.push_back(std::to_string(devNo) + " " + name);
+  }
+  // Reads the design as a frame does, when the machine has one.
+  std::int32_t LoadTraceDesign(int devNo, const std::string& name) override {
+    if (!framed.contains(devNo)) return 0;
     traceDesigns.push_back(std::to_string(devNo) + " " + name);
+    TStitchItem design;
+    return machines ? LoadSewnDesign(*machines, devNo, name, design).total : 0;
+  }
+  void ClearTraceCounters(int devNo) override { countersCleared.push_back(devNo); }
+  void CompleteTrace(int devNo, bool normal, std::int32_t needle) override {
+    completions.push_back({devNo, normal ? 1 : 0, needle});
   }
   void SetTraceProgress(int devNo, std::uint8_t state, std::int32_t, std::int32_t error,
                         std::int32_t, std::int32_t, std::int32_t) override {
@@ -64,6 +83,11 @@ class RecordingHost : public TQuietPanelHost, public TQuietTraceSink {
     return infoAnswer;
   }
 
+  TMachineSource* machines = nullptr;
+  int framesLeft = 6;
+  std::set<int> framed;
+  std::vector<int> countersCleared;
+  std::vector<std::vector<int>> completions;  // machine, normal, needle
   std::vector<int> traceFrames;
   std::vector<std::string> traceDesigns;
   std::vector<std::vector<int>> traceProgress;  // machine, state, error
@@ -80,6 +104,7 @@ class PanelWorld : public testing::Test {
   PanelWorld() : panels_(FakeConnector(fake_)) {
     panels_.SetHost(&host_);
     panels_.SetTraceSink(&host_);
+    host_.machines = &panels_;
     sendFolder_ = std::filesystem::path(std::getenv("PELLORA_HOME")) / "SendData";
     SetSerialFolder(sendFolder_.string() + "/");
     panels_.SetSendFolder(sendFolder_.string() + "/");

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -14,11 +15,15 @@
 #include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/panels/panelmanager.h"
 #include "hoopdesk/pumpuntil.h"
+#include "hoopdesk/quiethost.h"
+#include "panelfixture.h"
+#include "pelsrvapi/messageids.h"
 #include "pelsrvapi/servicemessages.h"
 #include "platform/messages.h"
 #include "serverprocess.h"
 #include "shared/frmmarlow.h"
 #include "shared/getserial.h"
+#include "sim/simline.h"
 #include "simhost.h"
 
 namespace {
@@ -144,5 +149,114 @@ TEST_F(AlarmMachineTest, AlarmBlinksAndTheMachineInformationShowsItsText) {
   const QString text = info.findChild<QLabel*>("StatusText")->text();
   EXPECT_FALSE(text.isEmpty());
 }
+
+// What the trace window is told of the machines' errors.
+class ErrorTrace : public TQuietTraceSink {
+ public:
+  void SetTraceProgress(int, std::uint8_t, std::int32_t, std::int32_t error, std::int32_t,
+                        std::int32_t, std::int32_t) override {
+    errors.push_back(error);
+  }
+  void SetTraceState(int, std::uint8_t, std::int32_t, std::int32_t error) override {
+    errors.push_back(error);
+  }
+  std::vector<std::int32_t> errors;
+};
+
+// Machines that do not finish a transfer, on a line the machine keeps alive: a machine that
+// stops pulling blocks and a modem that never pulls one. The server ends the transfer after its
+// wait for the next block request, and the panel shows the error (its alarm, the error's text in
+// the machine information, and in the trace once the machine has reported a progress state)
+// with the design still queued for the next send. A
+// machine that answers with a cut record and falls silent is dropped by the server: it goes
+// offline, and an offline machine loses its queue; the trace shows the disconnection.
+struct FailingCase {
+  const char* name;
+  sim::Persona persona;
+  bool offers;   // the machine asks for the design; else the operator presses send
+  bool dropped;  // the server drops the line
+  bool traced;   // the poll shows the error in the trace (the machine reported its progress)
+};
+
+class FailingMachineTest : public testing::TestWithParam<FailingCase> {
+ protected:
+  FailingMachineTest()
+      : machine_(WithPersona(GetParam().persona),
+                 sim::TLineTiming{std::chrono::milliseconds(1000), std::chrono::hours(1)}) {}
+  void SetUp() override {
+    ASSERT_GT(world_.Start({}), 0);
+    ASSERT_NE(world_.Attach(), nullptr) << world_.Stderr(1);
+    const std::filesystem::path folder = world_.root() / "home" / "SendData";
+    SetSerialFolder(folder.string() + "/");
+    panels_.SetSendFolder(folder.string() + "/");
+    panels_.SetTraceSink(&trace_);
+    ASSERT_TRUE(panels_.ConnectService());
+    ASSERT_TRUE(panels_.AddMachine(0, machine_.ConnInfo(), "sim"));
+    ASSERT_TRUE(PumpUntil([&] { return State() == SEW_IDLE; }));
+    panels_.QueueDesign(0, -1, designmaker::MakeDesign(0, 900, 500, "rose", 1));
+    ASSERT_EQ(panels_.QueuedDesignCount(0), 1);
+  }
+  TSewingState State() {
+    TSewingState state = SEW_OFFLINE;
+    panels_.GetService()->GetState(panels_.GetMachine(0)->cookie, &state);
+    return state;
+  }
+  bool TraceShows(std::int32_t error) const {
+    return std::find(trace_.errors.begin(), trace_.errors.end(), error) != trace_.errors.end();
+  }
+
+  ServerWorld world_;
+  sim::TSimTcpMachine machine_;
+  ErrorTrace trace_;
+  TPanelManager panels_;
+  BoxCatcher boxes_;
+};
+
+TEST_P(FailingMachineTest, TheTransferEndsWithAMessageOnThePanel) {
+  const FailingCase& c = GetParam();
+  if (c.offers)
+    machine_.Call([](sim::TSimMachine& m) { m.OfferTransfer(); });
+  else
+    panels_.SendDesign(0);
+  ASSERT_TRUE(PumpUntil([&] { return panels_.IsMachineBusy(0); }));
+  // The server waits 30 s for a block request before it gives the transfer up.
+  ASSERT_TRUE(PumpUntil([&] { return !panels_.IsMachineBusy(0); }, std::chrono::seconds(45)));
+  const TMachineRecord& m = *panels_.GetMachine(0);
+  if (c.dropped) {
+    EXPECT_FALSE(m.online);
+    EXPECT_EQ(m.sewImage, kSewImageOffline);
+    EXPECT_EQ(m.queue.GetCount(), 0);
+    EXPECT_TRUE(TraceShows(kMsgDisconnected)) << testing::PrintToString(trace_.errors);
+    EXPECT_TRUE(boxes_.boxes.empty()) << testing::PrintToString(boxes_.boxes);
+    return;
+  }
+  EXPECT_EQ(m.alarmMode, 1);
+  ASSERT_EQ(m.queue.GetCount(), 1);
+  EXPECT_TRUE(m.queue.GetItem(0)->Saved);
+  EXPECT_TRUE(m.enabled);
+  EXPECT_TRUE(m.canSend);
+  EXPECT_EQ(State(), SEW_ERROR);
+  std::vector<std::uint32_t> pictures;
+  for (int t = 1; t <= 2; ++t) {
+    panels_.PollMachines(t);
+    pictures.push_back(panels_.GetMachine(0)->sewImage);
+  }
+  EXPECT_EQ(pictures, (std::vector<std::uint32_t>{kSewImageAlarm, kSewImageOnline}));
+  EXPECT_EQ(TraceShows(kMsgNoResponse), c.traced) << testing::PrintToString(trace_.errors);
+  const TMachineRecord& now = *panels_.GetMachine(0);
+  TFConnInfo info(nullptr,
+                  TMachineInfoInput{0, now.cookie, now.connInfo, now.hostName, now.address},
+                  panels_.GetService());
+  EXPECT_EQ(info.findChild<QLabel*>("StatusText")->text().toStdString(),
+            platform::MessageText(kMsgNoResponse));
+  EXPECT_TRUE(boxes_.boxes.empty()) << testing::PrintToString(boxes_.boxes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, FailingMachineTest,
+    testing::Values(FailingCase{"StopsPulling", sim::Persona::kStopsPulling, true, false, true},
+                    FailingCase{"Modem", sim::Persona::kModem, false, false, false},
+                    FailingCase{"CutRecord", sim::Persona::kTruncated, false, true, false}),
+    [](const testing::TestParamInfo<FailingCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -80,6 +80,15 @@ TEST_F(SendFolder, CompanionsGoWithTheirDesignAndNothingElse) {
   EXPECT_EQ(Left(), (std::set<std::string>{"old.10o.bak", "other.00o", "folder.10o"}));
 }
 
+// Names that differ only in case are two designs: deleting one leaves the other's pair whole.
+TEST_F(SendFolder, ADesignWhoseNameDiffersInCaseKeepsItsControlFile) {
+  Add("A.10o", 300);
+  Add("a.10o", 1);
+  Add("a.00o", 1);
+  PurgeSendFolder(folder_, 3, 1, now_);
+  EXPECT_EQ(Left(), (std::set<std::string>{"a.10o", "a.00o"}));
+}
+
 TEST_F(SendFolder, DayLimitZeroAndFileLimitZeroEmptyTheFolder) {
   for (int i = 0; i < 5; ++i) AddPair(Stem(i), 1);
   PurgeSendFolder(folder_, 0, 0, now_);

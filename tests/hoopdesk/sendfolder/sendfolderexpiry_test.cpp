@@ -80,7 +80,7 @@ TEST(SendFolderExpiry, NamesDesignsAndTheirCompanions) {
     bool companion;
   };
   const Row rows[] = {{"2612a001.00o", true},  {"2612a001.01o", true},   {"2612a001.0xO", true},
-                      {"2612A001.00o", true},  {"2612a001.10o", false},  {"2612a001.00x", false},
+                      {"2612A001.00o", false}, {"2612a001.10o", false},  {"2612a001.00x", false},
                       {"2612a002.00o", false}, {"2612a001.00o~", false}, {"12a001.00o", false},
                       {"2612a001.000o", false}};
   for (const Row& row : rows)
