@@ -11,7 +11,9 @@
 //
 // PELLORA_SERVICE_WRAPPER puts a command in front of the server (for example
 // "strace -f -o /tmp/pelservice.trace"); block_syscalls.sh counts the server's system calls per
-// block that way.
+// block that way. PELLORA_OTHER_SERVICE names another pelservice build, which
+// BM_SendThroughOtherServer runs the same way, right after this build's: two versions compared
+// side by side in one run, against the same ping-pong (skipped when it is not set).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <spawn.h>
@@ -164,13 +166,13 @@ std::unique_ptr<platform::MemStream> DesignStream() {
 }
 
 // The server by hand (it ends through Exit), behind the wrapper command when one is set.
-pid_t StartServer() {
+pid_t StartServer(const char* path) {
   std::vector<std::string> words;
   if (const char* wrapper = std::getenv("PELLORA_SERVICE_WRAPPER")) {
     std::istringstream in(wrapper);
     for (std::string w; in >> w;) words.push_back(w);
   }
-  words.emplace_back(PELSERVICE_PATH);
+  words.emplace_back(path);
   std::vector<char*> argv;
   for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
@@ -185,9 +187,9 @@ bool PumpUntil(rpc::PelSrvClient& client, const bool& done, Clock::duration limi
   return done;
 }
 
-void BM_SendThroughServer(benchmark::State& state) {
+void SendThrough(benchmark::State& state, const char* service) {
   ServerWorld world;
-  const pid_t server = StartServer();
+  const pid_t server = StartServer(service);
   auto client = world.Attach();
   if (server < 0 || !client) {
     state.SkipWithError("no server");
@@ -257,6 +259,17 @@ void BM_SendThroughServer(benchmark::State& state) {
     state.counters["server_cpu_ms"] = (ms(usage.ru_utime) + ms(usage.ru_stime)) / runs;
   }
 }
+void BM_SendThroughServer(benchmark::State& state) { SendThrough(state, PELSERVICE_PATH); }
 BENCHMARK(BM_SendThroughServer)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_SendThroughOtherServer(benchmark::State& state) {
+  const char* other = std::getenv("PELLORA_OTHER_SERVICE");
+  if (other == nullptr || *other == '\0') {
+    state.SkipWithError("PELLORA_OTHER_SERVICE names no server");
+    return;
+  }
+  SendThrough(state, other);
+}
+BENCHMARK(BM_SendThroughOtherServer)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -43,10 +43,15 @@ std::vector<uint8_t> RemoteSink::Body(void (IPelSrvEvents::*)(P...),
 }
 
 template <class... P>
+std::vector<uint8_t> RemoteSink::Event(int32_t dispid, void (IPelSrvEvents::*event)(P...),
+                                       std::type_identity_t<P>... args) {
+  return EncodeFrame(FrameKind::kEvent, session_->NextEventSeq(), dispid, Body(event, args...));
+}
+
+template <class... P>
 void RemoteSink::Fire(int32_t dispid, void (IPelSrvEvents::*event)(P...),
                       std::type_identity_t<P>... args) {
-  session_->Send(
-      EncodeFrame(FrameKind::kEvent, session_->NextEventSeq(), dispid, Body(event, args...)));
+  session_->Send(Event(dispid, event, args...));
 }
 
 void RemoteSink::AskFilenameAck(int32_t dwCookie, const std::string& name, int32_t nRemain,
@@ -81,7 +86,8 @@ void RemoteSink::OnStatusChange(int32_t dwCookie, uint8_t state) {
 }
 
 void RemoteSink::OnSendProgress(int32_t dwCookie, int32_t ratio) {
-  Fire(DISPID_OnSendProgress, &IPelSrvEvents::OnSendProgress, dwCookie, ratio);
+  // One per block: it may wait for the stretch of work that fired it to end.
+  session_->SendHeld(Event(DISPID_OnSendProgress, &IPelSrvEvents::OnSendProgress, dwCookie, ratio));
 }
 
 void RemoteSink::OnSendStop(int32_t dwCookie, int32_t state) {

@@ -48,6 +48,10 @@ class RemoteSink : public IPelSrvEvents {
 
   template <class... P>
   std::vector<uint8_t> Body(void (IPelSrvEvents::*)(P...), std::type_identity_t<P>... args);
+  // The event's whole frame, with the next sequence number.
+  template <class... P>
+  std::vector<uint8_t> Event(int32_t dispid, void (IPelSrvEvents::*event)(P...),
+                             std::type_identity_t<P>... args);
   template <class... P>
   void Fire(int32_t dispid, void (IPelSrvEvents::*event)(P...), std::type_identity_t<P>... args);
 

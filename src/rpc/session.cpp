@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "rpc/wakehold.h"
+
 namespace rpc {
 
 namespace {
@@ -42,24 +44,54 @@ void Session::Start(FrameHandler onFrame, std::function<void()> onClosed) {
   writer_ = std::thread([this] { WriteLoop(); });
 }
 
+bool Session::Queue(std::vector<uint8_t> frame) {
+  if (ended_ || closing_) return false;
+  if (queuedBytes_ + frame.size() > limits_.maxQueuedBytes) {
+    // The client does not read what it asked for: drop it rather than hold more for it.
+    ended_ = true;
+    queue_.clear();
+    queuedBytes_ = 0;
+    Shutdown();
+  } else {
+    queuedBytes_ += frame.size();
+    queue_.push_back(std::move(frame));
+  }
+  return writerAsleep_;
+}
+
 void Session::Send(std::vector<uint8_t> frame) {
   bool asleep = false;
   {
     std::lock_guard lock(mutex_);
-    if (ended_ || closing_) return;
-    if (queuedBytes_ + frame.size() > limits_.maxQueuedBytes) {
-      // The client does not read what it asked for: drop it rather than hold more for it.
-      ended_ = true;
-      queue_.clear();
-      queuedBytes_ = 0;
-      Shutdown();
-    } else {
-      queuedBytes_ += frame.size();
-      queue_.push_back(std::move(frame));
-    }
     // A writer at work takes this frame with the others when it comes back; only a writer
     // asleep needs the wake, and only the first of the frames that come meanwhile gives it.
-    asleep = std::exchange(writerAsleep_, false);
+    if (Queue(std::move(frame))) asleep = std::exchange(writerAsleep_, false);
+  }
+  WakeWriter(asleep);
+}
+
+void Session::SendHeld(std::vector<uint8_t> frame) {
+  bool wakeNow = false;
+  bool hold = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (Queue(std::move(frame))) {
+      // A session that has just ended wakes its writer at once, so that it stops.
+      if (ended_)
+        wakeNow = std::exchange(writerAsleep_, false);
+      else
+        hold = true;
+    }
+  }
+  WakeWriter(wakeNow);
+  if (hold && !WakeHold::Keep(weak_from_this())) GiveHeldWake();
+}
+
+void Session::GiveHeldWake() {
+  bool asleep = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (!queue_.empty()) asleep = std::exchange(writerAsleep_, false);
   }
   WakeWriter(asleep);
 }

@@ -42,7 +42,7 @@ struct CallHold {
 // with nothing queued, and writes all that has gathered in one go. Answers to events are
 // matched to the event they answer by sequence number. Every call holds its bytes in the
 // shared frame budget until the callback's receiver lets go of them.
-class Session {
+class Session : public std::enable_shared_from_this<Session> {
  public:
   using FrameHandler = std::function<void(Frame, CallHold)>;
 
@@ -58,6 +58,12 @@ class Session {
   // Queues a whole frame (any thread). Dropped once the connection has ended; a frame that
   // would take the queue past its bound ends the connection.
   void Send(std::vector<uint8_t> frame);
+  // The same for a frame that can wait a moment: a sleeping writer is woken when the WakeHold
+  // open on this thread ends (at once when there is none, or when the session is not owned by
+  // a shared pointer). Frames keep their order with the others either way.
+  void SendHeld(std::vector<uint8_t> frame);
+  // Wakes the writer for the frames that wait for it (WakeHold).
+  void GiveHeldWake();
 
   // An event that wants an answer: its sequence number, and what to do with the answer's
   // payload when it comes, on the reader thread (an empty payload when the connection ends
@@ -79,6 +85,8 @@ class Session {
   bool WaitForBytes();
   bool Stopping();
   void WriteLoop();
+  // Queues the frame (under the lock); whether the writer sleeps with it queued.
+  bool Queue(std::vector<uint8_t> frame);
   // Wakes the writer when it was found asleep (the flag taken under the lock).
   void WakeWriter(bool asleep);
   void Shutdown();

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <ctime>
 
 namespace rpc {
 
@@ -19,14 +21,23 @@ class Wakeup {
   void Wait() {
     while (posted_.exchange(0, std::memory_order_acquire) == 0) Futex(FUTEX_WAIT_PRIVATE, 0);
   }
+  // Waits at most `timeout` (one wait; a signal may end it sooner); whether a wake came.
+  bool WaitFor(std::chrono::nanoseconds timeout) {
+    if (posted_.exchange(0, std::memory_order_acquire) != 0) return true;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+    const timespec relative{static_cast<time_t>(seconds.count()),
+                            static_cast<long>((timeout - seconds).count())};
+    Futex(FUTEX_WAIT_PRIVATE, 0, &relative);
+    return posted_.exchange(0, std::memory_order_acquire) != 0;
+  }
   void Post() {
     posted_.store(1, std::memory_order_release);
     Futex(FUTEX_WAKE_PRIVATE, 1);
   }
 
  private:
-  void Futex(int op, std::uint32_t value) {
-    ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&posted_), op, value, nullptr, nullptr,
+  void Futex(int op, std::uint32_t value, const timespec* timeout = nullptr) {
+    ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&posted_), op, value, timeout, nullptr,
               0);
   }
 

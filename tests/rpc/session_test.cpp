@@ -1,6 +1,9 @@
 // The server side of one client connection: frames queued while the writer is at work go out
-// with it, in order, without waking it for each.
+// with it, in order, without waking it for each; frames that can wait wake it once, when the
+// thread's hold ends.
 #include "rpc/session.h"
+
+#include "rpc/wakehold.h"
 
 #include <sys/socket.h>
 
@@ -23,7 +26,7 @@ class SessionTest : public ::testing::Test {
     int fds[2];
     EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
     client_ = UniqueFd(fds[1]);
-    session_ = std::make_unique<Session>(UniqueFd(fds[0]), 1,
+    session_ = std::make_shared<Session>(UniqueFd(fds[0]), 1,
                                          std::make_shared<FrameBudget>(1 << 20), Limits());
     session_->Start([](Frame, CallHold) {}, [] {});
   }
@@ -51,7 +54,7 @@ class SessionTest : public ::testing::Test {
 
   UniqueFd client_;
   FrameDecoder decoder_;
-  std::unique_ptr<Session> session_;
+  std::shared_ptr<Session> session_;
 };
 
 TEST_F(SessionTest, FramesQueuedWhileTheWriterWritesShareItsWakeAndKeepTheirOrder) {
@@ -88,6 +91,47 @@ TEST_F(SessionTest, CloseSendsWhatIsQueuedAndWakesASleepingWriter) {
   const auto frames = Receive(4);
   ASSERT_EQ(frames.size(), 3u);
   EXPECT_EQ(frames[2].seq, 3u);
+}
+
+TEST_F(SessionTest, HeldFramesWakeTheWriterOnceWhenTheHoldEnds) {
+  std::this_thread::sleep_for(50ms);  // the writer has found nothing and sleeps
+  {
+    WakeHold hold;
+    for (uint32_t seq = 1; seq <= 100; ++seq) {
+      session_->SendHeld(EncodeFrame(FrameKind::kEvent, seq, 2, std::vector<uint8_t>{1}));
+    }
+    EXPECT_EQ(session_->WriterWakes(), 0u) << "held frames wait for the hold's end";
+    {
+      WakeHold inner;  // nested: its end gives nothing
+    }
+    EXPECT_EQ(session_->WriterWakes(), 0u);
+  }
+  EXPECT_EQ(session_->WriterWakes(), 1u);
+  const auto frames = Receive(100);
+  ASSERT_EQ(frames.size(), 100u);
+  for (uint32_t seq = 1; seq <= 100; ++seq) EXPECT_EQ(frames[seq - 1].seq, seq);
+}
+
+TEST_F(SessionTest, AFrameThatCannotWaitTakesTheHeldOnesWithItInOrder) {
+  std::this_thread::sleep_for(50ms);
+  WakeHold hold;
+  session_->SendHeld(EncodeFrame(FrameKind::kEvent, 1, 2, {}));
+  session_->SendHeld(EncodeFrame(FrameKind::kEvent, 2, 2, {}));
+  session_->Send(EncodeFrame(FrameKind::kReply, 3, 0, {}));
+  const auto frames = Receive(3);
+  ASSERT_EQ(frames.size(), 3u);
+  for (uint32_t seq = 1; seq <= 3; ++seq) EXPECT_EQ(frames[seq - 1].seq, seq);
+  EXPECT_EQ(session_->WriterWakes(), 1u);
+}
+
+TEST_F(SessionTest, WithoutAHoldAFrameThatCanWaitGoesAtOnce) {
+  // No hold on this thread (one on another thread holds nothing here).
+  std::this_thread::sleep_for(50ms);
+  std::thread([] { WakeHold other; }).join();
+  session_->SendHeld(EncodeFrame(FrameKind::kEvent, 1, 2, {}));
+  const auto frames = Receive(1);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].seq, 1u);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <cstdint>
+#include <utility>
+
+#include "rpc/wakehold.h"
 
 namespace {
 
@@ -36,13 +39,24 @@ HiddenWindow::HiddenWindow(std::function<void(const platform::Message&)> handler
 HiddenWindow::~HiddenWindow() { registration_.Reset(); }
 
 void HiddenWindow::Invoke(std::function<void()> f) {
-  bool first = false;
+  bool descriptor = false;
+  bool sleeper = false;
   {
     std::lock_guard lock(queueMutex_);
-    first = queue_.empty();
+    // The wake of the work ahead of it is on its way or being handled, or the main thread is
+    // taking work and finds this too.
+    descriptor = queue_.empty() && !running_;
+    sleeper = std::exchange(waiting_, false);
     queue_.push_back(std::move(f));
   }
-  if (!first) return;  // the wake of the work ahead of it is on its way or being handled
+  if (sleeper) {
+    arrived_.Post();
+  } else if (descriptor) {
+    WriteWake();
+  }
+}
+
+void HiddenWindow::WriteWake() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(wake_.get(), &one, sizeof one);
   ++wakes_;
@@ -53,14 +67,54 @@ void HiddenWindow::RunQueued() {
   // that writes it again, and its wake is not lost.
   std::uint64_t count = 0;
   [[maybe_unused]] const ssize_t n = ::read(wake_.get(), &count, sizeof count);
-  // What is queued now runs now; work queued meanwhile wakes the window again and runs on the
-  // next wake, after Qt's own events had their turn.
+  bool left = false;
+  {
+    rpc::WakeHold hold;
+    left = RunTurn();
+  }
+  // What is left waits for the next turn, after Qt's own events.
+  if (left) WriteWake();
+}
+
+bool HiddenWindow::RunTurn() {
+  auto now = Clock::now();
+  const auto end = now + kTurn;
+  auto ranOut = ranOut_;
   std::deque<std::function<void()>> batch;
+  for (;;) {
+    {
+      std::lock_guard lock(queueMutex_);
+      if (queue_.empty() || now >= end) {
+        running_ = false;
+        const bool left = !queue_.empty();
+        // Still at work when the turn ends: the next turn may wait for more as this one did.
+        ranOut_ = left ? now : ranOut;
+        return left;
+      }
+      running_ = true;
+      batch.swap(queue_);
+    }
+    // Work that came this soon after the last ran out answers it: more is worth a short wait.
+    const bool answersAtOnce = now - ranOut < kShortWait;
+    for (auto& f : batch) f();
+    batch.clear();
+    ranOut = Clock::now();
+    if (answersAtOnce && ranOut < end) WaitBriefly();
+    now = Clock::now();
+  }
+}
+
+void HiddenWindow::WaitBriefly() {
   {
     std::lock_guard lock(queueMutex_);
-    batch.swap(queue_);
+    if (!queue_.empty()) return;
+    waiting_ = true;
   }
-  for (auto& f : batch) f();
+  // A post that came after the time was up gave a wake that nobody waits for: the next wait
+  // takes it and looks at the queue once more for nothing.
+  arrived_.WaitFor(kShortWait);
+  std::lock_guard lock(queueMutex_);
+  waiting_ = false;
 }
 
 void HiddenWindow::PostClose() { platform::Post(Id(), WM_CLOSE, 0, 0); }

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -13,6 +14,7 @@
 
 #include "platform/messagetarget.h"
 #include "rpc/socket.h"
+#include "rpc/wakeup.h"
 
 class HiddenWindow : public QObject {
  public:
@@ -31,9 +33,19 @@ class HiddenWindow : public QObject {
 
   // Runs f on the main thread, after what is already posted (any thread). The work waits in
   // a queue of the window's own, under its lock; an event descriptor wakes the main thread,
-  // written only by the post that finds the queue empty: the posts behind it ride on the same
-  // wake. (Handing it through Qt's event queue would hide the hand-over inside Qt from the
-  // thread checker, which sees only what this program's own code synchronises.)
+  // written only by the post that finds the queue empty while the main thread is not taking
+  // work: the posts behind it ride on the same wake, and work posted while the main thread runs
+  // queued work is taken in the same turn. (Handing it through Qt's event queue would hide the
+  // hand-over inside Qt from the thread checker, which sees only what this program's own code
+  // synchronises.)
+  //
+  // A peer that answers at once (a machine pulling a transfer's blocks, each asked for by the
+  // frame the main thread has just sent) would cost a descriptor write, a poll and a read per
+  // answer. So when the last work came within kShortWait of the main thread running out, the
+  // main thread sleeps that long on a futex of its own for more, which the next post wakes, before
+  // it goes back to Qt's loop. It sleeps, never spins: a window with nothing to do costs no
+  // processor time. A turn ends after kTurn at most, so Qt's own events get theirs; progress
+  // events held meanwhile (rpc::WakeHold) go out at its end.
   void Invoke(std::function<void()> f);
   // Descriptor writes so far, one per wake (any thread).
   std::uint64_t Wakes() const { return wakes_; }
@@ -44,14 +56,28 @@ class HiddenWindow : public QObject {
   void Handle(const platform::Message& message);
 
  private:
-  // Runs the queued work (main thread, woken by the descriptor).
+  using Clock = std::chrono::steady_clock;
+  static constexpr Clock::duration kShortWait = std::chrono::milliseconds(1);
+  static constexpr Clock::duration kTurn = std::chrono::milliseconds(5);
+
+  // Runs the queued work, and what is posted while it runs, for one turn (main thread, woken
+  // by the descriptor).
   void RunQueued();
+  // Runs one turn's work; whether work is left for the next turn.
+  bool RunTurn();
+  // Sleeps until work is posted or kShortWait has passed (main thread, in a turn).
+  void WaitBriefly();
+  void WriteWake();
 
   std::function<void(const platform::Message&)> handler_;
   rpc::UniqueFd wake_;
   std::unique_ptr<QSocketNotifier> wakeNotifier_;
   std::mutex queueMutex_;
   std::deque<std::function<void()>> queue_;
+  bool running_ = false;  // the main thread takes posted work without a wake (under the lock)
+  bool waiting_ = false;  // ... and sleeps on `arrived_` for it (under the lock)
+  rpc::Wakeup arrived_;
+  Clock::time_point ranOut_{};  // when the main thread last ran out of work (main thread)
   std::atomic<std::uint64_t> wakes_{0};
   platform::TargetRegistration registration_;
 };
