@@ -2,11 +2,8 @@
 
 #include <QCollator>
 #include <QDirIterator>
-#include <QLocale>
 #include <algorithm>
 #include <array>
-#include <utility>
-#include <vector>
 
 int DesignFileGroup(const QString& name) {
   static constexpr std::array<const char*, 4> kExtensions = {".10o", ".dsb", ".dst", ".dsz"};
@@ -19,30 +16,6 @@ int DesignFileGroup(const QString& name) {
 
 bool IsNativeDesignFile(const QString& name) { return DesignFileGroup(name) == 0; }
 
-void SortDesignNames(QStringList& names) {
-  QCollator order;
-  order.setCaseSensitivity(Qt::CaseInsensitive);
-  const auto less = [&order](const QString& a, const QString& b) {
-    return order.compare(a, b) < 0;
-  };
-  // The C locale's collator compares characters directly, which costs no more than a key; its
-  // keys would not fold case, so it is asked as it is.
-  if (order.locale().language() == QLocale::C) {
-    std::sort(names.begin(), names.end(), less);
-    return;
-  }
-  // Otherwise each name's key is made once and the keys are compared: a key compares as the
-  // collator compares its names. The same sort over the same comparisons gives the same order,
-  // names that compare equal included.
-  std::vector<std::pair<QCollatorSortKey, QString>> keyed;
-  keyed.reserve(static_cast<std::size_t>(names.size()));
-  for (QString& name : names) keyed.emplace_back(order.sortKey(name), std::move(name));
-  std::sort(keyed.begin(), keyed.end(),
-            [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
-  for (qsizetype i = 0; i < names.size(); ++i)
-    names[i] = std::move(keyed[static_cast<std::size_t>(i)].second);
-}
-
 QStringList ListDesignFiles(const QString& folder) {
   std::array<QStringList, 4> groups;
   QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
@@ -53,9 +26,12 @@ QStringList ListDesignFiles(const QString& folder) {
     const int g = DesignFileGroup(name);
     if (g >= 0) groups[static_cast<std::size_t>(g)].append(name);
   }
+  QCollator order;
+  order.setCaseSensitivity(Qt::CaseInsensitive);
   QStringList list;
   for (QStringList& group : groups) {
-    SortDesignNames(group);
+    std::sort(group.begin(), group.end(),
+              [&order](const QString& a, const QString& b) { return order.compare(a, b) < 0; });
     list.append(group);
   }
   return list;

@@ -9,10 +9,6 @@
 
 QStringList ListDesignFiles(const QString& folder);
 
-// Sorts names as the list orders a group: by the collator of the program's locale, without
-// regard to case.
-void SortDesignNames(QStringList& names);
-
 // The group of a file name's extension (0 to 3), or -1 when the browser does not list it.
 int DesignFileGroup(const QString& name);
 
