@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/slp/foundmachine.h"
@@ -68,6 +69,23 @@ TEST(MachineList, ColourTabFollowsMachinesFoundOnDifferentTicks) {
   window->UpdateMachineList(false);
   window->UpdateTabControls();
   PaintAndClickNeedle(*window, 2);
+}
+
+// A folder refresh brings the tab's controls up to date as a page change does: on the Colour
+// tab, a machine found since is chosen in the frame once the shown folder changes.
+TEST(MachineList, AFolderRefreshSetsTheColourTabUp) {
+  PelloraWorld world;
+  auto window = world.StartWindow();
+  TFColorFrame* frame = window->Ui().FMainColorFrame;
+  window->Ui().PageControl->setCurrentWidget(window->Ui().TabColor);
+  ASSERT_TRUE(frame->ThreadColorChoice()->isHidden());
+  ASSERT_TRUE(window->MergeFoundMachine(Found(0)));
+  window->UpdateMachineList(false);
+  ASSERT_EQ(frame->MachineCB()->currentIndex(), -1);
+  ASSERT_TRUE(WriteFlower(world.Work() / "tulip.10o", 8, 250));
+  QTRY_COMPARE_WITH_TIMEOUT(window->Browser().FileList().size(), 3, 3000);
+  EXPECT_FALSE(frame->ThreadColorChoice()->isHidden());
+  EXPECT_EQ(frame->MachineCB()->currentIndex(), 0);
 }
 
 }  // namespace
