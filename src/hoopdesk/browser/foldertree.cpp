@@ -32,6 +32,14 @@ void TFolderTree::MakeModel() {
     const QModelIndex index = model_->index(selected_);
     view_->setCurrentIndex(index);
     view_->scrollTo(index);
+    // The folders above it load one after another, each moving it down: follow it until its
+    // own parent is loaded.
+    const QString parent = QFileInfo(selected_).absolutePath();
+    revealing_ = connect(model_, &QFileSystemModel::directoryLoaded, this,
+                         [this, parent](const QString& path) {
+                           view_->scrollTo(view_->currentIndex());
+                           if (path == parent) disconnect(revealing_);
+                         });
   }
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TFolderTree::selectionChanged);

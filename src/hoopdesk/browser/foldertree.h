@@ -35,4 +35,5 @@ class TFolderTree : public QObject {
   QTreeView* view_;
   QFileSystemModel* model_ = nullptr;
   QString selected_;  // while there is no model
+  QMetaObject::Connection revealing_;
 };

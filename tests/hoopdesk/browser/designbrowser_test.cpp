@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "hoopdesk/browser/foldertree.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/designmaker.h"
@@ -363,6 +364,33 @@ TEST_F(Scrolling, TheLastPageShowsTheLastRowWithItsOneDesign) {
   EXPECT_EQ(w.scrollBar->value(), kLastTop - 1);
   QTest::qWait(20);
   EXPECT_FALSE(SaveScreenshot(page, "browser_scrolled_back").isEmpty());
+}
+
+// The tree starts hidden and gets its folders only when first shown: it then shows the folder
+// chosen meanwhile, selected and scrolled into view, and choosing it again changes nothing.
+TEST_F(BrowserFixture, TheTreeFirstShownShowsTheChosenFolder) {
+  const fs::path deep = Folder("a/b/c/chosen");
+  const QString path = QString::fromStdString(deep.string());
+  QTreeView view;
+  view.resize(300, 120);
+  view.hide();
+  TFolderTree tree(&view);
+  int changes = 0;
+  QObject::connect(&tree, &TFolderTree::selectionChanged, [&] { ++changes; });
+  EXPECT_FALSE(tree.Select(QString::fromStdString((root / "missing").string())));
+  ASSERT_TRUE(tree.Select(path));
+  EXPECT_EQ(changes, 1);
+  EXPECT_FALSE(tree.HasModel());
+  EXPECT_EQ(tree.SelectedPath(), path);
+  view.show();
+  ASSERT_TRUE(tree.HasModel());
+  EXPECT_EQ(tree.SelectedPath(), path);
+  QTRY_VERIFY_WITH_TIMEOUT(
+      view.viewport()->rect().contains(view.visualRect(view.currentIndex()).center()), 3000);
+  ASSERT_TRUE(tree.Select(path));
+  EXPECT_EQ(changes, 1);
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(view, "browser_tree_first_shown").isEmpty());
 }
 
 struct SaveCase {
