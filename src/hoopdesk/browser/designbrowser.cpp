@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -13,6 +12,7 @@
 
 #include "hoopdesk/browser/designfiles.h"
 #include "hoopdesk/browser/failureboxes.h"
+#include "hoopdesk/browser/foldertree.h"
 #include "hoopdesk/browser/folderwatch.h"
 #include "hoopdesk/controls/colorref.h"
 #include "hoopdesk/controls/draglabel.h"
@@ -29,20 +29,13 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalett
     : QObject(parent),
       w_(widgets),
       systemPalette_(systemPalette),
-      model_(new QFileSystemModel(this)),
+      tree_(new TFolderTree(widgets.shellTreeView, this)),
       watch_(new TFolderWatch(this)),
       watchDelay_(new QTimer(this)),
       imgContainer_(widgets.panelContainer, widgets.scrollBar),
       thumbnails_(systemPalette),
       failures_(new TReadFailureBoxes(widgets.panelPart->window(), this)) {
-  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-  model_->setRootPath(QDir::rootPath());
-  w_.shellTreeView->setModel(model_);
-  for (int column = 1; column < model_->columnCount(); ++column)
-    w_.shellTreeView->hideColumn(column);
-  w_.shellTreeView->setHeaderHidden(true);
-  connect(w_.shellTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { ShellTreeViewChange(); });
+  connect(tree_, &TFolderTree::selectionChanged, this, [this] { ShellTreeViewChange(); });
   connect(w_.scrollBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChange(); });
   connect(w_.panelContainer, &TPaintPanel::paint, this, [this] { PanelContainerPaint(); });
   connect(w_.setColBtn, &QAbstractButton::clicked, this, [this] { SetColBtnClick(); });
@@ -56,6 +49,7 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalett
     ThumbnailDrawn(key, thumbnail);
   };
   w_.panelContainer->installEventFilter(this);
+  w_.scrollBar->installEventFilter(this);
   for (QLabel* image : w_.images) {
     image->installEventFilter(this);
     image->setMouseTracking(false);
@@ -64,21 +58,19 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalett
 
 TDesignBrowser::~TDesignBrowser() = default;
 
-void TDesignBrowser::ShowFolder(const QString& folder) {
-  const QModelIndex index = model_->index(folder);
-  if (!index.isValid()) return;
-  w_.shellTreeView->setCurrentIndex(index);
-  w_.shellTreeView->scrollTo(index);
-}
+void TDesignBrowser::ShowFolder(const QString& folder) { tree_->Select(folder); }
 
 void TDesignBrowser::ShellTreeViewChange() {
   if (!setUp_) return;
-  QString dir = model_->filePath(w_.shellTreeView->currentIndex());
+  QString dir = tree_->SelectedPath();
   if (dir.isEmpty()) dir = QDir::homePath();
   if (dir.size() > 1 && dir.endsWith('/')) dir.chop(1);
   designDir_ = dir;
   w_.foldersBtn->setText(QFileInfo(dir).fileName());
   failures_->NewFolder();
+  // The new folder is shown from its first row, so only that page of it is drawn (and only its
+  // unreadable files reported), not the page at the old folder's row first.
+  imgContainer_.ResetTopRow();
   FolderChanged();
   imgContainer_.SetTopRow(0);
   if (onDirectoryChanged) onDirectoryChanged(designDir_);
@@ -106,14 +98,16 @@ void TDesignBrowser::WatchFolderNow() {
 }
 
 void TDesignBrowser::PageControlChange(bool stitchTabActive) {
-  if (!stitchTabActive || !fileListStale_) return;
-  selectedThumb_ = -1;
-  w_.setColBtn->setEnabled(false);
-  imgContainer_.SetItemCount(static_cast<int>(fileList_.size()));
-  ScrollBarChange();
-  fileListStale_ = false;
-  // A change that came while the list was stale is taken now.
-  if (watch_->IsSignalled()) watchDelay_->start();
+  if (stitchTabActive && fileListStale_) {
+    selectedThumb_ = -1;
+    w_.setColBtn->setEnabled(false);
+    imgContainer_.SetItemCount(static_cast<int>(fileList_.size()));
+    ScrollBarChange();
+    fileListStale_ = false;
+    // A change that came while the list was stale is taken now.
+    if (watch_->IsSignalled()) watchDelay_->start();
+  }
+  if (updateTabControls) updateTabControls();
 }
 
 void TDesignBrowser::ScrollBarChange() {
@@ -204,7 +198,7 @@ void TDesignBrowser::FoldersBtnClick() {
   } else {
     w_.shellTreeView->show();
     w_.foldersBtn->SetLiftMode(TLiftMode::lmUp);
-    w_.shellTreeView->scrollTo(w_.shellTreeView->currentIndex());
+    tree_->Reveal();
     w_.shellTreeView->setFocus();
   }
 }

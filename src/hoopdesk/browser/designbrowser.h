@@ -24,12 +24,12 @@
 
 class QAbstractButton;
 class TReadFailureBoxes;
-class QFileSystemModel;
 class QLabel;
 class QScrollBar;
 class QTreeView;
 class QTimer;
 class TDragLabel;
+class TFolderTree;
 class TFolderWatch;
 class TLiftButton;
 class TPaintPanel;
@@ -95,6 +95,8 @@ class TDesignBrowser : public QObject {
   // The main window wires the browser to the rest of the window through these.
   // Tells the server the folder.
   std::function<void(const QString&)> onDirectoryChanged;
+  // Brings the other tabs' controls up to date; run after every page change and folder refresh.
+  std::function<void()> updateTabControls;
   // Where a thumbnail dropped at a screen point lands in the layout window, in design units;
   // nothing where it cannot be dropped. Without it thumbnails cannot be dropped.
   std::function<std::optional<TPoint>(QPoint global)> layoutDropPoint;
@@ -111,6 +113,8 @@ class TDesignBrowser : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The save-file dialog in the design folder: the chosen path, or empty when cancelled.
+  QString AskSaveFile(const QString& suggested) const;
   void PanelContainerPaint();
   void WatchFolderOnIdle();
   // Shows the file's picture in the slot, or a blank face and starts drawing it; false when
@@ -129,7 +133,7 @@ class TDesignBrowser : public QObject {
 
   TBrowserWidgets w_;
   TColorInfo& systemPalette_;
-  QFileSystemModel* model_;
+  TFolderTree* tree_;
   TFolderWatch* watch_;
   QTimer* watchDelay_;
   TImgContainer imgContainer_;

@@ -19,7 +19,8 @@
 
 bool TDesignBrowser::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
-  if (watched == w_.panelContainer && type == QEvent::Wheel) {
+  // The wheel turns the page a row a step, over the bar as over the thumbnails.
+  if ((watched == w_.panelContainer || watched == w_.scrollBar) && type == QEvent::Wheel) {
     imgContainer_.ScrollRows(static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? -1 : 1);
     return true;
   }
@@ -87,6 +88,16 @@ void TDesignBrowser::ImgDblClick(int slot) {
   SetColBtnClick();
 }
 
+QString TDesignBrowser::AskSaveFile(const QString& suggested) const {
+  QFileDialog dialog(w_.panelPart->window(), QString(), designDir_,
+                     "Stitch Files (*.10o *.00o *.DST *.DSB *.DSZ)");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix("10o");  // to a name typed without an extension
+  dialog.selectFile(suggested);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
+}
+
 void TDesignBrowser::SetColBtnClick() {
   if (selectedThumb_ < 0 || selectedThumb_ >= fileList_.size()) return;
   const QString listName = fileList_[selectedThumb_];
@@ -98,10 +109,7 @@ void TDesignBrowser::SetColBtnClick() {
   if (!runColorDialog || !runColorDialog(design, palette)) return;
   const QString suggested = QFileInfo(listName).completeBaseName();
   const QString chosen =
-      chooseSaveFile ? chooseSaveFile(designDir_, suggested)
-                     : QFileDialog::getSaveFileName(w_.panelPart->window(), QString(),
-                                                    designDir_ + '/' + suggested,
-                                                    "Stitch Files (*.10o *.00o *.DST *.DSB *.DSZ)");
+      chooseSaveFile ? chooseSaveFile(designDir_, suggested) : AskSaveFile(suggested);
   if (chosen.isEmpty()) return;
   systemPalette_ = palette;
 

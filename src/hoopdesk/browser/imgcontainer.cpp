@@ -1,6 +1,7 @@
 #include "hoopdesk/browser/imgcontainer.h"
 
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWidget>
 #include <algorithm>
 
@@ -22,10 +23,13 @@ void TImgContainer::SetItemCount(int n) {
 }
 
 void TImgContainer::UpdateBar() {
+  topRow_ = bar_->value();  // where the operator left it, before a shorter range moves it
   const bool scrolls = visibleRows_ < rowCount_;
   if (scrolls) {
+    // A Qt bar's maximum is the last position, not the last row: ending it at the last full
+    // page keeps the thumb from being dragged past it, with the thumb as long as the page.
     bar_->setPageStep(visibleRows_);
-    bar_->setRange(0, rowCount_ - 1);
+    bar_->setRange(0, rowCount_ - visibleRows_);
   } else {
     bar_->setRange(0, 0);
   }
@@ -39,9 +43,10 @@ int TImgContainer::ClampTopRow(int r) const {
 }
 
 int TImgContainer::GetTopRow() {
-  const int r = ClampTopRow(bar_->value());
-  if (r != bar_->value()) bar_->setValue(r);
-  return r;
+  // The operator moves the bar itself: its position is the top row from then on.
+  topRow_ = ClampTopRow(bar_->value());
+  if (topRow_ != bar_->value()) bar_->setValue(topRow_);
+  return topRow_;
 }
 
 void TImgContainer::SetTopRow(int r) {
@@ -49,7 +54,16 @@ void TImgContainer::SetTopRow(int r) {
   bar_->setValue(topRow_);
 }
 
+void TImgContainer::ResetTopRow() {
+  const QSignalBlocker quiet(bar_);
+  topRow_ = 0;
+  bar_->setValue(0);
+}
+
+void TImgContainer::ScrollRows(int d) { SetTopRow(GetTopRow() + d); }
+
 void TImgContainer::MakeVisible(int i) {
   const int row = i / TThumbnailPage::kColumns;
-  if (row < topRow_ || row >= topRow_ + visibleRows_) SetTopRow(row);
+  const int top = GetTopRow();
+  if (row < top || row >= top + visibleRows_) SetTopRow(row);
 }

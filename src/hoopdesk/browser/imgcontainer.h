@@ -1,5 +1,5 @@
 // Paging of the eight design thumbnails: which row of the file list is on top, kept in step
-// with the scroll bar beside them.
+// with the scroll bar beside them, which the operator may move too.
 #pragma once
 
 class QScrollBar;
@@ -15,7 +15,10 @@ class TImgContainer {
   int ClampTopRow(int r) const;
   int GetTopRow();
   void SetTopRow(int r);
-  void ScrollRows(int d) { SetTopRow(topRow_ + d); }
+  // Back to the first row without the bar's change signal: for a list about to be replaced,
+  // whose page is drawn once the new list is set.
+  void ResetTopRow();
+  void ScrollRows(int d);
   void MakeVisible(int i);
   int VisibleRows() const { return visibleRows_; }
 

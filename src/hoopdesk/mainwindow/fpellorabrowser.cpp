@@ -8,6 +8,7 @@
 #include "shared/common.h"
 
 void TFPellora::BindBrowser() {
+  browser_->updateTabControls = [this] { UpdateTabControls(); };
   browser_->onDirectoryChanged = [this](const QString& dir) {
     if (IPelSrv* service = panels_.GetService()) service->SetDirectory(dir.toStdString());
   };

@@ -74,7 +74,6 @@ void TFPellora::Bind() {
 
   connect(ui_.PageControl, &QTabWidget::currentChanged, this, [this] {
     browser_->PageControlChange(ui_.PageControl->currentWidget() == ui_.TabStitch);
-    UpdateTabControls();
   });
   connect(ui_.FoldersBtn, &QToolButton::clicked, this, [this] { browser_->FoldersBtnClick(); });
   BindBrowser();

@@ -3,19 +3,25 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 
+#include "hoopdesk/browser/foldertree.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/designmaker.h"
@@ -233,11 +239,181 @@ TEST_F(ThumbnailDrag, TheBrowserGoingInMidDragTakesThePictureAndTheCursorWithIt)
   EXPECT_TRUE(added.empty());
 }
 
+// A folder of 30 designs m00..m29: 15 rows, four shown, the last full page from row 11.
+constexpr int kLastTop = 11;
+
+class Scrolling : public BrowserFixture {
+ protected:
+  Scrolling() {
+    folder = Folder("scroll");
+    for (int i = 0; i < 30; ++i)
+      EXPECT_TRUE(WriteNative(folder / Name(i), MakeDesign(i, 200, 300, "m")));
+    Browse(folder);
+  }
+  static std::string Name(int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "m%02d.10o", i);
+    return name;
+  }
+  // The bar moved by its arrow keys, as the operator does with the bar focused.
+  void KeysDown(int n) {
+    w.scrollBar->setFocus();
+    for (int i = 0; i < n; ++i) QTest::keyClick(w.scrollBar, Qt::Key_Down);
+  }
+  // The bar's thumb dragged with the mouse to the bar's bottom end and beyond.
+  void DragThumbToTheEnd() {
+    QStyleOptionSlider option;
+    option.initFrom(w.scrollBar);
+    option.orientation = Qt::Vertical;
+    option.minimum = w.scrollBar->minimum();
+    option.maximum = w.scrollBar->maximum();
+    option.sliderPosition = w.scrollBar->sliderPosition();
+    option.sliderValue = w.scrollBar->value();
+    option.pageStep = w.scrollBar->pageStep();
+    option.singleStep = w.scrollBar->singleStep();
+    const QRect thumb = w.scrollBar->style()->subControlRect(
+        QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, w.scrollBar);
+    ASSERT_FALSE(thumb.isEmpty());
+    QTest::mousePress(w.scrollBar, Qt::LeftButton, {}, thumb.center());
+    const QPoint beyond(thumb.center().x(), w.scrollBar->height() + 200);
+    QMouseEvent move(QEvent::MouseMove, QPointF(beyond), QPointF(w.scrollBar->mapToGlobal(beyond)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.scrollBar, &move);
+    QTest::mouseRelease(w.scrollBar, Qt::LeftButton, {}, beyond);
+  }
+  // One wheel step (+1 away from the operator, -1 towards) at the middle of `over`. A real
+  // wheel over a thumbnail reaches the container, which the thumbnail leaves it to; a
+  // synthesized event is not passed on, so it goes to the container at that point.
+  void Wheel(QWidget* over, int step) {
+    QWidget* target = over == w.scrollBar ? over : static_cast<QWidget*>(w.panelContainer);
+    const QPoint at =
+        over == target ? over->rect().center() : over->mapTo(target, over->rect().center());
+    QWheelEvent e(QPointF(at), QPointF(target->mapToGlobal(at)), QPoint(), QPoint(0, 120 * step),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &e);
+  }
+  // The page shows rows from `top`: the bar and the first caption agree.
+  void ExpectPageFrom(int top) {
+    EXPECT_EQ(w.scrollBar->value(), top);
+    EXPECT_EQ(browser->ImgContainer().GetTopRow(), top);
+    EXPECT_EQ(w.labels[0]->text(), QString::fromStdString(Name(top * 2)).chopped(4));
+  }
+  fs::path folder;
+};
+
+struct ScrollCase {
+  const char* what;
+  int keysDown;     // arrow-key steps on the bar first
+  bool dragToEnd;   // then the thumb dragged past the bar's end
+  int wheel;        // then wheel steps: +1 up, -1 down, 0 none
+  bool wheelOnBar;  // the wheel turned over the bar instead of a thumbnail
+  int wantTop;
+};
+
+class ScrollTable : public Scrolling, public ::testing::WithParamInterface<ScrollCase> {};
+
+TEST_P(ScrollTable, TheWheelGoesOnFromWhereTheBarWasLeft) {
+  const ScrollCase& c = GetParam();
+  KeysDown(c.keysDown);
+  if (c.dragToEnd) DragThumbToTheEnd();
+  if (c.wheel != 0) Wheel(c.wheelOnBar ? static_cast<QWidget*>(w.scrollBar) : w.images[3], c.wheel);
+  ExpectPageFrom(c.wantTop);
+  EXPECT_EQ(w.scrollBar->maximum(), kLastTop);
+  EXPECT_TRUE(w.images[7]->isVisible());
+  EXPECT_TRUE(boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScrollTable,
+    ::testing::Values(ScrollCase{"BarToSixThenWheelDown", 6, false, -1, false, 7},
+                      ScrollCase{"BarToSixThenWheelUp", 6, false, +1, false, 5},
+                      ScrollCase{"BarToSixThenWheelOnTheBar", 6, false, -1, true, 7},
+                      ScrollCase{"WheelUpOnTheFirstRow", 0, false, +1, false, 0},
+                      ScrollCase{"WheelDownOnTheFirstRow", 0, false, -1, false, 1},
+                      ScrollCase{"KeysPastTheLastPage", 20, false, 0, false, kLastTop},
+                      ScrollCase{"ThumbDraggedPastTheEnd", 0, true, 0, false, kLastTop},
+                      ScrollCase{"LastPageThenWheelDown", 0, true, -1, false, kLastTop},
+                      ScrollCase{"LastPageThenWheelUp", 0, true, +1, false, kLastTop - 1}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(Scrolling, ANewFileKeepsThePageWhereTheBarIs) {
+  KeysDown(6);
+  ExpectPageFrom(6);
+  ASSERT_TRUE(WriteNative(folder / "m30.10o", MakeDesign(30, 200, 300, "m")));  // sorts last
+  QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 31, 3000);
+  ExpectPageFrom(6);
+  ASSERT_TRUE(WriteNative(folder / "a.10o", MakeDesign(31, 200, 300, "a")));  // sorts first
+  QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 32, 3000);
+  EXPECT_EQ(w.scrollBar->value(), 6);
+  EXPECT_EQ(w.labels[0]->text(), "m11");
+  Wheel(w.images[0], -1);
+  EXPECT_EQ(w.scrollBar->value(), 7);
+}
+
+TEST_F(Scrolling, AnotherFolderIsDrawnFromItsFirstPageOnly) {
+  KeysDown(6);
+  // Rows 0 to 5 readable, rows 6 to 9 not: drawing any of those would report them.
+  const fs::path other = Folder("other");
+  for (int i = 0; i < 12; ++i)
+    ASSERT_TRUE(WriteNative(other / Name(i), MakeDesign(i, 200, 300, "m")));
+  for (int i = 0; i < 8; ++i) std::ofstream(other / ("z" + std::to_string(i) + ".10o")) << "junk";
+  Browse(other);
+  ExpectPageFrom(0);
+  EXPECT_TRUE(boxes.empty()) << boxes.size() << " boxes for files off the page";
+}
+
+TEST_F(Scrolling, TheLastPageShowsTheLastRowWithItsOneDesign) {
+  fs::remove(folder / "m29.10o");
+  fs::remove(folder / "m29.00o");
+  QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 29, 3000);
+  DragThumbToTheEnd();
+  EXPECT_EQ(w.scrollBar->value(), kLastTop);
+  EXPECT_EQ(w.labels[6]->text(), "m28");
+  EXPECT_FALSE(w.images[7]->isVisible());
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(page, "browser_last_page").isEmpty());
+  w.scrollBar->setFocus();
+  QTest::keyClick(w.scrollBar, Qt::Key_Up);
+  QTest::keyClick(w.scrollBar, Qt::Key_Up);
+  Wheel(w.images[0], -1);
+  EXPECT_EQ(w.scrollBar->value(), kLastTop - 1);
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(page, "browser_scrolled_back").isEmpty());
+}
+
+// The tree starts hidden and gets its folders only when first shown: it then shows the folder
+// chosen meanwhile, selected and scrolled into view, and choosing it again changes nothing.
+TEST_F(BrowserFixture, TheTreeFirstShownShowsTheChosenFolder) {
+  const fs::path deep = Folder("a/b/c/chosen");
+  const QString path = QString::fromStdString(deep.string());
+  QTreeView view;
+  view.resize(300, 120);
+  view.hide();
+  TFolderTree tree(&view);
+  int changes = 0;
+  QObject::connect(&tree, &TFolderTree::selectionChanged, [&] { ++changes; });
+  EXPECT_FALSE(tree.Select(QString::fromStdString((root / "missing").string())));
+  ASSERT_TRUE(tree.Select(path));
+  EXPECT_EQ(changes, 1);
+  EXPECT_FALSE(tree.HasModel());
+  EXPECT_EQ(tree.SelectedPath(), path);
+  view.show();
+  ASSERT_TRUE(tree.HasModel());
+  EXPECT_EQ(tree.SelectedPath(), path);
+  QTRY_VERIFY_WITH_TIMEOUT(
+      view.viewport()->rect().contains(view.visualRect(view.currentIndex()).center()), 3000);
+  ASSERT_TRUE(tree.Select(path));
+  EXPECT_EQ(changes, 1);
+  QTest::qWait(20);
+  EXPECT_FALSE(SaveScreenshot(view, "browser_tree_first_shown").isEmpty());
+}
+
 struct SaveCase {
   const char* what;
-  const char* source;   // file in the folder
-  const char* chosen;   // name chosen in the save dialog
-  bool wantDesignFile;  // a new ".10o" under the chosen name
+  const char* source;    // file in the folder
+  const char* chosen;    // name chosen in the save dialog
+  const char* wantBase;  // the files written, without their extensions
+  bool wantDesignFile;   // a new ".10o" under the chosen name
 };
 
 class SaveAs : public BrowserFixture, public ::testing::WithParamInterface<SaveCase> {};
@@ -267,7 +443,7 @@ TEST_P(SaveAs, WritesTheNativePairUnlessTheSourceIsThatNativeFile) {
   QTest::mouseClick(w.images[index], Qt::LeftButton);
   ASSERT_EQ(browser->SelectedThumb(), index);
   browser->SetColBtnClick();
-  const fs::path base = f / fs::path(c.chosen).stem();
+  const fs::path base = f / c.wantBase;
   EXPECT_TRUE(fs::exists(fs::path(base).concat(".00o")));
   if (c.wantDesignFile) {
     EXPECT_TRUE(fs::exists(fs::path(base).concat(".10o")));
@@ -282,10 +458,67 @@ TEST_P(SaveAs, WritesTheNativePairUnlessTheSourceIsThatNativeFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveAs,
-    ::testing::Values(SaveCase{"DstUnderItsOwnName", "ROSE.DST", "ROSE.DST", true},
-                      SaveCase{"DstUnderANewName", "ROSE.DST", "garden.10o", true},
-                      SaveCase{"NativeUnderItsOwnName", "ROSE.10o", "ROSE.10o", false},
-                      SaveCase{"NativeUnderANewName", "ROSE.10o", "copy.10o", true}),
+    ::testing::Values(SaveCase{"DstUnderItsOwnName", "ROSE.DST", "ROSE.DST", "ROSE", true},
+                      SaveCase{"DstUnderANewName", "ROSE.DST", "garden.10o", "garden", true},
+                      SaveCase{"NativeUnderItsOwnName", "ROSE.10o", "ROSE.10o", "ROSE", false},
+                      SaveCase{"NativeUnderANewName", "ROSE.10o", "copy.10o", "copy", true},
+                      // The name without its extension is saved, whatever the extension.
+                      SaveCase{"NoExtension", "ROSE.DST", "garden", "garden", true},
+                      SaveCase{"OtherExtension", "ROSE.DST", "my.design", "my", true},
+                      SaveCase{"NativeOtherExtension", "ROSE.10o", "ROSE.old", "ROSE", false},
+                      SaveCase{"ControlFileName", "ROSE.DST", "copy.00O", "copy", true},
+                      SaveCase{"TrailingDot", "ROSE.DST", "garden.", "garden", true}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// The program's own save dialog, answered as the operator would: it opens in the design folder
+// on the design's name; a name typed without an extension gets "10o", and the name without its
+// extension is saved.
+struct DialogCase {
+  const char* what;
+  const char* typed;
+  const char* wantChosen;  // the file the dialog gives
+  const char* wantBase;    // the files written, without their extensions
+};
+
+class SaveDialog : public BrowserFixture, public ::testing::WithParamInterface<DialogCase> {};
+
+TEST_P(SaveDialog, AddsTheDefaultExtensionToANameWithout) {
+  const DialogCase& c = GetParam();
+  const fs::path f = Folder("dialog");
+  ASSERT_TRUE(WriteDst(f / "rose.dst", MakeDesign(3, 300, 300, "rose")));
+  Browse(f);
+  browser->runColorDialog = [](TStitchItem&, TColorInfo&) { return true; };
+  QString suffix;
+  QString folder;
+  QString suggested;
+  QStringList chosen;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    suffix = dialog->defaultSuffix();
+    folder = dialog->directory().absolutePath();
+    suggested = QFileInfo(dialog->selectedFiles().value(0)).completeBaseName();
+    dialog->selectFile(c.typed);
+    static_cast<QDialog*>(dialog)->accept();  // the dialog's own accept, as its Save button
+    chosen = dialog->selectedFiles();
+  });
+  QTest::mouseClick(w.images[0], Qt::LeftButton);
+  browser->SetColBtnClick();
+  EXPECT_EQ(suffix, "10o");
+  EXPECT_EQ(folder, browser->DesignDir());
+  EXPECT_EQ(suggested, "rose");
+  ASSERT_EQ(chosen.size(), 1);
+  EXPECT_EQ(QFileInfo(chosen[0]).fileName(), c.wantChosen);
+  EXPECT_TRUE(fs::exists(f / (std::string(c.wantBase) + ".10o")));
+  EXPECT_TRUE(fs::exists(f / (std::string(c.wantBase) + ".00o")));
+  EXPECT_TRUE(boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SaveDialog,
+    ::testing::Values(DialogCase{"NoExtension", "garden", "garden.10o", "garden"},
+                      DialogCase{"OtherExtension", "my.design", "my.design", "my"},
+                      DialogCase{"StitchExtension", "tulip.dst", "tulip.dst", "tulip"}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(BrowserFixture, TheSavedDesignIsOnTheShownPage) {

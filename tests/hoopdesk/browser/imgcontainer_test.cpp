@@ -17,7 +17,7 @@ struct PagingCase {
   int wantVisible;
   bool wantEnabled;
   int wantTop;
-  int wantMaximum;  // bar maximum, only when enabled
+  int wantLastTop;  // bar maximum, only when enabled: the top row of the last full page
 };
 
 class Paging : public ::testing::TestWithParam<PagingCase> {};
@@ -38,7 +38,9 @@ TEST_P(Paging, RowsEnabledStateAndClamping) {
   EXPECT_EQ(container.GetTopRow(), c.wantTop);
   EXPECT_EQ(bar.value(), c.wantTop);
   if (c.wantEnabled) {
-    EXPECT_EQ(bar.maximum(), c.wantMaximum);
+    // The bar ends at the last full page, so its thumb cannot be dragged past it; its page is
+    // the visible rows, so the thumb is as long as the share of rows shown.
+    EXPECT_EQ(bar.maximum(), c.wantLastTop);
     EXPECT_EQ(bar.pageStep(), c.wantVisible);
   }
 }
@@ -47,17 +49,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Paging,
     ::testing::Values(
         // 9 files: 5 rows, 4 visible: scrolls by one row at most.
-        PagingCase{"nine", 529, 9, 0, 1, 529, 4, true, 1, 4},
-        PagingCase{"nineTooFar", 529, 9, 0, 7, 529, 4, true, 1, 4},
-        PagingCase{"negative", 529, 9, 0, -3, 529, 4, true, 0, 4},
+        PagingCase{"nine", 529, 9, 0, 1, 529, 4, true, 1, 1},
+        PagingCase{"nineTooFar", 529, 9, 0, 7, 529, 4, true, 1, 1},
+        PagingCase{"negative", 529, 9, 0, -3, 529, 4, true, 0, 1},
         // All rows fit: disabled, top 0 even after the list shrank while scrolled down.
         PagingCase{"fits", 529, 8, 0, 0, 529, 4, false, 0, 0},
         PagingCase{"shrank", 529, 3, 200, 0, 529, 4, false, 0, 0},
         PagingCase{"empty", 400, 0, 50, 2, 400, 3, false, 0, 0},
         // Heights outside the range are clamped: 100 gives one row, 600 four.
         PagingCase{"low", 100, 9, 0, 3, 144, 1, true, 3, 4},
-        PagingCase{"high", 600, 9, 0, 0, 529, 4, true, 0, 4},
-        PagingCase{"odd", 300, 7, 0, 9, 300, 2, true, 2, 3}),
+        PagingCase{"high", 600, 9, 0, 0, 529, 4, true, 0, 1},
+        PagingCase{"odd", 300, 7, 0, 9, 300, 2, true, 2, 2}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(ImgContainer, MakeVisibleScrollsOnlyWhenTheRowIsOffThePage) {
@@ -80,6 +82,32 @@ TEST(ImgContainer, MakeVisibleScrollsOnlyWhenTheRowIsOffThePage) {
   EXPECT_EQ(container.GetTopRow(), 0);
   container.ScrollRows(1);
   EXPECT_EQ(container.GetTopRow(), 1);
+}
+
+// The operator moves the bar itself: what it shows is the top row from then on, for the wheel,
+// for a list that grows and for a page that is made visible.
+TEST(ImgContainer, TheBarMovedByTheOperatorIsTheTopRow) {
+  QWidget panel;
+  QScrollBar bar(Qt::Vertical, &panel);
+  TImgContainer container(&panel, &bar);
+  container.SetHeight(529);
+  container.SetItemCount(30);  // 15 rows, the last page from row 11
+  bar.setValue(6);
+  container.ScrollRows(1);
+  EXPECT_EQ(bar.value(), 7);
+  bar.setValue(6);
+  container.ScrollRows(-1);
+  EXPECT_EQ(bar.value(), 5);
+  bar.setValue(6);
+  container.SetItemCount(31);
+  EXPECT_EQ(container.GetTopRow(), 6);
+  container.MakeVisible(13);  // row 6: already shown
+  EXPECT_EQ(container.GetTopRow(), 6);
+  bar.setValue(bar.maximum());
+  container.ScrollRows(1);
+  EXPECT_EQ(container.GetTopRow(), 12);  // 16 rows now
+  container.SetItemCount(20);            // shrank: the last page of 10 rows
+  EXPECT_EQ(bar.value(), 6);
 }
 
 }  // namespace

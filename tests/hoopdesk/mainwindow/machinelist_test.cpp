@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/colours/fcolorframe.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/screenshot.h"
@@ -97,6 +98,23 @@ TEST(MachineList, AnotherMachineRedrawsTheLayoutAndLeavesNoChangeBehind) {
   QTest::mouseClick(frame->PanelDstColor(), Qt::LeftButton, {}, QPoint(50, 58));
   QTest::qWait(20);
   EXPECT_FALSE(SaveScreenshot(*window, "mainwindow_color_marked").isEmpty());
+}
+
+// A folder refresh brings the tab's controls up to date as a page change does: on the Colour
+// tab, a machine found since is chosen in the frame once the shown folder changes.
+TEST(MachineList, AFolderRefreshSetsTheColourTabUp) {
+  PelloraWorld world;
+  auto window = world.StartWindow();
+  TFColorFrame* frame = window->Ui().FMainColorFrame;
+  window->Ui().PageControl->setCurrentWidget(window->Ui().TabColor);
+  ASSERT_TRUE(frame->ThreadColorChoice()->isHidden());
+  ASSERT_TRUE(window->MergeFoundMachine(Found(0)));
+  window->UpdateMachineList(false);
+  ASSERT_EQ(frame->MachineCB()->currentIndex(), -1);
+  ASSERT_TRUE(WriteFlower(world.Work() / "tulip.10o", 8, 250));
+  QTRY_COMPARE_WITH_TIMEOUT(window->Browser().FileList().size(), 3, 3000);
+  EXPECT_FALSE(frame->ThreadColorChoice()->isHidden());
+  EXPECT_EQ(frame->MachineCB()->currentIndex(), 0);
 }
 
 }  // namespace
