@@ -1,14 +1,20 @@
 // Sixteen simulated machines on TCP loopback, connected through a real PelService to the panel
 // manager with six panel slots on Qt's offscreen platform.
 //
-// ProgressToRepaint: every machine sends 50 sewing progress replies a second; counters give the
-// delay from a machine's reply to the event handled (event_median_ms, event_p99_ms, all
-// machines) and to the progress bar of its panel repainted (paint_median_ms, paint_p99_ms, the
-// six machines in view), and the CPU time of the program's main thread as a share of one core
-// (main_cpu_pct). SendAllToFirstBlock: from "&Send All" with a design queued on every machine
-// to the first transfer bytes a machine receives (first_block_ms).
+// ProgressToRepaint/<rate>: every machine sends <rate> sewing progress replies a second (50 and
+// 10); counters give the delay from a machine's reply to the event handled (event_median_ms,
+// event_p99_ms, all machines) and to the progress bar of its panel repainted (paint_median_ms,
+// paint_p99_ms, the six machines in view), the CPU time of the program's main thread and of the
+// server process as shares of one core (main_cpu_pct, server_cpu_pct), and the server state
+// queries of the panel drawings per progress event (state_queries_per_event). SendAllToFirstBlock:
+// from "&Send All" with a design queued on every machine to the first transfer bytes a machine
+// receives (first_block_ms).
 #include <benchmark/benchmark.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -37,7 +43,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kMachines = 16;
-constexpr int kRepliesPerSecond = 50;
 constexpr std::uint32_t kDesignStitches = 3000;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -46,6 +51,32 @@ double Percentile(std::vector<double> v, double p) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
   return v[std::min(v.size() - 1, static_cast<std::size_t>(p * static_cast<double>(v.size())))];
+}
+
+// User and system time of a process so far, from /proc.
+double ProcessCpuSeconds(pid_t pid) {
+  std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+  if (!f) return 0;
+  char buffer[1024] = {};
+  const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+  std::fclose(f);
+  // Fields after the command name in parentheses: state is the third, utime the 14th.
+  const char* rest = std::strrchr(buffer, ')');
+  if (!rest || n == 0) return 0;
+  unsigned long utime = 0, stime = 0;
+  if (std::sscanf(rest + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
+                  &stime) != 2)
+    return 0;
+  return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// The panel drawings' state queries so far, where the panel manager counts them.
+template <class Panels>
+double StateQueries(const Panels& panels) {
+  if constexpr (requires { panels.PanelStateQueries(); })
+    return static_cast<double>(panels.PanelStateQueries());
+  else
+    return -1;
 }
 
 double ThreadCpuSeconds() {
@@ -132,7 +163,7 @@ class Shop {
   Shop() {
     App();
     world_ = std::make_unique<ServerWorld>();
-    world_->Start({});
+    serverPid_ = world_->Start({});
     world_->Attach();
     const std::string folder = (world_->root() / "home" / "SendData").string() + "/";
     SetSerialFolder(folder);
@@ -171,6 +202,7 @@ class Shop {
   }
 
   bool Ok() const { return ok_; }
+  pid_t ServerPid() const { return serverPid_; }
   TPanelManager& Panels() { return panels_; }
   SimHost& Machine(int i) { return *machines_[static_cast<std::size_t>(i)]; }
   Timings& Times() { return timings_; }
@@ -186,6 +218,7 @@ class Shop {
   std::unique_ptr<QWidget> page_;
   TPanelManager panels_;
   std::vector<std::unique_ptr<SimHost>> machines_;
+  pid_t serverPid_ = -1;
   bool ok_ = false;
 };
 
@@ -234,6 +267,7 @@ void SendAllToFirstBlock(benchmark::State& state) {
 BENCHMARK(SendAllToFirstBlock)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void ProgressToRepaint(benchmark::State& state) {
+  const auto repliesPerSecond = static_cast<int>(state.range(0));
   Shop shop;
   if (!shop.Ok()) return state.SkipWithError("machines did not come online");
   // Every machine holds a design the server knows, so progress has a total.
@@ -257,15 +291,20 @@ void ProgressToRepaint(benchmark::State& state) {
             shop.Times().Sent(i, static_cast<std::int32_t>(m.SewnStitches()));
             m.Tick();
           });
-        next += std::chrono::milliseconds(1000 / kRepliesPerSecond);
+        next += std::chrono::milliseconds(1000 / repliesPerSecond);
         std::this_thread::sleep_until(next);
       }
     });
     const double cpu0 = ThreadCpuSeconds();
+    const double server0 = ProcessCpuSeconds(shop.ServerPid());
+    const double queries0 = StateQueries(shop.Panels());
+    const int events0 = shop.Times().progressEvents;
     const auto t0 = Clock::now();
-    RunFor(std::chrono::seconds(2));
+    RunFor(std::chrono::seconds(5));
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const double cpu = ThreadCpuSeconds() - cpu0;
+    const double serverCpu = ProcessCpuSeconds(shop.ServerPid()) - server0;
+    const double queries = StateQueries(shop.Panels()) - queries0;
     stop = true;
     driver.join();
     state.counters["event_median_ms"] = Percentile(shop.Times().eventMs, 0.5);
@@ -275,9 +314,18 @@ void ProgressToRepaint(benchmark::State& state) {
     state.counters["paint_p99_ms"] = Percentile(shop.Times().paintMs, 0.99);
     state.counters["painted"] = static_cast<double>(shop.Times().paintMs.size());
     state.counters["main_cpu_pct"] = 100.0 * cpu / wall;
+    state.counters["server_cpu_pct"] = 100.0 * serverCpu / wall;
+    const int events = shop.Times().progressEvents - events0;
+    state.counters["state_queries_per_event"] =
+        queries0 < 0 || events == 0 ? -1 : queries / static_cast<double>(events);
     state.counters["progress_events"] = shop.Times().progressEvents;
   }
 }
-BENCHMARK(ProgressToRepaint)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ProgressToRepaint)
+    ->Arg(50)
+    ->Arg(10)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -141,7 +141,9 @@ void TDropDownButton::paintEvent(QPaintEvent*) {
   const QRect buttonPart(0, 0, width() - kArrowWidth, height());
   const QRect arrowPart(width() - kArrowWidth, 0, kArrowWidth, height());
 
-  const int index = imageIndex_ + (mouseInside_ || active_ ? 1 : 0);
+  // Hovered or active the next image shows; a list without one keeps the same image.
+  int index = imageIndex_ + (mouseInside_ || active_ ? 1 : 0);
+  if (index >= images_.size()) index = imageIndex_;
   if (imageIndex_ >= 0 && index < images_.size()) {
     const QPixmap& image = images_.at(index);
     const QSize size = image.deviceIndependentSize().toSize();

@@ -33,7 +33,7 @@ void TFPellora::SendImgDblClick(int slot, QPoint point) {
 }
 
 void TFPellora::TrackBarChange(int position) {
-  const int value = position / 10 * 10;
+  const int value = TPanelSlots::SpeedShown(position);
   ui_.TrackLbl->setText(QString::number(value));
   settings_.RotSpeed = value;
   settings_.modified = true;

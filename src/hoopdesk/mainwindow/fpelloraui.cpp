@@ -42,18 +42,20 @@ QAction* Item(QMenu* menu, const char* name, const char* caption) {
   return a;
 }
 
-// The trash can on the trash button (our own drawing).
-QPixmap TrashPicture() {
+// The trash can on the trash button (our own drawing): the can, and the same can with its
+// lid lifted that the button shows while hovered or while something is dragged onto it.
+QPixmap TrashPicture(bool open) {
   QPixmap pixmap(32, 32);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(QColor(60, 60, 60), 2));
-  p.setBrush(QColor(200, 200, 205));
+  p.setBrush(open ? QColor(225, 225, 235) : QColor(200, 200, 205));
   p.drawRect(8, 9, 16, 19);
+  for (int x : {12, 16, 20}) p.drawLine(x, 12, x, 25);
+  if (open) p.translate(0, -3);
   p.drawLine(5, 7, 27, 7);
   p.drawRect(13, 3, 6, 4);
-  for (int x : {12, 16, 20}) p.drawLine(x, 12, x, 25);
   return pixmap;
 }
 
@@ -216,7 +218,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
 
   Panel2 = Make<QWidget>("Panel2", Panel1);
   TrashBtn = Make<TDropDownButton>("TrashBtn", Panel2);
-  TrashBtn->SetImages({TrashPicture()});
+  TrashBtn->SetImages({TrashPicture(false), TrashPicture(true)});
   TrashBtn->SetImageIndex(0);
   TrashBtn->setFixedSize(32 + 12 + TDropDownButton::kArrowWidth, 32 + 10);
   TrashBtn->setToolTip("Delete");

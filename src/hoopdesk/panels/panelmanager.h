@@ -18,6 +18,7 @@
 #include "hoopdesk/machines/tracesink.h"
 #include "hoopdesk/panels/earlyevents.h"
 #include "hoopdesk/panels/machinelist.h"
+#include "hoopdesk/panels/panelredraw.h"
 #include "hoopdesk/panels/panelslots.h"
 #include "hoopdesk/panels/serverlink.h"
 #include "hoopdesk/panels/servicecheck.h"
@@ -157,13 +158,19 @@ class TPanelManager : public TMachineSource {
 
   // ---- Panels (panelview.cpp) ----
 
-  // Places the slots and the shared controls for the machine count.
-  void ArrangePanels() { slots_.Arrange(GetMachineCount()); }
+  // Places the slots and the shared controls for the machine count; a shorter list that
+  // cannot start at the first machine in view any more is shown from its last full page.
+  void ArrangePanels();
   // Redraws the panels in view at their images' sizes and lines the shared controls up.
   void RefreshPanelImages();
   // Draws the panel of machine d when it is in view: its queue on white, or a silver box
-  // while the server reports it without a port, offline or in error.
+  // while the server reports it without a port, offline or in error. The drawing, with its
+  // state query, happens on the next turn of the event loop, once however often it was asked.
   void DrawPanel(TDevNo d);
+  // Draws the panels asked for now rather than on the next turn.
+  void FlushPanels() { redraw_.Flush(); }
+  // How many panel drawings asked the server for a machine's state so far.
+  long PanelStateQueries() const { return stateQueries_; }
   // Scrolls the six slots to start at machine first and copies the records into them.
   void ShowMachinesFrom(TDevNo first);
   int SlotToMachine(int slot) const { return slots_.SlotToMachine(slot); }
@@ -231,6 +238,8 @@ class TPanelManager : public TMachineSource {
   TSewingState MachineState(TDevNo d) const;
   // Sets the progress back to 0 after a queue change unless the machine is at work.
   void ResetProgressAfterQueueChange(TDevNo d);
+  // Draws machine d's panel now, when it is in view.
+  void PaintPanelNow(TDevNo d);
 
   // IPelSrv::Connect, holding the state events that come for the cookie before it is known.
   bool ConnectMachine(TDevNo d, const std::string& hostName, const TConnInfo& info,
@@ -272,4 +281,6 @@ class TPanelManager : public TMachineSource {
   bool sendBoxOpen_ = false;
   std::string lostNotice_;       // the notice of a server that does not answer, while it shows
   mutable TServiceCheck check_;  // state queries from const hit tests count too
+  long stateQueries_ = 0;
+  TPanelRedraw redraw_{[this](int d) { PaintPanelNow(d); }};
 };

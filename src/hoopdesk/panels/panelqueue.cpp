@@ -85,7 +85,10 @@ void TPanelManager::UpdateQueueScroll() {
   int longest = 0;
   for (int k = 0; k < kPanelSlots; ++k)
     longest = std::max(longest, QueuedDesignCount(SlotToMachine(k)));
-  slots_.SetQueueScroll(TPanelGeometry::QueueScroll(image->width(), image->height(), longest));
+  // A new offset moves every queue in view: all panels are drawn again, so that what they show
+  // and what the hit test finds agree.
+  if (slots_.SetQueueScroll(TPanelGeometry::QueueScroll(image->width(), image->height(), longest)))
+    QueueScrolled();
 }
 
 void TPanelManager::QueueScrolled() {

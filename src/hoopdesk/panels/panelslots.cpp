@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <algorithm>
 
 #include "hoopdesk/panels/machinelist.h"
 #include "hoopdesk/panels/panelpicture.h"
@@ -28,6 +29,8 @@ void TPanelSlots::SetSlot(int slot, QWidget* sendImg, QLabel* lbl, QAbstractButt
   if (sendBtn) sendBtn->setProperty("ResId", kSendAnimationResId);
 }
 
+int TPanelSlots::SpeedShown(int position) { return position / 10 * 10; }
+
 void TPanelSlots::SetSharedControls(QScrollBar* hScroll, QScrollBar* vScroll,
                                     QAbstractButton* sendAllBtn, QLabel* spLbl, QLabel* trackLbl,
                                     QSlider* trackBar, std::int32_t rotSpeed) {
@@ -38,6 +41,18 @@ void TPanelSlots::SetSharedControls(QScrollBar* hScroll, QScrollBar* vScroll,
   trackLbl_ = trackLbl;
   trackBar_ = trackBar;
   rotSpeed_ = rotSpeed;
+  // A large step moves the queues by one thumbnail, like a small one; the page stays as wide
+  // as a panel, so the thumb still shows how much of the queue is in view. The controls are
+  // handed over again at every start of the machines: one connection at a time.
+  QObject::disconnect(largeStep_);
+  if (hScroll_)
+    largeStep_ = QObject::connect(hScroll_, &QAbstractSlider::actionTriggered, hScroll_,
+                                  [bar = hScroll_](int action) {
+                                    if (action == QAbstractSlider::SliderPageStepAdd)
+                                      bar->setSliderPosition(bar->value() + bar->singleStep());
+                                    else if (action == QAbstractSlider::SliderPageStepSub)
+                                      bar->setSliderPosition(bar->value() - bar->singleStep());
+                                  });
 }
 
 const TPanelSlots::TSlot* TPanelSlots::VisibleSlot(int d) const {
@@ -159,11 +174,14 @@ void TPanelSlots::Arrange(int machineCount) {
     SetTop(trackLbl_, place.labelTop);
     SetTop(trackBar_, place.trackBarTop);
   }
+  // A shorter list cannot start beyond its last full page; the caller refills the slots.
+  firstVisible_ = std::min(firstVisible_, TSendTabLayout::LastFirstMachine(n));
   if (vScroll_) {
     vScroll_->setVisible(n > kPanelSlots);
     if (n > kPanelSlots) {
+      // The bar's positions are the first machines of the full pages of six.
       const QSignalBlocker quiet(vScroll_);
-      vScroll_->setRange(0, n - 1);
+      vScroll_->setRange(0, TSendTabLayout::LastFirstMachine(n));
       vScroll_->setPageStep(kPanelSlots);
       vScroll_->setValue(firstVisible_);
     }
@@ -179,6 +197,7 @@ void TPanelSlots::Arrange(int machineCount) {
     // Showing the saved speed is no change of the operator's: no change handler runs.
     const QSignalBlocker quiet(trackBar_);
     trackBar_->setValue(rotSpeed_);
+    if (trackLbl_) trackLbl_->setText(QString::number(SpeedShown(trackBar_->value())));
   }
 }
 
@@ -202,8 +221,9 @@ int TPanelSlots::QueueOffset() const {
                   : 0;
 }
 
-void TPanelSlots::SetQueueScroll(const TQueueScroll& scroll) {
-  if (!hScroll_) return;
+bool TPanelSlots::SetQueueScroll(const TQueueScroll& scroll) {
+  if (!hScroll_) return false;
+  const int before = QueueOffset();
   // Setting the bar up is no move of the operator's: the panels are drawn by the caller.
   const QSignalBlocker quiet(hScroll_);
   if (scroll.enabled) {
@@ -213,6 +233,7 @@ void TPanelSlots::SetQueueScroll(const TQueueScroll& scroll) {
     hScroll_->setValue(scroll.value);
   }
   hScroll_->setEnabled(scroll.enabled);
+  return QueueOffset() != before;
 }
 
 int TPanelSlots::MachineScrollTo(int position) {

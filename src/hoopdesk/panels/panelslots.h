@@ -5,6 +5,7 @@
 // borrowed from the main window; nothing here calls the server.
 #pragma once
 
+#include <QMetaObject>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -65,16 +66,20 @@ class TPanelSlots {
   void SetProgress(int d, std::int32_t percent);
   void SetSewImage(int d, std::uint32_t resId);
 
+  // The speed the label shows for a track bar position: rounded down to tens.
+  static int SpeedShown(int position);
   // Slots in use for that many machines, the machine scroll bar, the shared controls under the
-  // last slot in use and the saved speed on the track bar.
+  // last slot in use and the saved speed on the track bar and its label. A first machine
+  // beyond the last full page moves back to it.
   void Arrange(int machineCount);
   // The queue scroll bar as wide as the panels, "&Send All" beside the first send button.
   void LineUpSharedControls();
   void ShowSpeedControls(bool show);
   // The queue scroll offset of the panels in view.
   int QueueOffset() const;
-  // Sets the queue scroll bar up quietly: the caller draws the panels.
-  void SetQueueScroll(const TQueueScroll& scroll);
+  // Sets the queue scroll bar up quietly: the caller draws the panels. True when the queue
+  // offset of the panels changed.
+  bool SetQueueScroll(const TQueueScroll& scroll);
   // The machine scroll bar moved to `position`: beyond the last full page it is put back
   // quietly. The first machine to show.
   int MachineScrollTo(int position);
@@ -102,4 +107,5 @@ class TPanelSlots {
   QLabel* trackLbl_ = nullptr;
   QSlider* trackBar_ = nullptr;
   std::int32_t rotSpeed_ = 500;
+  QMetaObject::Connection largeStep_;
 };

@@ -6,20 +6,30 @@
 #include "hoopdesk/panels/panelpicture.h"
 #include "shared/stitch.h"
 
+void TPanelManager::ArrangePanels() {
+  const int first = slots_.FirstVisible();
+  slots_.Arrange(GetMachineCount());
+  // A shorter list moved the first machine back: every slot shows its new machine.
+  if (slots_.FirstVisible() != first) ShowMachinesFrom(slots_.FirstVisible());
+}
+
 void TPanelManager::RefreshPanelImages() {
   if (!slots_.HasQueueScroll() || !slots_.FirstImage()) return;
-  for (int k = 0; k < kPanelSlots; ++k) {
-    if (!IsShown(SlotToMachine(k)) || !slots_.ImageHasArea(k)) continue;
-    UpdateQueueScroll();
-    DrawPanel(SlotToMachine(k));
-  }
+  UpdateQueueScroll();
+  for (int k = 0; k < kPanelSlots; ++k)
+    if (IsShown(SlotToMachine(k)) && slots_.ImageHasArea(k)) DrawPanel(SlotToMachine(k));
   slots_.LineUpSharedControls();
 }
 
 void TPanelManager::DrawPanel(TDevNo d) {
-  QLabel* const image = slots_.ImageOf(d);
+  if (slots_.ImageOf(d)) redraw_.Mark(d);
+}
+
+void TPanelManager::PaintPanelNow(TDevNo d) {
+  // Looked up again: the machine may have gone or scrolled out of view since it was marked.
   // A link that is down draws every panel as offline.
-  if (!link_.Held() || !slots_.HasQueueScroll() || !image) return;
+  if (!link_.Held() || !slots_.HasQueueScroll() || !slots_.ImageOf(d)) return;
+  ++stateQueries_;
   const TSewingState state = MachineState(d);
   const bool canTake = TakesDesigns(state);
   if (state == SEW_OFFLINE) {
@@ -30,8 +40,10 @@ void TPanelManager::DrawPanel(TDevNo d) {
       SetOnline(d, false);
     }
   }
+  // The state query may have run events that changed the list or the view.
   TMachineRecord* record = GetMachine(d);
-  if (!record) return;
+  QLabel* const image = slots_.ImageOf(d);
+  if (!record || !image) return;
   image->setPixmap(
       QPixmap::fromImage(PaintPanel(image->width(), image->height(), slots_.QueueOffset(), canTake,
                                     record->queue, &record->palette)));
@@ -40,6 +52,8 @@ void TPanelManager::DrawPanel(TDevNo d) {
 void TPanelManager::ShowMachinesFrom(TDevNo first) {
   if (first < 0) return;
   slots_.SetFirstVisible(first);
+  // The queue bar serves the longest queue in view, which other machines bring along.
+  UpdateQueueScroll();
   int shown = 0;
   for (int k = 0; k < kPanelSlots; ++k) {
     const TDevNo i = first + k;

@@ -183,3 +183,26 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 }  // namespace
+
+namespace {
+
+// A list of one image has no next image: hovered, pressed or active the button keeps showing it.
+TEST_F(DropDownTest, WithOneImageEveryStateShowsIt) {
+  button->SetImages({Square(Qt::red)});
+  button->SetDropDownMenu(&menu);
+  const auto shown = [&](const char* shot) {
+    SaveScreenshot(*button, shot);
+    return At(Drawn(*button), 20, 18) == QColor(Qt::red);
+  };
+  EXPECT_TRUE(shown("dropdown-oneimage-idle"));
+  Enter();
+  EXPECT_TRUE(shown("dropdown-oneimage-hovered"));
+  QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_TRUE(shown("dropdown-oneimage-pressed"));
+  QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(10, 10));
+  Leave();
+  button->SetActive(true);
+  EXPECT_TRUE(shown("dropdown-oneimage-active"));
+}
+
+}  // namespace

@@ -3,13 +3,20 @@
 // screenshots for a look, and checked for what each panel must show.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QEnterEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
+#include "hoopdesk/colours/fsetcol.h"
 #include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/controls/dropdownbutton.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/screenshot.h"
 #include "pelloraworld.h"
@@ -39,6 +46,7 @@ class SendTab : public testing::Test {
     }
   }
   QRgb PanelPixel(int slot, int x, int y) {
+    QCoreApplication::processEvents();  // the panels are drawn on the next turn of the loop
     return Ui().SendImg[slot]->pixmap().toImage().pixel(x, y) & 0xFFFFFF;
   }
   QRgb SewBackground(int slot) {
@@ -134,6 +142,135 @@ TEST_F(SendTab, EightMachinesScrollSixAtATime) {
   EXPECT_EQ(PanelPixel(1, 30, 40), 0xC0C0C0u);  // machine 4 is offline
   // Machine 8 shows its queued design at the right end, framed in grey.
   EXPECT_EQ(PanelPixel(5, Ui().SendImg[5]->width() - 69, 4), 0x808080u);
+}
+
+// Networked machines beyond the serial slots, as discovery adds them.
+void AddNetworkMachines(TPanelManager& panels, TDevNo from, TDevNo to) {
+  for (TDevNo d = from; d < to; ++d) {
+    TConnInfo info{};
+    info.tcpip = 1;
+    info.b1 = 10;
+    info.b4 = static_cast<std::uint8_t>(d);
+    info.port = 7000;
+    ASSERT_TRUE(panels.AddMachine(d, info, "net" + std::to_string(d)));
+  }
+}
+
+TEST_F(SendTab, SixteenMachinesScrolledToTheEndThenRebuiltToEight) {
+  Start(6);
+  AddNetworkMachines(Panels(), 6, 16);
+  window_->MachineListRebuilt();
+  for (int d = 0; d < 16; ++d) Report(d, d % 5 == 4 ? SEW_OFFLINE : SEW_IDLE);
+  QueueFlowers(11, 2);
+  QueueFlowers(15, 5);  // wider than a panel
+  ASSERT_TRUE(Ui().VScroll->isVisible());
+  EXPECT_EQ(Ui().VScroll->maximum(), 10);
+  QTest::keyClick(Ui().VScroll, Qt::Key_End);
+  Shoot("sendtab_sixteen_scrolled");
+  EXPECT_EQ(Panels().GetFirstVisible(), 10);
+  for (int k = 0; k < kPanelSlots; ++k) EXPECT_EQ(Ui().Lbl[k]->text().toInt(), 11 + k) << k;
+  // Machine 16's long queue came into view with it: the queue bar serves it.
+  EXPECT_TRUE(Ui().HScroll->isEnabled());
+  Ui().HScroll->setValue(0);  // the queues' last designs in view
+  Shoot("sendtab_sixteen_queues_scrolled");
+  EXPECT_EQ(Panels().DesignAtPoint(5, QPoint(5, 40)), 4);
+  EXPECT_EQ(PanelPixel(4, 30, 40), 0xC0C0C0u);  // machine 15 is offline
+
+  // The port dialog's rebuild: the machines are released and eight come back.
+  ASSERT_TRUE(window_->ReleaseMachines(false));
+  AddNetworkMachines(Panels(), 0, 8);
+  Panels().ArrangePanels();
+  Panels().RefreshPanelImages();
+  Shoot("sendtab_rebuilt_to_eight");
+  EXPECT_EQ(Panels().GetFirstVisible(), 2);
+  EXPECT_EQ(Ui().VScroll->maximum(), 2);
+  EXPECT_EQ(Ui().VScroll->value(), 2);
+  for (int k = 0; k < kPanelSlots; ++k) {
+    EXPECT_TRUE(Ui().SendImg[k]->isVisible()) << k;
+    EXPECT_EQ(Ui().Lbl[k]->text().toInt(), 3 + k) << k;
+    EXPECT_EQ(PanelPixel(k, 30, 40), 0xFFFFFFu) << k;  // idle machines, nothing queued
+  }
+}
+
+// The stitch count the design colours dialog shows for a double-click at `at` on slot 0.
+QString DesignOpenedAt(QWidget* image, QPoint at) {
+  QString shown;
+  // The dialog is modal: it is looked for until it shows, then closed.
+  QTimer look;
+  look.setInterval(20);
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (auto* dialog = qobject_cast<TFSetCol*>(QApplication::activeModalWidget())) {
+      if (const auto* edit = dialog->findChild<QLineEdit*>("StitchEdt")) shown = edit->text();
+      look.stop();
+      dialog->reject();
+    }
+  });
+  look.start();
+  QTest::mouseDClick(image, Qt::LeftButton, {}, at);
+  return shown;
+}
+
+TEST_F(SendTab, QueueingWhileAnotherQueueIsScrolledKeepsPictureAndDoubleClickTogether) {
+  Start(2);
+  for (int d = 0; d < 2; ++d) Report(d, SEW_IDLE);
+  QueueFlowers(0, 5);  // rose, daisy, rose, daisy, rose
+  QLabel* image = Ui().SendImg[0];
+  Ui().HScroll->setValue(Ui().HScroll->maximum() - 69);  // one thumbnail on
+  Shoot("sendtab_queue_scrolled");
+  const QImage scrolled = image->pixmap().toImage();
+  QueueFlowers(1, 1);  // the bar goes back to machine 0's first designs
+  Shoot("sendtab_queued_on_another");
+  EXPECT_TRUE(Ui().HScroll->isEnabled());
+  EXPECT_EQ(Ui().HScroll->value(), Ui().HScroll->maximum());
+  const QImage shown = image->pixmap().toImage();
+  EXPECT_NE(shown, scrolled);
+  // Drawn at the bar's offset: the first design's frame sits at the right end, where the hit
+  // test looks for it.
+  EXPECT_EQ(PanelPixel(0, image->width() - 69, 4), 0x808080u);
+  EXPECT_EQ(PanelPixel(0, image->width() - 69 - 69, 4), 0x808080u);
+  // At the right end the first queued design, the rose, is drawn and opens.
+  const QPoint rightEnd(image->width() - 30, 40);
+  const TStitchItem* first = Panels().GetMachine(0)->queue.GetItem(0);
+  const TStitchItem* second = Panels().GetMachine(0)->queue.GetItem(1);
+  ASSERT_NE(first->GetStitchSize(0), second->GetStitchSize(0));
+  EXPECT_EQ(DesignOpenedAt(image, rightEnd), QString::number(first->GetStitchSize(0)));
+  EXPECT_EQ(DesignOpenedAt(image, rightEnd - QPoint(69, 0)),
+            QString::number(second->GetStitchSize(0)));
+}
+
+// The can shows idle, hovered, pressed and while a queued design is dragged onto it.
+TEST_F(SendTab, TheTrashCanShowsInEveryState) {
+  Start(1);
+  TDropDownButton* trash = Ui().TrashBtn;
+  const auto darkPixels = [&](const char* shot) {
+    EXPECT_FALSE(SaveScreenshot(*trash, shot).isEmpty());
+    const QImage image = trash->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width() - TDropDownButton::kArrowWidth; ++x)
+        if (qGray(image.pixel(x, y)) < 100) ++dark;
+    return dark;
+  };
+  const int idle = darkPixels("trash_idle");
+  EXPECT_GT(idle, 150);
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), trash->mapToGlobal(QPointF(5, 5)));
+  QApplication::sendEvent(trash, &enter);
+  EXPECT_GT(darkPixels("trash_hovered"), idle / 2);
+  QTest::mousePress(trash, Qt::LeftButton, {}, QPoint(10, 10));
+  EXPECT_GT(darkPixels("trash_pressed"), idle / 2);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(trash, &leave);
+  trash->SetActive(true);  // what a drag over it sets
+  EXPECT_GT(darkPixels("trash_under_drag"), idle / 2);
+  trash->SetActive(false);
+}
+
+TEST_F(SendTab, TheSpeedLabelSaysWhatTheBarShows) {
+  world_.Store("RotSpeed", 850);
+  Start(1);
+  Panels().ArrangePanels();
+  EXPECT_EQ(Ui().TrackBar->value(), 850);
+  EXPECT_EQ(Ui().TrackLbl->text(), "850");
 }
 
 }  // namespace

@@ -401,7 +401,7 @@ TEST_F(PanelManagerTest, SevenMachinesShowTheMachineScrollBar) {
   tab.page.show();
   panels_.ArrangePanels();
   EXPECT_TRUE(tab.vScroll.isVisible());
-  EXPECT_EQ(tab.vScroll.maximum(), 6);
+  EXPECT_EQ(tab.vScroll.maximum(), 1);  // first machine 0 or 1: six of seven in view
   EXPECT_EQ(tab.vScroll.pageStep(), 6);
   EXPECT_EQ(tab.hScroll.y(), 8 + 5 * 92 + 85 + 10);
 }

@@ -4,7 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QTest>
+#include <map>
 
 #include "hoopdesk/designmaker.h"
 #include "hoopdesk/fakeservice.h"
@@ -59,6 +62,7 @@ TConnInfo Serial(std::uint16_t port) {
 }
 
 QRgb PanelPixel(const QLabel& image, int x, int y) {
+  QCoreApplication::processEvents();  // the panels are drawn on the next turn of the loop
   return image.pixmap().toImage().pixel(x, y) & 0xFFFFFF;
 }
 
@@ -119,14 +123,17 @@ TEST_P(Arrange, SlotsAndSharedControlsFollowTheMachineCount) {
   EXPECT_EQ(tab_.trackBar.y(), y + tab_.hScroll.height() + 4 + 18);
   EXPECT_EQ(tab_.vScroll.isVisible(), c.machineScroll);
   if (c.machineScroll) {
-    EXPECT_EQ(tab_.vScroll.maximum(), c.machines - 1);
+    // Positions are the first machines of the full pages: 0 .. n - 6.
+    EXPECT_EQ(tab_.vScroll.minimum(), 0);
+    EXPECT_EQ(tab_.vScroll.maximum(), c.machines - kPanelSlots);
     EXPECT_EQ(tab_.vScroll.pageStep(), 6);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, Arrange,
                          testing::Values(ArrangeCase{0, 0, 5, false}, ArrangeCase{3, 3, 2, false},
-                                         ArrangeCase{6, 6, 5, false}, ArrangeCase{7, 6, 5, true}));
+                                         ArrangeCase{6, 6, 5, false}, ArrangeCase{7, 6, 5, true},
+                                         ArrangeCase{16, 6, 5, true}));
 
 TEST_F(PanelViewTest, MachineScrollStopsWithTheLastSixInView) {
   Machines(8);
@@ -139,6 +146,7 @@ TEST_F(PanelViewTest, MachineScrollStopsWithTheLastSixInView) {
 TEST_F(PanelViewTest, IdlePanelShowsNumberedThumbnailsOnWhite) {
   Machines(1);
   Queue(0, 2);
+  panels_.FlushPanels();
   const QImage image = tab_.images[0].pixmap().toImage();
   ASSERT_EQ(image.size(), QSize(193, 85));
   EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0x000000u);     // black border
@@ -191,6 +199,7 @@ TEST_F(PanelViewTest, OfflineWithoutAnEventTurnsTheOnlinePictureOffline) {
   ASSERT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOnline);
   SetState(0, SEW_OFFLINE);
   panels_.DrawPanel(0);
+  QCoreApplication::processEvents();  // drawn on the next turn of the loop
   EXPECT_EQ(panels_.GetMachine(0)->sewImage, kSewImageOffline);
   EXPECT_FALSE(panels_.IsOnline(0));
 }
@@ -350,6 +359,7 @@ TEST_F(PanelViewTest, FailedStateQueriesShowOneBoxUntilTheLinkIsBack) {
   fake_.stateResult = E_FAIL;
   panels_.DrawPanel(0);
   panels_.DrawPanel(1);
+  QCoreApplication::processEvents();
   EXPECT_EQ(boxes.texts.size(), 2u);
 }
 
@@ -394,6 +404,145 @@ TEST_F(PanelViewTest, AccessorsAnswerForIndexesOutsideTheList) {
   EXPECT_EQ(memory, 8);
   EXPECT_EQ(panels_.DesignAtPoint(5, QPoint(150, 40)), -1);
   EXPECT_EQ(panels_.IsShown(-1), false);
+}
+
+// The picture slot k shows once the panels asked for are drawn.
+QImage Picture(const SendTab& tab, int k) {
+  QCoreApplication::processEvents();
+  return tab.images[k].pixmap().toImage();
+}
+
+TEST_F(PanelViewTest, QueueingOnOneMachineRedrawsTheOthersScrolledQueues) {
+  Machines(2);
+  Queue(0, 5);               // 5 * 69 + 4 = 349 pixels in 193-pixel panels
+  tab_.hScroll.setValue(0);  // machine 0's last designs in view
+  panels_.QueueScrolled();
+  const QImage scrolled = Picture(tab_, 0);
+  Queue(1, 1);  // the bar goes back to the first designs
+  EXPECT_EQ(tab_.hScroll.value(), tab_.hScroll.maximum());
+  const QImage afterQueueing = Picture(tab_, 0);
+  EXPECT_NE(afterQueueing, scrolled);
+  // What machine 0's panel shows is what a fresh drawing at the bar's offset shows, so a
+  // double-click or a drag at a fixed point takes the design under the pointer.
+  panels_.QueueScrolled();
+  EXPECT_EQ(afterQueueing, Picture(tab_, 0));
+  EXPECT_EQ(panels_.DesignAtPoint(0, QPoint(150, 40)), 0);
+  EXPECT_EQ(panels_.DesignAtPoint(0, QPoint(60, 40)), 1);
+  EXPECT_EQ(PanelPixel(tab_.images[0], 124, 4), 0x808080u);  // design 0's frame in its place
+}
+
+TEST_F(PanelViewTest, TheQueueBarsLargeStepIsOneThumbnail) {
+  Machines(1);
+  Queue(0, 5);
+  const int end = tab_.hScroll.maximum();
+  ASSERT_EQ(end, 349 - 193);
+  ASSERT_EQ(tab_.hScroll.value(), end);
+  tab_.hScroll.triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(tab_.hScroll.value(), end - 69);
+  tab_.hScroll.triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(tab_.hScroll.value(), end - 138);
+  tab_.hScroll.triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(tab_.hScroll.value(), end - 69);
+  tab_.hScroll.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(tab_.hScroll.value(), end);
+  EXPECT_EQ(tab_.hScroll.pageStep(), 193);  // the thumb still shows one panel's width
+}
+
+struct RebuildCase {
+  int before;
+  int after;
+  int first;  // machine in slot 0 after the rebuild
+  bool machineScroll;
+};
+
+class MachineScrollRebuild : public PanelViewTest,
+                             public testing::WithParamInterface<RebuildCase> {};
+
+// Scrolled to the end, then the list is rebuilt shorter, as the port dialog does: removed, added
+// again, arranged and drawn.
+TEST_P(MachineScrollRebuild, AShorterListShowsItsMachinesFromItsLastFullPage) {
+  const RebuildCase& c = GetParam();
+  QObject::connect(&tab_.vScroll, &QScrollBar::valueChanged, &tab_.page,
+                   [this](int position) { panels_.MachinesScrolled(position); });
+  Machines(c.before);
+  QTest::keyClick(&tab_.vScroll, Qt::Key_End);
+  const int end = c.before - kPanelSlots;
+  EXPECT_EQ(tab_.vScroll.value(), end);
+  EXPECT_EQ(panels_.GetFirstVisible(), end);
+  for (int k = 0; k < kPanelSlots; ++k) EXPECT_EQ(tab_.labels[k].text().toInt(), end + k + 1) << k;
+
+  panels_.RemoveAllMachines();
+  for (int d = 0; d < c.after; ++d)
+    ASSERT_TRUE(panels_.AddMachine(d, Serial(static_cast<std::uint16_t>(d)), ""));
+  panels_.ArrangePanels();
+  panels_.RefreshPanelImages();
+  EXPECT_EQ(panels_.GetFirstVisible(), c.first);
+  EXPECT_EQ(tab_.vScroll.isVisible(), c.machineScroll);
+  if (c.machineScroll) {
+    EXPECT_EQ(tab_.vScroll.maximum(), c.after - kPanelSlots);
+    EXPECT_EQ(tab_.vScroll.value(), c.first);
+  }
+  for (int k = 0; k < kPanelSlots; ++k) {
+    const bool used = k < c.after;
+    EXPECT_EQ(tab_.images[k].isVisible(), used) << k;
+    if (!used) continue;
+    // No slot keeps the label or the picture of a machine that went.
+    EXPECT_EQ(tab_.labels[k].text().toInt(), c.first + k + 1) << k;
+    EXPECT_EQ(PanelPixel(tab_.images[k], 30, 40), 0xFFFFFFu) << k;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, MachineScrollRebuild,
+                         testing::Values(RebuildCase{16, 8, 2, true}, RebuildCase{16, 6, 0, false},
+                                         RebuildCase{16, 3, 0, false}, RebuildCase{9, 7, 1, true}));
+
+struct SpeedCase {
+  std::int32_t rotSpeed;
+  int position;
+  const char* label;
+};
+
+class SpeedLabel : public PanelViewTest, public testing::WithParamInterface<SpeedCase> {};
+
+// The saved speed reaches the bar quietly; the label beside it says what the bar shows.
+TEST_P(SpeedLabel, FollowsTheTrackBar) {
+  tab_.trackLbl.setText("600");
+  tab_.HandTo(panels_, GetParam().rotSpeed);
+  Machines(1);
+  EXPECT_EQ(tab_.trackBar.value(), GetParam().position);
+  EXPECT_EQ(tab_.trackLbl.text(), GetParam().label);
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, SpeedLabel,
+                         testing::Values(SpeedCase{500, 500, "500"}, SpeedCase{1200, 1200, "1200"},
+                                         SpeedCase{555, 555, "550"}, SpeedCase{120, 120, "120"}));
+
+// Sixteen machines sewing, ten progress events each within one turn of the event loop: the
+// panels in view ask the server for their machine's state once each, after the events.
+TEST_F(PanelViewTest, EventsAskTheStateOncePerMachineInViewAndTurn) {
+  Machines(16);
+  QCoreApplication::processEvents();
+  fake_.log.clear();
+  for (int round = 0; round < 10; ++round)
+    for (TDevNo d = 0; d < 16; ++d) {
+      const TCookie cookie = panels_.GetMachine(d)->cookie;
+      fake_.states[cookie] = SEW_SEWING;
+      fake_.FireStatus(cookie, SEW_SEWING);
+    }
+  const auto stateQueries = [&] {
+    std::map<std::string, int> asked;
+    for (const std::string& line : fake_.log)
+      if (line.starts_with("GetState ")) ++asked[line];
+    return asked;
+  };
+  EXPECT_TRUE(stateQueries().empty());  // nothing drawn yet
+  QCoreApplication::processEvents();
+  const auto asked = stateQueries();
+  EXPECT_EQ(asked.size(), static_cast<std::size_t>(kPanelSlots));
+  for (TDevNo d = 0; d < kPanelSlots; ++d)
+    EXPECT_EQ(asked.count("GetState " + std::to_string(panels_.GetMachine(d)->cookie)), 1u) << d;
+  for (const auto& [line, times] : asked) EXPECT_EQ(times, 1) << line;
+  EXPECT_EQ(PanelPixel(tab_.images[5], 30, 40), 0xFFFFFFu);  // sewing: drawn, takes designs
 }
 
 }  // namespace
