@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,7 @@
 #include "hoopdesk/browser/designbrowser.h"
 #include "hoopdesk/browser/designfiles.h"
 #include "hoopdesk/browser/foldertree.h"
+#include "hoopdesk/browser/thumbnailprovider.h"
 #include "hoopdesk/controls/paintpanel.h"
 #include "hoopdesk/designmaker.h"
 #include "hoopdesk/mainwindow/pelloraworld.h"
@@ -134,10 +136,18 @@ void DrawEightAlone(benchmark::State& state) {
     state.PauseTiming();
     b.Browser().Thumbnails().Clear();
     state.ResumeTiming();
-    for (int i = 0; i < first.size(); ++i) {
-      const TThumbnailProvider::TThumbnail t =
-          b.Browser().Thumbnails().Get(b.Designs() + '/' + first[i], TThumbnailPage::kImageSize);
-      b.Window().Ui().Img[static_cast<std::size_t>(i)]->setPixmap(QPixmap::fromImage(t.image));
+    TThumbnailProvider& thumbnails = b.Browser().Thumbnails();
+    std::vector<TThumbnailKey> keys;
+    for (const QString& name : first) {
+      if (auto key = thumbnails.KeyFor(b.Designs() + '/' + name, TThumbnailPage::kImageSize)) {
+        thumbnails.Request(*key);
+        keys.push_back(*key);
+      }
+    }
+    thumbnails.WaitFor(keys, std::nullopt);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (const auto t = thumbnails.Cached(keys[i]))
+        b.Window().Ui().Img[i]->setPixmap(QPixmap::fromImage(t->image));
     }
     b.PaintPage();
   }

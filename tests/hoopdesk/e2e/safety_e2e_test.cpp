@@ -444,7 +444,13 @@ TEST_F(SafetyEndToEnd, OffersWhileTheServerAnswersBusyRaiseOneBoxAndExitEnds) {
             (state == SEW_SEW_STARTING || state == SEW_SEWING))
           return true;
         if (std::chrono::steady_clock::now() - lastTick >= 500ms) {
-          machine.Call([](sim::TSimMachine& m) { m.Tick(); });
+          // A machine whose sewing ended before the server looked starts the design again.
+          machine.Call([](sim::TSimMachine& m) {
+            if (!m.Tick()) {
+              m.StartSewing();
+              m.Tick();
+            }
+          });
           lastTick = std::chrono::steady_clock::now();
         }
         return false;
