@@ -60,6 +60,10 @@ std::string ReplaceExtension(std::string_view path, std::string_view ext) {
   return out;
 }
 
+bool IsNativeDesignName(std::string_view name) {
+  return name.size() > 4 && FileExtension(name) == ".10o";
+}
+
 std::string FindSiblingFile(std::string_view path, std::string_view ext) {
   // Every design load in a folder asks, so the listings are shared by the whole program.
   static FolderNameCache folders;

@@ -13,6 +13,9 @@ std::string FileExtension(std::string_view path);
 // the path has none.
 std::string ReplaceExtension(std::string_view path, std::string_view ext);
 
+// A native design file's name: a base name and the extension ".10o" in any case.
+bool IsNativeDesignName(std::string_view name);
+
 class FolderNameCache;
 
 // The file of the same base name with extension ext: the path ReplaceExtension gives when

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "shared/stitchpath.h"
+
 int DesignFileGroup(const QString& name) {
   static constexpr std::array<const char*, 4> kExtensions = {".10o", ".dsb", ".dst", ".dsz"};
   for (int g = 0; g < static_cast<int>(kExtensions.size()); ++g) {
@@ -14,7 +16,7 @@ int DesignFileGroup(const QString& name) {
   return -1;
 }
 
-bool IsNativeDesignFile(const QString& name) { return DesignFileGroup(name) == 0; }
+bool IsNativeDesignFile(const QString& name) { return IsNativeDesignName(name.toStdString()); }
 
 QStringList ListDesignFiles(const QString& folder) {
   std::array<QStringList, 4> groups;

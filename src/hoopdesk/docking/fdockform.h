@@ -27,7 +27,6 @@ class TFDockForm : public QWidget {
 
   std::uint32_t BackColor() const { return backColor_; }
   void SetDockHost(TDockHost* host) { host_ = host; }
-  bool IsDockSite() const { return true; }
 
   // Docking onto this form is always allowed.
   bool FormGetSiteInfo() const { return true; }

@@ -203,7 +203,7 @@ void TFPelloraUi::Setup(QMainWindow* form) {
   HScroll = Make<QScrollBar>("HScroll", Qt::Horizontal, TabSend);
   HScroll->setEnabled(false);  // until a queue is longer than the panels are wide
   VScroll = Make<QScrollBar>("VScroll", Qt::Vertical, TabSend);
-  VScroll->setPageStep(6);
+  VScroll->setPageStep(kPanelSlots);
   VScroll->hide();
   SpLbl = Make<QLabel>("SpLbl", "Speed:", TabSend);
   TrackLbl = Make<QLabel>("TrackLbl", "600", TabSend);

@@ -1,5 +1,7 @@
 #include "hoopdesk/panels/panelgeometry.h"
 
+#include "hoopdesk/machines/machinelimits.h"
+
 bool TPanelGeometry::ThumbnailVisible(int j) const {
   const int left = ThumbnailLeft(j);
   return left + Side() > 0 && left < width_;
@@ -30,5 +32,5 @@ TQueueScroll TPanelGeometry::QueueScroll(int width, int height, int longestQueue
 }
 
 int TPanelGeometry::ReferenceSlot(int machineCount) {
-  return machineCount >= 1 && machineCount <= 5 ? machineCount - 1 : 5;
+  return machineCount >= 1 && machineCount < kPanelSlots ? machineCount - 1 : kPanelSlots - 1;
 }

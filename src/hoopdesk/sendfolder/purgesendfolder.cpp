@@ -6,6 +6,7 @@
 
 #include "hoopdesk/sendfolder/sendfolderexpiry.h"
 #include "hoopdesk/settings/settingchecks.h"
+#include "shared/stitchpath.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +33,7 @@ void PurgeSendFolder(const fs::path& folder, std::int32_t dayLimit, std::int32_t
 
   std::vector<TSendFileEntry> designs;
   for (const std::string& name : files) {
-    if (!IsSentDesignName(name)) continue;
+    if (!IsNativeDesignName(name)) continue;
     std::error_code ec;
     const fs::file_time_type time = fs::last_write_time(folder / name, ec);
     if (ec) continue;

@@ -14,11 +14,6 @@ bool LessNoCase(const std::string& a, const std::string& b) {
                                       [](char x, char y) { return Lower(x) < Lower(y); });
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 // The name without its last extension (".10o" is 4 characters).
 std::string_view Stem(std::string_view name) {
   return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string_view{};
@@ -49,10 +44,6 @@ std::vector<std::string> ExpiredSendFiles(std::vector<TSendFileEntry> entries,
   for (std::size_t i = 0; i + keep < entries.size() && entries[i].old; ++i)
     expired.push_back(entries[i].name);
   return expired;
-}
-
-bool IsSentDesignName(const std::string& name) {
-  return name.size() > 4 && EqualNoCase(std::string_view(name).substr(name.size() - 4), ".10o");
 }
 
 bool IsCompanionName(const std::string& designName, const std::string& candidate) {

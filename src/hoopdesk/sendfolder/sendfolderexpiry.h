@@ -29,7 +29,3 @@ std::vector<std::string> ExpiredSendFiles(std::vector<TSendFileEntry> entries,
 // True for a companion of a design file: exactly the same stem and the extension ".0" + any
 // one character + "o" (its control file ".00o" among them), the extension's case aside.
 bool IsCompanionName(const std::string& designName, const std::string& candidate);
-
-// True for the name of a design file the program sent, the files a purge counts: the native
-// extension ".10o", letter case aside. (The browser lists more kinds: see DesignFileGroup.)
-bool IsSentDesignName(const std::string& name);

@@ -45,7 +45,6 @@ TEST(DockForm, OnlyDockFormsDockAndClosingIsRefused) {
   PelloraWorld world;
   auto window = world.StartWindow();
   TFLayout& layout = window->Layout();
-  EXPECT_TRUE(layout.IsDockSite());
   EXPECT_TRUE(layout.FormGetSiteInfo());
   EXPECT_TRUE(layout.FormDockOver(&window->Trace()));
   QWidget plain;

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+#include "shared/stitchpath.h"
+
 namespace {
 
 using FileTime = std::filesystem::file_time_type;
@@ -67,12 +69,12 @@ TEST(SendFolderExpiry, TakesTheOldestWhileBothLimitsAgree) {
 }
 
 TEST(SendFolderExpiry, NamesDesignsAndTheirCompanions) {
-  EXPECT_TRUE(IsSentDesignName("2612a001.10o"));
-  EXPECT_TRUE(IsSentDesignName("2612a001.10O"));
-  EXPECT_FALSE(IsSentDesignName(".10o"));
-  EXPECT_FALSE(IsSentDesignName("2612a001.00o"));
-  EXPECT_FALSE(IsSentDesignName("2612a001.10o.bak"));
-  EXPECT_FALSE(IsSentDesignName("2612a001.dst"));  // the browser lists it; the purge leaves it
+  EXPECT_TRUE(IsNativeDesignName("2612a001.10o"));
+  EXPECT_TRUE(IsNativeDesignName("2612a001.10O"));
+  EXPECT_FALSE(IsNativeDesignName(".10o"));
+  EXPECT_FALSE(IsNativeDesignName("2612a001.00o"));
+  EXPECT_FALSE(IsNativeDesignName("2612a001.10o.bak"));
+  EXPECT_FALSE(IsNativeDesignName("2612a001.dst"));  // the browser lists it; the purge leaves it
 
   const std::string design = "2612a001.10o";
   struct Row {
