@@ -33,6 +33,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "filldesign.h"
 #include "pelsrv/protocol/transferframe.h"
 #include "platform/memstream.h"
 #include "rpc/pelsrvclient.h"
@@ -151,20 +152,6 @@ class TransferSink : public IPelSrvEvents {
   bool outOfOrder = false;
 };
 
-std::unique_ptr<platform::MemStream> DesignStream() {
-  TStitchItem design;
-  design.Title = "Big";
-  design.Points.reserve(kStitches);
-  for (int i = 0; i < kStitches; ++i) {
-    const int row = i / 1000, col = i % 1000;
-    design.Points.push_back({sfStitch, row % 2 ? 999 - col : col, row});
-  }
-  TEmbColor c;
-  c.Index = 0xFF;
-  design.Colors.push_back(c);
-  return design.Save();
-}
-
 // The server by hand (it ends through Exit), behind the wrapper command when one is set.
 pid_t StartServer(const char* path) {
   std::vector<std::string> words;
@@ -198,7 +185,7 @@ void SendThrough(benchmark::State& state, const char* service) {
   TransferSink sink;
   std::uint32_t adviseCookie = 0;
   client->Advise(&sink, &adviseCookie);
-  const auto stream = DesignStream();
+  const auto stream = FillDesignStream(kStitches);
   double sendMs = 0, blocksMs = 0;
   int runs = 0;
   for (auto _ : state) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "filldesign.h"
 #include "platform/memstream.h"
 #include "recordingsink.h"
 #include "serverprocess.h"
@@ -48,21 +49,6 @@ void BM_GetStateRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_GetStateRoundTrip)->Iterations(20000)->UseRealTime();
 
-std::unique_ptr<platform::MemStream> DesignStream(int stitches) {
-  TStitchItem design;
-  design.Title = "Big";
-  design.Points.reserve(static_cast<size_t>(stitches));
-  // Rows of short stitches, back and forth, as a fill looks.
-  for (int i = 0; i < stitches; ++i) {
-    const int row = i / 1000, col = i % 1000;
-    design.Points.push_back({sfStitch, row % 2 ? 999 - col : col, row});
-  }
-  TEmbColor c;
-  c.Index = 0xFF;
-  design.Colors.push_back(c);
-  return design.Save();
-}
-
 void WaitIdle(rpc::PelSrvClient& client, int32_t cookie) {
   TSewingState s{};
   const auto end = Clock::now() + 10s;
@@ -74,7 +60,7 @@ void WaitIdle(rpc::PelSrvClient& client, int32_t cookie) {
 
 void BM_SendStartStream1M(benchmark::State& state) {
   auto& client = *TheServer().client;
-  const auto stream = DesignStream(1'000'000);
+  const auto stream = FillDesignStream(1'000'000);
   HRESULT last = S_OK;
   for (auto _ : state) {
     state.PauseTiming();

@@ -2,20 +2,14 @@
 // panel manager connects, and how a machine found again is recognised.
 #include <gtest/gtest.h>
 
+#include "addressbytes.h"
+
 #include <array>
 #include <cstring>
 
 #include "hoopdesk/machines/machineentry.h"
 
 namespace {
-
-// b1..b4 as one value in memory order, as discovery reports an address.
-std::uint32_t Address(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
-  const std::uint8_t bytes[4] = {b1, b2, b3, b4};
-  std::uint32_t address;
-  std::memcpy(&address, bytes, sizeof address);
-  return address;
-}
 
 struct SlotCase {
   std::int32_t setting;

@@ -1,6 +1,8 @@
 // The machine list's lookups: by index, by cookie and by the address discovery reports.
 #include <gtest/gtest.h>
 
+#include "addressbytes.h"
+
 #include <cstring>
 
 #include "hoopdesk/panels/machinelist.h"
@@ -13,13 +15,6 @@ TMachineRecord Record(TCookie cookie, const TConnInfo& info, bool inGroup = fals
   record.connInfo = info;
   record.inSyncGroup = inGroup;
   return record;
-}
-
-std::uint32_t Address(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
-  const std::uint8_t bytes[4] = {b1, b2, b3, b4};
-  std::uint32_t address;
-  std::memcpy(&address, bytes, sizeof address);
-  return address;
 }
 
 class MachineRecords : public testing::Test {

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "addressbytes.h"
+
 #include <optional>
 
 #include <QLabel>
@@ -42,14 +44,6 @@ TConnInfo Network(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_
   info.b4 = b4;
   info.port = port;
   return info;
-}
-
-// b1..b4 as one value in memory order, as discovery reports an address.
-std::uint32_t Address(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
-  const std::uint8_t bytes[4] = {b1, b2, b3, b4};
-  std::uint32_t address;
-  std::memcpy(&address, bytes, sizeof address);
-  return address;
 }
 
 // A panel manager linked to a fake server, in a data folder of its own.
