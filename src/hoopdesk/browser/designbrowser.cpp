@@ -112,6 +112,8 @@ void TDesignBrowser::PageControlChange(bool stitchTabActive) {
 
 void TDesignBrowser::ScrollBarChange() {
   const auto start = TThumbnailProvider::TClock::now();
+  // Pictures of pages passed on the way (a dragged bar) are not drawn any more.
+  thumbnails_.DropQueued();
   const TThumbnailPage page(imgContainer_.GetTopRow(), static_cast<int>(fileList_.size()));
   std::vector<TThumbnailKey> waiting;
   for (int i = 0; i < TThumbnailPage::kSlots; ++i) {

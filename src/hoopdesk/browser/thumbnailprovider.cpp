@@ -26,6 +26,12 @@ void TThumbnailProvider::Request(const TThumbnailKey& key) {
   workers_->Submit({key, palette_});
 }
 
+void TThumbnailProvider::DropQueued() {
+  QSet<TThumbnailKey> kept;
+  for (const TThumbnailKey& key : workers_->DropQueued()) kept.insert(key);
+  drawing_ = std::move(kept);
+}
+
 void TThumbnailProvider::WaitFor(const std::vector<TThumbnailKey>& keys,
                                  std::optional<TClock::time_point> deadline) {
   const auto pending = [&] {

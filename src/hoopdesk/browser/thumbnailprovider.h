@@ -37,6 +37,9 @@ class TThumbnailProvider : public QObject {
   std::optional<TThumbnail> Cached(const TThumbnailKey& key);
   // Starts drawing the key's picture unless it is under way already.
   void Request(const TThumbnailKey& key);
+  // Forgets the requests no worker has begun (pages scrolled past): only what is still asked
+  // for is drawn.
+  void DropQueued();
   // Takes the pictures drawn, until none of `keys` is under way or the deadline (none: no
   // deadline) passed.
   void WaitFor(const std::vector<TThumbnailKey>& keys, std::optional<TClock::time_point> deadline);

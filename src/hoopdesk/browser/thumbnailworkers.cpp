@@ -14,8 +14,9 @@ constexpr int kMaxThreads = 4;
 }  // namespace
 
 struct TThumbnailWorkers::TMailbox {
-  std::mutex mutex;  // guards results
+  std::mutex mutex;  // guards running and results
   std::condition_variable arrived;
+  std::vector<TThumbnailKey> running;
   std::vector<TResult> results;
 };
 
@@ -31,15 +32,28 @@ TThumbnailWorkers::~TThumbnailWorkers() {
 
 void TThumbnailWorkers::Submit(TThumbnailRequest request) {
   pool_.start([this, drawer = drawer_, mailbox = mailbox_, request = std::move(request)] {
+    {
+      const std::lock_guard lock(mailbox->mutex);
+      mailbox->running.push_back(request.key);
+    }
     TResult result{request.key, drawer(request)};
     {
       const std::lock_guard lock(mailbox->mutex);
+      std::erase(mailbox->running, request.key);
       mailbox->results.push_back(std::move(result));
     }
     mailbox->arrived.notify_all();
     // The destructor waits for this job, so the object is still there.
     emit ready();
   });
+}
+
+std::vector<TThumbnailKey> TThumbnailWorkers::DropQueued() {
+  pool_.clear();
+  const std::lock_guard lock(mailbox_->mutex);
+  std::vector<TThumbnailKey> kept = mailbox_->running;
+  for (const TResult& result : mailbox_->results) kept.push_back(result.key);
+  return kept;
 }
 
 std::vector<TThumbnailWorkers::TResult> TThumbnailWorkers::Take() {

@@ -30,6 +30,8 @@ class TThumbnailWorkers : public QObject {
   void Submit(TThumbnailRequest request);
   // The results done so far, in the order they were done.
   std::vector<TResult> Take();
+  // Drops the requests not begun yet; the keys of those under way or done and not taken.
+  std::vector<TThumbnailKey> DropQueued();
   // Waits until a result is there or the deadline (none: no deadline) passed; true when one is.
   bool WaitForResult(std::optional<TClock::time_point> deadline);
 

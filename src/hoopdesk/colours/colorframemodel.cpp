@@ -3,18 +3,25 @@
 #include "hoopdesk/colours/colorrows.h"
 #include "shared/colorinfo.h"
 
-void TColorFrameModel::SetupMain(TStitchItem* design) {
-  design_ = design;
-  mode_ = TColorFrameMode::MainNeedles;
+// Set up again over the same design, the block marked so far is no longer chosen: its mark
+// goes with the choice, or the layout would keep drawing it inverted.
+void TColorFrameModel::DropMarkOf(const TStitchItem* design) {
+  if (design != nullptr && design == design_ && selDst_ >= 0) design_->ClearMark(selDst_);
   selDst_ = -1;
 }
 
+void TColorFrameModel::SetupMain(TStitchItem* design) {
+  DropMarkOf(design);
+  design_ = design;
+  mode_ = TColorFrameMode::MainNeedles;
+}
+
 void TColorFrameModel::SetupDialog(TStitchItem* design, TColorInfo* palette, TColorFrameMode mode) {
+  DropMarkOf(design);
   design_ = design;
   mode_ = mode;
   dialogPalette_ = palette;
   machine_ = -1;
-  selDst_ = -1;
   dataMode_ = false;
 }
 

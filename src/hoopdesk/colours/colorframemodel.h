@@ -82,6 +82,7 @@ class TColorFrameModel {
   void SetBlockName(int i, std::string name);
 
  private:
+  void DropMarkOf(const TStitchItem* design);
   const TMachinePalette& machinePalette_;
   TStitchItem* design_ = nullptr;
   TColorInfo* dialogPalette_ = nullptr;  // frame modes 0 and 1

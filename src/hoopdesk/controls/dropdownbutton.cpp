@@ -88,7 +88,8 @@ void TDropDownButton::enterEvent(QEnterEvent* event) {
 
 void TDropDownButton::leaveEvent(QEvent* event) {
   mouseInside_ = false;
-  SetPressState(TPressState::Idle);
+  // The open menu takes the pointer: the button keeps its dropped-down look until it closes.
+  if (pressState_ != TPressState::DroppedDown) SetPressState(TPressState::Idle);
   QWidget::leaveEvent(event);
 }
 

@@ -65,6 +65,7 @@ void TPanelManager::BlinkAlarm(TDevNo d, bool phase) {
 }
 
 void TPanelManager::SewClick(int slot) {
+  if (slot < 0 || slot >= kPanelSlots) return;
   const TDevNo d = SlotToMachine(slot);
   if (!GetMachine(d) || !Server()) return;
   const TSewingState state = MachineState(d);

@@ -218,11 +218,13 @@ void TPanelManager::ResyncMachines() {
     }
     const TMachineRecord* record = GetMachine(i);
     IPelSrvObject* server = Server();
-    if (!record || !server || !sink_) return;
+    // Without a server or a record the loop ends, but a list that lost machines is still
+    // shown anew below.
+    if (!record || !server || !sink_) break;
     const TCookie cookie = record->cookie;
     TSewingState state = SEW_OFFLINE;
     std::int32_t sending = 0;
-    if (FAILED(server->GetState(cookie, &state))) return;
+    if (FAILED(server->GetState(cookie, &state))) break;
     if (state != SEW_NO_PORT && state != SEW_OFFLINE) {
       sink_->OnStatusChange(cookie, static_cast<std::uint8_t>(state));
     } else {
@@ -232,7 +234,7 @@ void TPanelManager::ResyncMachines() {
     }
     const TMachineRecord* after = GetMachine(i);
     server = Server();
-    if (!after || !server || FAILED(server->IsSending(after->cookie, &sending))) return;
+    if (!after || !server || FAILED(server->IsSending(after->cookie, &sending))) break;
     const TDevNo now = FindMachineByCookie(after->cookie);
     if (sending == 0 || now < 0) continue;
     SetCanSend(now, false);

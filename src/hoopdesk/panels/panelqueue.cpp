@@ -41,9 +41,11 @@ void TPanelManager::QueueDesign(TDevNo d, TDevNo source, TStitchItem design) {
 void TPanelManager::AddDesign(TDevNo d, TDevNo source, const TStitchItem& design) {
   const TMachineRecord* record = GetMachine(d);
   if (!record || !Server() || !record->shown) return;
+  const TCookie cookie = record->cookie;
   const TSewingState state = MachineState(d);
+  // The state query may run events that change the list: queue only on the machine asked.
   TMachineRecord* target = GetMachine(d);
-  if (state == SEW_OFFLINE || !target) return;
+  if (state == SEW_OFFLINE || !target || target->cookie != cookie) return;
   TStitchItem copy = design;
   copy.Title = host_ ? host_->LayoutFileName() : std::string();
   const int added = target->queue.AddItem(copy);
@@ -106,6 +108,7 @@ int TPanelManager::MachineAtPoint(const QPoint& global) const {
 }
 
 int TPanelManager::DesignAtPoint(int slot, const QPoint& point) const {
+  if (slot < 0 || slot >= kPanelSlots) return -1;
   const int count = QueuedDesignCount(SlotToMachine(slot));
   const QWidget* image = slots_.FirstImage();
   if (count == 0 || !image) return -1;

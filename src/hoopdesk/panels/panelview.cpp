@@ -29,8 +29,17 @@ void TPanelManager::PaintPanelNow(TDevNo d) {
   // Looked up again: the machine may have gone or scrolled out of view since it was marked.
   // A link that is down draws every panel as offline.
   if (!link_.Held() || !slots_.HasQueueScroll() || !slots_.ImageOf(d)) return;
+  const TMachineRecord* asked = GetMachine(d);
+  if (!asked) return;
+  const TCookie cookie = asked->cookie;
   ++stateQueries_;
   const TSewingState state = MachineState(d);
+  // The state query may run events that change the list: that state belongs to this machine
+  // only; another one now at d is drawn on the next turn.
+  if (const TMachineRecord* now = GetMachine(d); !now || now->cookie != cookie) {
+    if (now) redraw_.Mark(d);
+    return;
+  }
   const bool canTake = TakesDesigns(state);
   if (state == SEW_OFFLINE) {
     // The machine went offline without an event: the panel follows the server.

@@ -53,6 +53,18 @@ TEST_F(MainModel, PressesMarkOneBlockAtATime) {
   }
 }
 
+// Set up again over the same design (machines came or went), the marked block is no longer
+// chosen and no longer marked: the layout would otherwise draw it inverted for good.
+TEST_F(MainModel, SettingUpTheSameDesignAgainDropsItsMark) {
+  ASSERT_TRUE(model.PressBlock(2));
+  model.SetupMain(&design);
+  EXPECT_EQ(model.SelDst(), -1);
+  for (int b = 0; b < 4; ++b) EXPECT_EQ(design.Colors[b].Mark, 0) << b;
+  ASSERT_TRUE(model.PressBlock(2));  // pressed again: marked, not unmarked
+  EXPECT_EQ(design.Colors[2].Mark, 1);
+  EXPECT_EQ(model.SelDst(), 2);
+}
+
 TEST_F(MainModel, ADropAssignsTheEntryAsNeedleAndClearsTheMark) {
   ASSERT_TRUE(model.PressBlock(2));
   ASSERT_TRUE(model.PressEntry(5));
