@@ -1,5 +1,7 @@
 #include "hoopdesk/browser/thumbnaildraw.h"
 
+#include <exception>
+
 #include "hoopdesk/controls/bitmapimage.h"
 #include "platform/bitmap.h"
 #include "shared/stitchlist.h"
@@ -15,8 +17,15 @@ TThumbnail DrawThumbnail(const TThumbnailRequest& request) {
   platform::Bitmap bitmap(size.width(), size.height());
   TStitch list;
   TStitch::ClearBitmap(bitmap);
-  const bool read = list.AddFile(request.key.path.toStdString(), request.palette, 0, 0) >= 0;
-  if (read) list.DrawAll(bitmap, kShadeSeed);
+  bool read = false;
+  try {
+    read = list.AddFile(request.key.path.toStdString(), request.palette, 0, 0) >= 0;
+    if (read) list.DrawAll(bitmap, kShadeSeed);
+  } catch (const std::exception&) {
+    // Out of memory for a huge design on a worker: that file fails, the program goes on.
+    read = false;
+    TStitch::ClearBitmap(bitmap);
+  }
   return {read ? TThumbnailStatus::Drawn : TThumbnailStatus::Failed, ToQImage(bitmap)};
 }
 
