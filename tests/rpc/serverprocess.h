@@ -51,7 +51,14 @@ class ServerWorld {
       ::kill(pid, SIGKILL);
       ::waitpid(pid, nullptr, 0);
     }
-    std::filesystem::remove_all(root_);
+    // A server that some other process started may still be removing its socket while the
+    // folder goes: retry instead of throwing from a destructor.
+    std::error_code ec;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      std::filesystem::remove_all(root_, ec);
+      if (!ec) break;
+      ::usleep(50'000);
+    }
   }
 
   const std::filesystem::path& root() const { return root_; }
