@@ -34,7 +34,8 @@ TDesignBrowser::TDesignBrowser(TBrowserWidgets widgets, TColorInfo& systemPalett
       watchDelay_(new QTimer(this)),
       imgContainer_(widgets.panelContainer, widgets.scrollBar),
       thumbnails_(systemPalette),
-      failures_(new TReadFailureBoxes(widgets.panelPart->window(), this)) {
+      failures_(new TReadFailureBoxes(widgets.panelPart->window(), this)),
+      blank_(QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize))) {
   connect(tree_, &TFolderTree::selectionChanged, this, [this] { ShellTreeViewChange(); });
   connect(w_.scrollBar, &QScrollBar::valueChanged, this, [this] { ScrollBarChange(); });
   connect(w_.panelContainer, &TPaintPanel::paint, this, [this] { PanelContainerPaint(); });
@@ -71,16 +72,29 @@ void TDesignBrowser::ShellTreeViewChange() {
   // The new folder is shown from its first row, so only that page of it is drawn (and only its
   // unreadable files reported), not the page at the old folder's row first.
   imgContainer_.ResetTopRow();
+  watchPending_ = true;
   FolderChanged();
   imgContainer_.SetTopRow(0);
   if (onDirectoryChanged) onDirectoryChanged(designDir_);
-  watch_->Watch(designDir_);
 }
 
 void TDesignBrowser::FolderChanged() {
   fileListStale_ = true;
-  fileList_ = ListDesignFiles(designDir_);
+  // Only the names up to the end of the page at the bar's row are sorted before the page is
+  // drawn; the list never shrinks the row below it.
+  const qsizetype pageEnd =
+      TThumbnailPage(imgContainer_.GetTopRow(), 0).FileIndex(0) + TThumbnailPage::kSlots;
+  fileList_ = ReadDesignFiles(designDir_, pageEnd, fileListRest_);
   PageControlChange(w_.panelPart->isVisible() || !w_.panelPart->window()->isVisible());
+  WhilePageDraws();  // no page was drawn
+}
+
+void TDesignBrowser::WhilePageDraws() {
+  if (!fileListRest_.Done()) fileListRest_.Finish(fileList_);
+  if (watchPending_) {
+    watchPending_ = false;
+    watch_->Watch(designDir_);
+  }
 }
 
 void TDesignBrowser::WatchFolderOnIdle() {
@@ -125,9 +139,11 @@ void TDesignBrowser::ScrollBarChange() {
       // The file went away since the list was made: no stale picture or caption stays.
       ClearThumbnail(i);
     }
-    w_.images[i]->setVisible(shown);
-    w_.labels[i]->setVisible(shown);
+    // Showing a shown widget again still costs Qt a walk over its children.
+    if (w_.images[i]->isHidden() == shown) w_.images[i]->setVisible(shown);
+    if (w_.labels[i]->isHidden() == shown) w_.labels[i]->setVisible(shown);
   }
+  WhilePageDraws();
   // A page that draws quickly shows whole at once; what takes longer follows when it is done.
   std::optional<TThumbnailProvider::TClock::time_point> deadline;
   if (pageBudget_ != kNoBudgetLimit) deadline = start + pageBudget_;
@@ -146,7 +162,7 @@ int TDesignBrowser::SlotsDrawing() const {
 }
 
 void TDesignBrowser::ClearThumbnail(int slot) {
-  w_.images[slot]->setPixmap(QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize)));
+  w_.images[slot]->setPixmap(blank_);
   w_.labels[slot]->clear();
 }
 
@@ -160,7 +176,7 @@ bool TDesignBrowser::DrawThumbnail(int slot, const QString& name,
     PlaceThumbnail(slot, *cached);
     return true;
   }
-  w_.images[slot]->setPixmap(QPixmap::fromImage(BlankThumbnail(TThumbnailPage::kImageSize)));
+  w_.images[slot]->setPixmap(blank_);
   thumbnails_.Request(*key);
   waiting.push_back(*key);
   return true;

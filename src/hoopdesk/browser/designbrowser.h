@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "hoopdesk/browser/designfiles.h"
 #include "hoopdesk/browser/imgcontainer.h"
 #include "hoopdesk/browser/thumbnailpage.h"
 #include "hoopdesk/browser/thumbnailprovider.h"
@@ -117,6 +119,9 @@ class TDesignBrowser : public QObject {
   QString AskSaveFile(const QString& suggested) const;
   void PanelContainerPaint();
   void WatchFolderOnIdle();
+  // What waits until the page's pictures are on their way: the rest of the list put in
+  // order, and the watch moved to a newly chosen folder.
+  void WhilePageDraws();
   // Shows the file's picture in the slot, or a blank face and starts drawing it; false when
   // the file is not there.
   bool DrawThumbnail(int slot, const QString& name, std::vector<TThumbnailKey>& waiting);
@@ -146,8 +151,11 @@ class TDesignBrowser : public QObject {
   bool setUp_ = false;
   QString designDir_;
   QStringList fileList_;
+  TDesignFileSort fileListRest_;  // what is left of sorting fileList_
+  bool watchPending_ = false;     // the watch is still on the folder shown before
   bool fileListStale_ = true;
   int selectedThumb_ = -1;
   int savedPartHeight_ = 0;
   std::unique_ptr<TDragLabel> drag_;
+  QPixmap blank_;  // the face of a slot whose picture is not drawn yet
 };

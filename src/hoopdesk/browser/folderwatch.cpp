@@ -59,7 +59,8 @@ void TFolderWatch::Read() {
       std::memcpy(&event, buffer.data() + at, sizeof event);
       const ssize_t next = at + static_cast<ssize_t>(sizeof event) + event.len;
       if (next > n) break;
-      if (event.wd == wd_) {
+      // A queue that overflowed lost events of unknown names: the folder is read again.
+      if (event.wd == wd_ || (event.mask & IN_Q_OVERFLOW) != 0) {
         any = true;
         if (event.len > 0 && names_.size() < kMaxNames) {
           const char* name = buffer.data() + at + sizeof event;

@@ -18,6 +18,7 @@ int TImgContainer::SetHeight(int h) {
 }
 
 void TImgContainer::SetItemCount(int n) {
+  const QSignalBlocker quiet(bar_);
   rowCount_ = (n + TThumbnailPage::kColumns - 1) / TThumbnailPage::kColumns;
   UpdateBar();
 }

@@ -10,6 +10,8 @@ class TImgContainer {
   TImgContainer(QWidget* panel, QScrollBar* bar);
 
   int SetHeight(int h);
+  // The list's new length, without the bar's change signal: its caller draws the page once
+  // the list is set, and a shorter list that moves the bar would draw it twice.
   void SetItemCount(int n);
   void UpdateBar();
   int ClampTopRow(int r) const;

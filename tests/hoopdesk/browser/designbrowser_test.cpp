@@ -21,6 +21,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "hoopdesk/browser/designfiles.h"
 #include "hoopdesk/browser/foldertree.h"
 #include "hoopdesk/controls/liftbutton.h"
 #include "hoopdesk/controls/paintpanel.h"
@@ -162,6 +163,33 @@ TEST_F(BrowserFixture, NewAndRemovedFilesShowThroughTheWatch) {
   fs::remove(f / "a.00o");
   QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 1, 3000);
   EXPECT_FALSE(w.images[1]->isVisible());
+}
+
+// A chosen folder's page is drawn before the rest of its list is sorted and before the watch
+// moves to it: afterwards the list is whole and in order, its page shows its first names, and
+// changes in it (not in the folder shown before) reach the list.
+TEST_F(BrowserFixture, AChosenFolderIsListedWholeAndWatchedOnceItsPageIsDrawn) {
+  const fs::path before = Folder("before");
+  ASSERT_TRUE(WriteDst(before / "old.dst", MakeDesign(0, 300, 300, "o")));
+  Browse(before);
+  const fs::path f = Folder("chosen");
+  for (int i = 0; i < 30; ++i) {
+    const std::string name =
+        QString("n%1%2").arg((i * 17) % 30).arg(i % 3 == 0 ? ".dst" : ".10o").toStdString();
+    ASSERT_TRUE(i % 3 == 0 ? WriteDst(f / name, MakeDesign(i, 200, 200, "n"))
+                           : WriteNative(f / name, MakeDesign(i, 200, 200, "n")));
+  }
+  Browse(f);
+  const QStringList whole = ListDesignFiles(QString::fromStdString(f.string()));
+  ASSERT_EQ(browser->FileList(), whole);
+  for (int i = 0; i < TThumbnailPage::kSlots; ++i)
+    EXPECT_EQ(w.labels[i]->text(), TThumbnailPage::Caption(whole[i])) << i;
+  ASSERT_TRUE(WriteDst(before / "older.dst", MakeDesign(1, 300, 300, "o")));
+  ASSERT_TRUE(WriteNative(f / "a.10o", MakeDesign(2, 300, 300, "a")));
+  QTRY_COMPARE_WITH_TIMEOUT(browser->FileList().size(), 31, 3000);
+  EXPECT_EQ(w.labels[0]->text(), "a");
+  QTest::qWait(200);
+  EXPECT_FALSE(browser->FileList().contains("older.dst"));
 }
 
 // Mouse events as the thumbnail that took the press gets them.

@@ -1,5 +1,7 @@
 #include "hoopdesk/browser/designfiles.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QCollator>
@@ -45,14 +47,15 @@ TEST(DesignFiles, GroupOfANameAndAFolderThatCannotBeRead) {
   EXPECT_TRUE(ListDesignFiles("/nonexistent/folder").isEmpty());
 }
 
-// The order the list had from its first day: each group as the folder gives it, sorted by a
-// collator comparison per pair in the program's locale, without regard to case. The list must
-// keep it exactly, names that compare equal included.
+// The list's order: each group as the folder gives it, sorted by a collator comparison per pair
+// in the program's locale, without regard to case; names that compare equal stay in the order
+// the folder gives them.
 QStringList CollatorOrder(QStringList names) {
   QCollator order;
   order.setCaseSensitivity(Qt::CaseInsensitive);
-  std::sort(names.begin(), names.end(),
-            [&order](const QString& a, const QString& b) { return order.compare(a, b) < 0; });
+  std::stable_sort(names.begin(), names.end(), [&order](const QString& a, const QString& b) {
+    return order.compare(a, b) < 0;
+  });
   return names;
 }
 
@@ -97,5 +100,72 @@ INSTANTIATE_TEST_SUITE_P(Cases, Order,
                                            OrderCase{"AccentsSwedish", "sv_SE", kAccents},
                                            OrderCase{"AccentsJapanese", "ja_JP", kAccents}),
                          [](const auto& info) { return std::string(info.param.what); });
+
+// The list read with only a leading part sorted and then finished is the whole list, for every
+// length of that part: none, inside the first group, where a group ends, across groups, all.
+// Groups hold more names than a sort takes in one run, with names that compare equal, which keep
+// the order the folder gives them.
+TEST(DesignFiles, APartlySortedListFinishesAsTheWholeList) {
+  QTemporaryDir dir;
+  const std::filesystem::path root = dir.path().toStdString();
+  QStringList given;  // as the folder gives them
+  for (int i = 0; i < 40; ++i) {
+    const char* kinds[] = {".10o", ".DST", ".dsb", ".10O"};
+    for (const char* start : {"d", "D"})
+      Touch(root / QString("%1%2%3").arg(start).arg((i * 7) % 23).arg(kinds[i % 4]).toStdString());
+  }
+  for (QDirIterator it(dir.path(), QDir::Files); it.hasNext();)
+    given.append(QFileInfo(it.next()).fileName());
+  QCollator order;
+  order.setCaseSensitivity(Qt::CaseInsensitive);
+  QStringList whole;
+  for (int group = 0; group < 4; ++group) {
+    QStringList names;
+    for (const QString& name : given) {
+      if (DesignFileGroup(name) == group) names.append(name);
+    }
+    std::stable_sort(names.begin(), names.end(), [&order](const QString& a, const QString& b) {
+      return order.compare(a, b) < 0;
+    });
+    whole.append(names);
+  }
+  ASSERT_EQ(ListDesignFiles(dir.path()), whole);
+  const qsizetype firstGroup = std::count_if(
+      given.begin(), given.end(), [](const QString& n) { return DesignFileGroup(n) == 0; });
+  for (const qsizetype sorted : {qsizetype{0}, qsizetype{1}, qsizetype{8}, firstGroup,
+                                 firstGroup + 3, whole.size(), whole.size() + 100}) {
+    SCOPED_TRACE(sorted);
+    TDesignFileSort rest;
+    QStringList names = ReadDesignFiles(dir.path(), sorted, rest);
+    ASSERT_EQ(names.size(), whole.size());
+    EXPECT_EQ(names.mid(0, sorted), whole.mid(0, sorted));
+    rest.Finish(names);
+    EXPECT_TRUE(rest.Done());
+    EXPECT_EQ(names, whole);
+  }
+}
+
+// What the list takes from a folder beside plain files, as Qt's own listing of files, hidden and
+// system entries takes it: links to files and links that lead nowhere, never a folder or a link
+// to one.
+TEST(DesignFiles, LinksAndOtherEntriesAreListedAsQtListsFiles) {
+  QTemporaryDir dir;
+  const std::filesystem::path root = dir.path().toStdString();
+  Touch(root / "plain.10o");
+  std::filesystem::create_directory(root / "folder.10o");
+  std::filesystem::create_symlink(root / "plain.10o", root / "tofile.10o");
+  std::filesystem::create_directory_symlink(root / "folder.10o", root / "tofolder.10o");
+  std::filesystem::create_symlink(root / "missing.10o", root / "nowhere.10o");
+  ASSERT_EQ(::mkfifo((root / "pipe.10o").c_str(), 0600), 0);
+  QStringList qt;
+  for (QDirIterator it(dir.path(), QDir::Files | QDir::Hidden | QDir::System); it.hasNext();)
+    qt.append(QFileInfo(it.next()).fileName());
+  qt.sort();
+  QStringList listed = ListDesignFiles(dir.path());
+  listed.sort();
+  EXPECT_EQ(listed, qt);
+  EXPECT_TRUE(listed.contains("tofile.10o"));
+  EXPECT_FALSE(listed.contains("tofolder.10o"));
+}
 
 }  // namespace
