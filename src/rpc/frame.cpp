@@ -109,6 +109,15 @@ void FrameDecoder::Feed(std::span<const uint8_t> bytes) {
   buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
+void FrameDecoder::Expect(size_t frameBytes) {
+  if (failed_) return;
+  if (start_ > 0) {
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
+    start_ = 0;
+  }
+  buffer_.reserve(std::max(frameBytes, buffer_.size()));
+}
+
 std::optional<size_t> FrameDecoder::Announced() const {
   if (Buffered() < kFrameHeaderSize) return std::nullopt;
   return kFrameHeaderSize + FrameReader(std::span(buffer_).subspan(start_, kFrameHeaderSize)).U32();

@@ -104,6 +104,9 @@ class FrameDecoder {
   size_t Buffered() const { return buffer_.size() - start_; }
   // The whole size, header included, that the next frame announces, once its length is here.
   std::optional<size_t> Announced() const;
+  // Makes room for a frame of `frameBytes` (its announced size, whose budget the caller holds)
+  // at once, so a large one arrives without the buffer growing and copying on the way.
+  void Expect(size_t frameBytes);
 
  private:
   std::vector<uint8_t> buffer_;

@@ -180,6 +180,7 @@ void Session::ReadLoop() {
       if (auto size = decoder.Announced()) {
         partial = budget_->Take(*size, [this] { return Stopping(); });
         if (!partial) break;
+        decoder.Expect(*size);
       }
     }
     if (partial && !WaitForBytes()) break;  // the frame stopped coming

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace rpc {
@@ -75,6 +76,33 @@ TEST(FrameDecoder, WaitsForAnIncompleteFrame) {
   auto frame = d.Next();
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(frame->payload.size(), 100u);
+}
+
+// Room made for a large frame once its length is known, behind a frame already taken: the
+// large one and the small one after it come out whole.
+TEST(FrameDecoder, AFrameExpectedByItsLengthArrivesWhole) {
+  auto small = EncodeFrame(FrameKind::kCall, 1, 2, std::vector<uint8_t>{9});
+  auto large = EncodeFrame(FrameKind::kCall, 2, 3, std::vector<uint8_t>(300000, 0x5A));
+  auto after = EncodeFrame(FrameKind::kReply, 3, 4, std::vector<uint8_t>{7, 7});
+  std::vector<uint8_t> stream = small;
+  stream.insert(stream.end(), large.begin(), large.end());
+  stream.insert(stream.end(), after.begin(), after.end());
+  FrameDecoder d;
+  std::vector<Frame> frames;
+  bool expected = false;
+  for (size_t at = 0; at < stream.size(); at += 4096) {
+    d.Feed(std::span(stream).subspan(at, std::min<size_t>(4096, stream.size() - at)));
+    if (!expected && frames.size() == 1 && d.Announced()) {
+      EXPECT_EQ(*d.Announced(), large.size());
+      d.Expect(*d.Announced());
+      expected = true;
+    }
+    while (auto f = d.Next()) frames.push_back(std::move(*f));
+  }
+  ASSERT_TRUE(expected);
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[1].payload, std::vector<uint8_t>(300000, 0x5A));
+  EXPECT_EQ(frames[2].payload, (std::vector<uint8_t>{7, 7}));
 }
 
 TEST(FrameReader, StaysWithinItsBytes) {

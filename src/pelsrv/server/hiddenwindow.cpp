@@ -112,7 +112,9 @@ void HiddenWindow::WaitBriefly() {
   }
   // A post that came after the time was up gave a wake that nobody waits for: the next wait
   // takes it and looks at the queue once more for nothing.
-  arrived_.WaitFor(kShortWait);
+  const auto start = Clock::now();
+  const bool woken = arrived_.WaitFor(kShortWait, spin_ ? kSpin : Clock::duration::zero());
+  spin_ = woken && Clock::now() - start <= kSpin;
   std::lock_guard lock(queueMutex_);
   waiting_ = false;
 }

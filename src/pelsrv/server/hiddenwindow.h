@@ -43,9 +43,11 @@ class HiddenWindow : public QObject {
   // frame the main thread has just sent) would cost a descriptor write, a poll and a read per
   // answer. So when the last work came within kShortWait of the main thread running out, the
   // main thread sleeps that long on a futex of its own for more, which the next post wakes, before
-  // it goes back to Qt's loop. It sleeps, never spins: a window with nothing to do costs no
-  // processor time. A turn ends after kTurn at most, so Qt's own events get theirs; progress
-  // events held meanwhile (rpc::WakeHold) go out at its end.
+  // it goes back to Qt's loop. While the work before came within kSpin of such a wait, it watches
+  // for the next for kSpin before it sleeps: that spares both threads their futex calls and the
+  // main thread its wake. A window with nothing to do costs no processor time, and one whose
+  // peer answers slowly sleeps at once. A turn ends after kTurn at most, so Qt's own events get
+  // theirs; progress events held meanwhile (rpc::WakeHold) go out at its end.
   void Invoke(std::function<void()> f);
   // Descriptor writes so far, one per wake (any thread).
   std::uint64_t Wakes() const { return wakes_; }
@@ -59,6 +61,7 @@ class HiddenWindow : public QObject {
   using Clock = std::chrono::steady_clock;
   static constexpr Clock::duration kShortWait = std::chrono::milliseconds(1);
   static constexpr Clock::duration kTurn = std::chrono::milliseconds(5);
+  static constexpr Clock::duration kSpin = std::chrono::microseconds(100);
 
   // Runs the queued work, and what is posted while it runs, for one turn (main thread, woken
   // by the descriptor).
@@ -77,6 +80,7 @@ class HiddenWindow : public QObject {
   bool running_ = false;  // the main thread takes posted work without a wake (under the lock)
   bool waiting_ = false;  // ... and sleeps on `arrived_` for it (under the lock)
   rpc::Wakeup arrived_;
+  bool spin_ = false;           // the last brief wait ended within kSpin (main thread)
   Clock::time_point ranOut_{};  // when the main thread last ran out of work (main thread)
   std::atomic<std::uint64_t> wakes_{0};
   platform::TargetRegistration registration_;

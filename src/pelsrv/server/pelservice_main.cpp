@@ -2,6 +2,8 @@
 // server class and end; "/Automation" (as the first argument) starts it for a client, which
 // then ends with its last client (or after a grace period when none attaches); without it the
 // program runs until IPelSrv::Exit.
+#include <malloc.h>
+
 #include <QCoreApplication>
 #include <QString>
 #include <iostream>
@@ -20,6 +22,11 @@ QString SwitchName(const QString& arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Designs of megabytes arrive, are parsed and go out block by block, one send after another:
+  // the memory of large blocks is kept for the next instead of going back to the kernel, whose
+  // fresh pages would each cost a fault when first written.
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments().mid(1);
   const std::string program = QCoreApplication::applicationFilePath().toStdString();
