@@ -44,6 +44,9 @@ void TFPellora::PollMachines(std::int32_t pollCount) { panels_.PollMachines(poll
 
 std::optional<TCookie> TFPellora::ShowMachineInfo(const TMachineInfoInput& machine) {
   TFConnInfo dialog(this, machine, panels_.GetService());
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  // A reconnection that did not come up in time still replaced the machine's connection at the
+  // server: the machine goes on under its cookie, whatever closed the dialog.
+  if (!accepted && dialog.Cookie() == machine.cookie) return std::nullopt;
   return dialog.Cookie();
 }

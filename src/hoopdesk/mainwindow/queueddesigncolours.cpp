@@ -10,15 +10,19 @@ bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position, std:
   IPelSrv* service = panels.GetService();
   if (!record || !service) return false;
   const TCookie cookie = record->cookie;
+  // The design double-clicked, named by a copy: a transfer that ends during the calls below
+  // takes the head of the queue, and the position would then name the design after it.
+  const TStitchItem* clicked = record->queue.GetItem(position);
+  if (!clicked) return false;
+  TQueuedDrag wanted{cookie, position, *clicked};
   std::int32_t sending = 0;
   if (FAILED(service->IsSending(cookie, &sending)) || sending != 0) return false;
   std::int32_t model = 0;
   service->GetModel(d, &model);
   // Both calls may have run events: take the machine and the design afresh.
   record = panels.GetMachine(panels.FindMachineByCookie(cookie));
-  const TStitchItem* design = record ? record->queue.GetItem(position) : nullptr;
-  if (!design) return false;
-  const TQueuedDrag wanted{cookie, position, *design};
+  wanted.position = record ? FindQueuedDesign(record->queue, wanted) : -1;
+  if (wanted.position < 0) return false;
   const TColorInfo palette = record->palette;
   const auto lookup = [&panels, &wanted]() -> TStitchItem* {
     TMachineRecord* now = panels.GetMachine(panels.FindMachineByCookie(wanted.cookie));

@@ -23,7 +23,7 @@ class TPanelHost {
   // that show machines set themselves up afresh.
   virtual void MachineListRebuilt() = 0;
 
-  // The machine information dialog, modal; the machine's new cookie when it ended with a
-  // reconnected machine, nothing otherwise.
+  // The machine information dialog, modal; the machine's new cookie when the operator
+  // reconnected it there (also when it did not come up in time), nothing otherwise.
   virtual std::optional<TCookie> ShowMachineInfo(const TMachineInfoInput& machine) = 0;
 };

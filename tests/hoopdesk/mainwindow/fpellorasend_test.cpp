@@ -14,10 +14,12 @@
 
 #include "hoopdesk/colours/fsetcol.h"
 #include "hoopdesk/controls/anibutton.h"
+#include "hoopdesk/dialogs/fconninfo.h"
 #include "hoopdesk/layout/flayout.h"
 #include "hoopdesk/mainwindow/queueddesigncolours.h"
 #include "hoopdesk/screenshot.h"
 #include "pelloraworld.h"
+#include "platform/messages.h"
 
 namespace {
 
@@ -86,6 +88,54 @@ TEST_F(SendTabTest, SewButtonOpensTheMachineInformationAndAcknowledgesAnError) {
   EXPECT_EQ(window_->Panels().GetMachine(0)->alarmTicks, -1);
 }
 
+// The operator reconnects an offline machine from its information dialog, the machine does not
+// come up in time, and the dialog is closed: the server holds the machine under the new
+// connection, so the panel goes on with that connection's cookie.
+TEST_F(SendTabTest, AReconnectionThatFailsInTheDialogStillGivesThePanelItsNewCookie) {
+  Start(1);
+  TConnInfo network{};
+  network.tcpip = 1;
+  network.b1 = 10;
+  network.b4 = 7;
+  network.port = 7000;
+  ASSERT_TRUE(window_->Panels().AddMachine(1, network, "net1"));
+  const TCookie before = Cookie(1);
+  world_.fake.states[before] = SEW_OFFLINE;
+  world_.fake.FireStatus(before, SEW_OFFLINE);
+  QCoreApplication::processEvents();
+  std::vector<std::string> boxes;
+  platform::SetMessageBoxHandler([&boxes](platform::MessageBoxKind, const std::string&,
+                                          const std::string& text) { boxes.push_back(text); });
+  world_.fake.nextCookie = 40;
+  TFakeService* fake = &world_.fake;
+  fake->during = [fake](const std::string& call) {
+    if (call == "GetMachineState 40") fake->states[40] = SEW_OFFLINE;  // it does not come up
+  };
+  bool clicked = false;
+  int ticks = 0;
+  auto* operate = new QTimer(window_.get());
+  QObject::connect(operate, &QTimer::timeout, [&clicked, &boxes, &ticks, operate] {
+    auto* dialog = qobject_cast<TFConnInfo*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    auto* connect = dialog->findChild<QPushButton*>("ConnectBtn");
+    if (!clicked && connect->isEnabled()) {
+      dialog->SetReconnectWait(std::chrono::milliseconds(0));
+      connect->click();
+      clicked = true;
+    } else if ((clicked && !dialog->Reconnecting() && !boxes.empty()) || ++ticks > 500) {
+      dialog->reject();
+      operate->deleteLater();
+    }
+  });
+  operate->start(10);
+  QTest::mouseClick(window_->Ui().SewBtn[1], Qt::LeftButton);
+  platform::SetMessageBoxHandler({});
+  fake->during = nullptr;
+  ASSERT_TRUE(clicked) << "no Reconnect button to press";
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(Cookie(1), 40);
+}
+
 TEST_F(SendTabTest, TrackBarSendsTheRoundedSpeedToTheGroup) {
   Start(1);
   world_.fake.log.clear();
@@ -121,6 +171,30 @@ TEST_F(SendTabTest, QueuedDesignColoursAskTheModelAndWriteBackOnlyAQueuedDesign)
     panels.RemoveQueuedDesign(1, 0);
   };
   EXPECT_FALSE(ShowQueuedDesignColours(panels, 0, 1, kBackWhite, sentMeanwhile));
+
+  // The head of the queue is sent while the model is asked: the dialog still edits the design
+  // that was double-clicked, now first in the queue, and not the one after it.
+  Queue(0, "daisy.10o");
+  Queue(0, "rose.10o");
+  TPanelManager* manager = &panels;
+  world_.fake.during = [manager](const std::string& call) {
+    if (call == "GetModel 0") manager->RemoveQueuedDesign(0, 0);
+  };
+  const std::string clicked = panels.GetMachine(0)->queue.GetItem(1)->FileName;
+  std::string edited;
+  const auto note = [&edited](QWidget*, int, TColorInfo&, TStitchItem& design) {
+    edited = design.FileName;
+    design.Colors[0].Index = 5;
+  };
+  EXPECT_TRUE(ShowQueuedDesignColours(panels, 0, 1, kBackWhite, note));
+  world_.fake.during = nullptr;
+  EXPECT_EQ(edited, clicked);
+  ASSERT_NE(panels.GetMachine(0)->queue.GetItem(0), nullptr);
+  EXPECT_EQ(panels.GetMachine(0)->queue.GetItem(0)->FileName, clicked);
+  EXPECT_EQ(panels.GetMachine(0)->queue.GetItem(0)->Colors[0].Index, 5);
+  ASSERT_NE(panels.GetMachine(0)->queue.GetItem(1), nullptr);
+  EXPECT_NE(panels.GetMachine(0)->queue.GetItem(1)->Colors[0].Index, 5);
+  while (panels.GetMachine(0)->queue.GetCount() > 0) panels.RemoveQueuedDesign(0, 0);
 
   // Nothing opens while the machine receives a design.
   world_.fake.sending[Cookie(0)] = 1;
