@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "hoopdesk/addressbytes.h"
 #include "hoopdesk/fakeservice.h"
 #include "hoopdesk/pumpuntil.h"
 #include "hoopdesk/screenshot.h"
@@ -17,16 +18,7 @@
 
 namespace {
 
-TConnInfo Network(std::uint16_t port) {
-  TConnInfo info{};
-  info.tcpip = 1;
-  info.b1 = 192;
-  info.b2 = 0;
-  info.b3 = 2;
-  info.b4 = 10;
-  info.port = htons(port);
-  return info;
-}
+TConnInfo Network(std::uint16_t port) { return NetworkConn(192, 0, 2, 10, htons(port)); }
 
 TEST(MachineInfoText, NetworkedAndSerialMachines) {
   EXPECT_EQ(ConnectionTypeText(Network(5000)), "TCP/IP");

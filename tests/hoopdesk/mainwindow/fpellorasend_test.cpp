@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "hoopdesk/addressbytes.h"
 #include "hoopdesk/colours/fsetcol.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/dialogs/fconninfo.h"
@@ -93,12 +94,7 @@ TEST_F(SendTabTest, SewButtonOpensTheMachineInformationAndAcknowledgesAnError) {
 // connection, so the panel goes on with that connection's cookie.
 TEST_F(SendTabTest, AReconnectionThatFailsInTheDialogStillGivesThePanelItsNewCookie) {
   Start(1);
-  TConnInfo network{};
-  network.tcpip = 1;
-  network.b1 = 10;
-  network.b4 = 7;
-  network.port = 7000;
-  ASSERT_TRUE(window_->Panels().AddMachine(1, network, "net1"));
+  ASSERT_TRUE(window_->Panels().AddMachine(1, NetworkConn(10, 0, 0, 7, 7000), "net1"));
   const TCookie before = Cookie(1);
   world_.fake.states[before] = SEW_OFFLINE;
   world_.fake.FireStatus(before, SEW_OFFLINE);

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "hoopdesk/addressbytes.h"
 #include "hoopdesk/colours/fsetcol.h"
 #include "hoopdesk/controls/anibutton.h"
 #include "hoopdesk/controls/dropdownbutton.h"
@@ -147,12 +148,8 @@ TEST_F(SendTab, EightMachinesScrollSixAtATime) {
 // Networked machines beyond the serial slots, as discovery adds them.
 void AddNetworkMachines(TPanelManager& panels, TDevNo from, TDevNo to) {
   for (TDevNo d = from; d < to; ++d) {
-    TConnInfo info{};
-    info.tcpip = 1;
-    info.b1 = 10;
-    info.b4 = static_cast<std::uint8_t>(d);
-    info.port = 7000;
-    ASSERT_TRUE(panels.AddMachine(d, info, "net" + std::to_string(d)));
+    ASSERT_TRUE(panels.AddMachine(d, NetworkConn(10, 0, 0, static_cast<std::uint8_t>(d), 7000),
+                                  "net" + std::to_string(d)));
   }
 }
 

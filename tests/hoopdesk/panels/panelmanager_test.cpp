@@ -34,18 +34,6 @@ TConnInfo Serial(std::uint16_t port) {
   return info;
 }
 
-TConnInfo Network(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4,
-                  std::uint16_t port) {
-  TConnInfo info{};
-  info.tcpip = 1;
-  info.b1 = b1;
-  info.b2 = b2;
-  info.b3 = b3;
-  info.b4 = b4;
-  info.port = port;
-  return info;
-}
-
 // A panel manager linked to a fake server, in a data folder of its own.
 using PanelManagerTest = PanelWorld;
 
@@ -88,7 +76,7 @@ TEST_F(PanelManagerTest, RefusedMachineLeavesItsDeviceNumberToTheNext) {
   EXPECT_FALSE(panels_.AddMachine(0, Serial(2), ""));
   EXPECT_EQ(panels_.GetMachineCount(), 0);
   ASSERT_TRUE(panels_.AddMachine(0, Serial(4), ""));
-  ASSERT_TRUE(panels_.AddMachine(1, Network(10, 0, 0, 7, 0x8813), "EMB-1"));
+  ASSERT_TRUE(panels_.AddMachine(1, NetworkConn(10, 0, 0, 7, 0x8813), "EMB-1"));
 
   EXPECT_EQ(panels_.GetMachineCount(), 2);
   EXPECT_EQ(panels_.GetMachine(0)->connInfo.port, 4);
@@ -107,8 +95,8 @@ TEST_F(PanelManagerTest, DeviceNumberMustBeTheNextIndex) {
   EXPECT_FALSE(panels_.AddMachine(-1, Serial(0), ""));
   EXPECT_TRUE(fake_.log.empty());
   for (int d = 0; d < kMaxMachines; ++d)
-    ASSERT_TRUE(panels_.AddMachine(d, Network(10, 0, 0, static_cast<std::uint8_t>(d), 1), "m"));
-  EXPECT_FALSE(panels_.AddMachine(16, Network(10, 0, 1, 0, 1), "m"));
+    ASSERT_TRUE(panels_.AddMachine(d, NetworkConn(10, 0, 0, static_cast<std::uint8_t>(d), 1), "m"));
+  EXPECT_FALSE(panels_.AddMachine(16, NetworkConn(10, 0, 1, 0, 1), "m"));
   EXPECT_EQ(panels_.GetMachineCount(), 16);
 }
 
@@ -127,7 +115,7 @@ TEST_P(PaletteSection, ComesFromTheNumberOrTheSafeNetworkName) {
   Connect();
   const SectionCase& c = GetParam();
   for (int d = 0; d <= c.devNo; ++d)
-    ASSERT_TRUE(panels_.AddMachine(d, c.network ? Network(10, 0, 0, 1, 80) : Serial(0),
+    ASSERT_TRUE(panels_.AddMachine(d, c.network ? NetworkConn(10, 0, 0, 1, 80) : Serial(0),
                                    c.network ? c.hostName : ""));
   const TMachineRecord* record = panels_.GetMachine(c.devNo);
   EXPECT_EQ(record->palette.GetSection(), c.section);
@@ -165,8 +153,8 @@ TEST_F(PanelManagerTest, StateEventFromInsideConnectReachesTheNewMachine) {
     if (call.rfind("Connect", 0) == 0)
       fake_.FireStatus(static_cast<TCookie>(fake_.connections.size() + 1), SEW_IDLE);
   };
-  ASSERT_TRUE(panels_.AddMachine(0, Network(10, 0, 0, 1, 80), "a"));
-  ASSERT_TRUE(panels_.AddMachine(1, Network(10, 0, 0, 2, 80), "b"));
+  ASSERT_TRUE(panels_.AddMachine(0, NetworkConn(10, 0, 0, 1, 80), "a"));
+  ASSERT_TRUE(panels_.AddMachine(1, NetworkConn(10, 0, 0, 2, 80), "b"));
   EXPECT_TRUE(panels_.IsOnline(0));
   EXPECT_TRUE(panels_.IsOnline(1));
   EXPECT_EQ(panels_.GetMachine(1)->sewImage, kSewImageOnline);
@@ -231,7 +219,8 @@ TEST_F(PanelManagerTest, EventsDuringEveryCallKeepTheListWhole) {
     }
   };
   for (int d = 0; d < 4; ++d)
-    ASSERT_TRUE(panels_.AddMachine(d, Network(10, 0, 0, static_cast<std::uint8_t>(d), 80), "m"));
+    ASSERT_TRUE(
+        panels_.AddMachine(d, NetworkConn(10, 0, 0, static_cast<std::uint8_t>(d), 80), "m"));
   EXPECT_TRUE(panels_.ReconnectMachine(2));
   EXPECT_EQ(panels_.GetMachineCount(), 4);
   for (int d = 0; d < 4; ++d) EXPECT_TRUE(panels_.IsOnline(d)) << d;
@@ -252,7 +241,7 @@ TEST_F(PanelManagerTest, FindByCookieTakesTheFirstHolder) {
 
 TEST_F(PanelManagerTest, MachineAddressOfNetworkedAndSerialMachines) {
   Connect();
-  ASSERT_TRUE(panels_.AddMachine(0, Network(192, 168, 0, 5, 0x8813), "EMB-1"));
+  ASSERT_TRUE(panels_.AddMachine(0, NetworkConn(192, 168, 0, 5, 0x8813), "EMB-1"));
   ASSERT_TRUE(panels_.AddMachine(1, Serial(3), ""));
   EXPECT_EQ(panels_.GetMachineAddress(0), (TMachineAddress{0x8813, Address(192, 168, 0, 5)}));
   EXPECT_EQ(panels_.GetMachineAddress(1), (TMachineAddress{3, 0}));
@@ -270,7 +259,7 @@ TEST_F(PanelManagerTest, ReconnectOfASerialMachineCallsNothing) {
 
 TEST_F(PanelManagerTest, FailedReconnectKeepsTheCookie) {
   Connect();
-  ASSERT_TRUE(panels_.AddMachine(0, Network(10, 0, 0, 1, 80), "a"));
+  ASSERT_TRUE(panels_.AddMachine(0, NetworkConn(10, 0, 0, 1, 80), "a"));
   fake_.connectResults = {S_FALSE};
   EXPECT_FALSE(panels_.ReconnectMachine(0));
   EXPECT_EQ(panels_.GetMachine(0)->cookie, 1);

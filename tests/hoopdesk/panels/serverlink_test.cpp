@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "designmaker.h"
+#include "hoopdesk/addressbytes.h"
 #include "panelfixture.h"
 
 namespace {
@@ -20,12 +21,7 @@ class ServerLinkTest : public PanelWorld {
   // Two serial machines and a networked one, idle, each with a design queued.
   void ThreeMachinesWithQueues() {
     ConnectIdle(2);
-    TConnInfo net{};
-    net.tcpip = 1;
-    net.b1 = 10;
-    net.b4 = 7;
-    net.port = 0x5000;
-    ASSERT_TRUE(panels_.AddMachine(2, net, "EMB-7"));
+    ASSERT_TRUE(panels_.AddMachine(2, NetworkConn(10, 0, 0, 7, 0x5000), "EMB-7"));
     fake_.FireStatus(panels_.GetMachine(2)->cookie, SEW_IDLE);
     for (TDevNo d = 0; d < 3; ++d)
       panels_.QueueDesign(d, -1, designmaker::MakeDesign(1, 40 + 10 * d, 300, "q"));
