@@ -7,7 +7,9 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
+#include <string_view>
 
 #include "shared/stitchpath.h"
 
@@ -37,6 +39,26 @@ bool ListsAsFile(int folder, const dirent& entry) {
   return ::fstatat(folder, entry.d_name, &target, 0) != 0 || !S_ISDIR(target.st_mode);
 }
 
+constexpr std::array<const char*, 4> kExtensions = {".10o", ".dsb", ".dst", ".dsz"};
+
+// A name that surely has none of the extensions, told from its bytes without making a string
+// of it: its last four bytes are plain ASCII and match none. Other names are decided by
+// DesignFileGroup, whose comparison folds case beyond ASCII.
+bool SurelyNoDesign(std::string_view name) {
+  if (name.size() <= 4) return true;
+  const std::string_view tail = name.substr(name.size() - 4);
+  for (const char c : tail) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  for (const char* extension : kExtensions) {
+    bool same = true;
+    for (std::size_t i = 0; i < 4 && same; ++i)
+      same = std::tolower(static_cast<unsigned char>(tail[i])) == extension[i];
+    if (same) return false;
+  }
+  return true;
+}
+
 struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
@@ -44,7 +66,6 @@ struct DirCloser {
 }  // namespace
 
 int DesignFileGroup(const QString& name) {
-  static constexpr std::array<const char*, 4> kExtensions = {".10o", ".dsb", ".dst", ".dsz"};
   for (int g = 0; g < static_cast<int>(kExtensions.size()); ++g) {
     if (name.size() > 4 && name.endsWith(QLatin1StringView(kExtensions[g]), Qt::CaseInsensitive))
       return g;
@@ -63,7 +84,7 @@ QStringList ReadDesignFiles(const QString& folder, qsizetype sorted, TDesignFile
     if (!dir) return {};
     int seen = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
-      if (entry->d_name[0] == '.') continue;
+      if (entry->d_name[0] == '.' || SurelyNoDesign(entry->d_name)) continue;
       // File names are UTF-8 to Qt on Linux, as QFile::decodeName takes them.
       QString name = QString::fromUtf8(entry->d_name);
       const int g = DesignFileGroup(name);

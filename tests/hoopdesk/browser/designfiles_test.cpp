@@ -145,6 +145,21 @@ TEST(DesignFiles, APartlySortedListFinishesAsTheWholeList) {
   }
 }
 
+// The folder's names are sorted out before they are made strings: the list still takes exactly
+// the names whose extension the group rule matches, case folded beyond ASCII included.
+TEST(DesignFiles, TheListTakesTheNamesTheGroupRuleTakes) {
+  QTemporaryDir dir;
+  const std::filesystem::path root = dir.path().toStdString();
+  const QStringList names = {"a.10o", "b.10O",    "c.DsT",   "d.00o",  "e.txt",  "f.dst.bak",
+                             "gdst",  "é.dsz",    "h.dſt",   "i.dsé",  "j.d",    "k.ds\u0301z",
+                             "l.DSB", "日本.dst", "m.10o.x", "n.dsz~", "o. dst", "p.dSz"};
+  for (const QString& name : names) Touch(root / name.toStdString());
+  const QStringList listed = ListDesignFiles(dir.path());
+  for (const QString& name : names)
+    EXPECT_EQ(listed.contains(name), DesignFileGroup(name) >= 0) << name.toStdString();
+  EXPECT_TRUE(listed.contains("h.dſt"));
+}
+
 // What the list takes from a folder beside plain files, as Qt's own listing of files, hidden and
 // system entries takes it: links to files and links that lead nowhere, never a folder or a link
 // to one.
