@@ -21,7 +21,7 @@ bool TDesignBrowser::eventFilter(QObject* watched, QEvent* event) {
   const auto type = event->type();
   // The wheel turns the page a row a step, over the bar as over the thumbnails.
   if ((watched == w_.panelContainer || watched == w_.scrollBar) && type == QEvent::Wheel) {
-    imgContainer_.ScrollRows(static_cast<QWheelEvent*>(event)->angleDelta().y() > 0 ? -1 : 1);
+    imgContainer_.Wheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
     return true;
   }
   for (int slot = 0; slot < TThumbnailPage::kSlots; ++slot) {

@@ -63,6 +63,16 @@ void TImgContainer::ResetTopRow() {
 
 void TImgContainer::ScrollRows(int d) { SetTopRow(GetTopRow() + d); }
 
+void TImgContainer::Wheel(int angleDelta) {
+  constexpr int kNotch = 120;
+  if (angleDelta == 0) return;
+  if ((wheelRest_ > 0 && angleDelta < 0) || (wheelRest_ < 0 && angleDelta > 0)) wheelRest_ = 0;
+  wheelRest_ += angleDelta;
+  const int notches = wheelRest_ / kNotch;
+  wheelRest_ -= notches * kNotch;
+  if (notches != 0) ScrollRows(-notches);
+}
+
 void TImgContainer::MakeVisible(int i) {
   const int row = i / TThumbnailPage::kColumns;
   const int top = GetTopRow();

@@ -21,6 +21,10 @@ class TImgContainer {
   // whose page is drawn once the new list is set.
   void ResetTopRow();
   void ScrollRows(int d);
+  // A turn of the wheel in eighths of a degree, up when positive: a row for each notch (120),
+  // what a fine wheel or a touchpad gives in smaller parts gathered until it makes one; a turn
+  // the other way starts afresh, and a sideways turn (0) moves nothing.
+  void Wheel(int angleDelta);
   void MakeVisible(int i);
   int VisibleRows() const { return visibleRows_; }
 
@@ -30,4 +34,5 @@ class TImgContainer {
   int topRow_ = 0;
   int rowCount_ = 0;
   int visibleRows_ = 4;
+  int wheelRest_ = 0;  // of the wheel's turn, what makes no whole notch yet
 };

@@ -4,6 +4,7 @@
 
 #include <QScrollBar>
 #include <QWidget>
+#include <vector>
 
 namespace {
 
@@ -82,6 +83,37 @@ TEST(ImgContainer, MakeVisibleScrollsOnlyWhenTheRowIsOffThePage) {
   EXPECT_EQ(container.GetTopRow(), 0);
   container.ScrollRows(1);
   EXPECT_EQ(container.GetTopRow(), 1);
+}
+
+// Turns of the wheel, one after another from row 6 of 15 rows: the rows the page moves.
+TEST(ImgContainer, TheWheelTurnsARowForEachNotch) {
+  struct Case {
+    const char* what;
+    std::vector<int> turns;
+    int top;
+  };
+  const Case cases[] = {
+      {"a notch down", {-120}, 7},
+      {"a notch up", {120}, 5},
+      {"two notches in one turn", {-240}, 8},
+      {"a fine wheel's eighth parts of a notch", {-15, -15, -15, -15, -15, -15, -15}, 6},
+      {"... and the eighth that completes it", {-15, -15, -15, -15, -15, -15, -15, -15}, 7},
+      {"a notch and a half, then half a notch", {-180, -60}, 8},
+      {"half a notch down, then half up: nothing", {-60, 60}, 6},
+      {"the way back counts alone", {-100, 100, 20}, 5},
+      {"a sideways turn", {0, 0}, 6},
+      {"past the last page", {-120 * 20}, 11},
+  };
+  for (const Case& c : cases) {
+    QWidget panel;
+    QScrollBar bar(Qt::Vertical, &panel);
+    TImgContainer container(&panel, &bar);
+    container.SetHeight(529);
+    container.SetItemCount(30);  // 15 rows, the last page from row 11
+    container.SetTopRow(6);
+    for (const int turn : c.turns) container.Wheel(turn);
+    EXPECT_EQ(container.GetTopRow(), c.top) << c.what;
+  }
 }
 
 // The operator moves the bar itself: what it shows is the top row from then on, for the wheel,
