@@ -8,6 +8,14 @@
 
 namespace {
 
+// A thumbnail container with its bar, as tall as it may be: four rows in view.
+struct TallPage {
+  TallPage() { container.SetHeight(529); }
+  QWidget panel;
+  QScrollBar bar{Qt::Vertical, &panel};
+  TImgContainer container{&panel, &bar};
+};
+
 struct PagingCase {
   const char* what;
   int height;      // container height asked for
@@ -64,10 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(ImgContainer, MakeVisibleScrollsOnlyWhenTheRowIsOffThePage) {
-  QWidget panel;
-  QScrollBar bar(Qt::Vertical, &panel);
-  TImgContainer container(&panel, &bar);
-  container.SetHeight(529);
+  TallPage page;
+  TImgContainer& container = page.container;
   container.SetItemCount(40);  // 20 rows
   container.MakeVisible(5);    // row 2: already shown
   EXPECT_EQ(container.GetTopRow(), 0);
@@ -105,24 +111,20 @@ TEST(ImgContainer, TheWheelTurnsARowForEachNotch) {
       {"past the last page", {-120 * 20}, 11},
   };
   for (const Case& c : cases) {
-    QWidget panel;
-    QScrollBar bar(Qt::Vertical, &panel);
-    TImgContainer container(&panel, &bar);
-    container.SetHeight(529);
-    container.SetItemCount(30);  // 15 rows, the last page from row 11
-    container.SetTopRow(6);
-    for (const int turn : c.turns) container.Wheel(turn);
-    EXPECT_EQ(container.GetTopRow(), c.top) << c.what;
+    TallPage page;
+    page.container.SetItemCount(30);  // 15 rows, the last page from row 11
+    page.container.SetTopRow(6);
+    for (const int turn : c.turns) page.container.Wheel(turn);
+    EXPECT_EQ(page.container.GetTopRow(), c.top) << c.what;
   }
 }
 
 // The operator moves the bar itself: what it shows is the top row from then on, for the wheel,
 // for a list that grows and for a page that is made visible.
 TEST(ImgContainer, TheBarMovedByTheOperatorIsTheTopRow) {
-  QWidget panel;
-  QScrollBar bar(Qt::Vertical, &panel);
-  TImgContainer container(&panel, &bar);
-  container.SetHeight(529);
+  TallPage page;
+  TImgContainer& container = page.container;
+  QScrollBar& bar = page.bar;
   container.SetItemCount(30);  // 15 rows, the last page from row 11
   bar.setValue(6);
   container.ScrollRows(1);
