@@ -121,10 +121,16 @@ void TDesignBrowser::SetColBtnClick() {
   }
   // Show the saved design: in its folder, with its row on the page.
   const QString folder = chosenInfo.absolutePath();
+  thumbnails_.Forget(base + ".10o");
   if (folder != QFileInfo(designDir_).absoluteFilePath()) {
     ShowFolder(folder);
+    // A folder the tree cannot show leaves the list of the folder shown: no row of it is meant.
+    if (folder != QFileInfo(designDir_).absoluteFilePath()) return;
+  } else if (ChooseSaveKind(base, path) == TSaveKind::ControlOnly) {
+    // The design's own file got new colours: the list is the same and the design stays
+    // selected; only its picture is drawn again.
+    RefreshPage();
   } else {
-    thumbnails_.Forget(base + ".10o");
     FolderChanged();
   }
   const int pos = fileList_.indexOf(QFileInfo(base).fileName() + ".10o");

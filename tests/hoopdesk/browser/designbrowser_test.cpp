@@ -570,6 +570,36 @@ TEST_F(BrowserFixture, TheSavedDesignIsOnTheShownPage) {
   EXPECT_LT(pos / 2, top + browser->ImgContainer().VisibleRows());
 }
 
+// New colours saved into the design's own file: the list stays as it is and the design stays
+// selected, with its new picture.
+TEST_F(BrowserFixture, ASaveUnderTheDesignsOwnNameKeepsItSelected) {
+  const fs::path f = Folder("own");
+  for (const char* name : {"a.10o", "b.10o", "c.10o"})
+    ASSERT_TRUE(WriteNative(f / name, MakeDesign(2, 200, 300, name)));
+  Browse(f);
+  const QStringList before = browser->FileList();
+  browser->runColorDialog = [](TStitchItem& design, TColorInfo&) {
+    for (TEmbColor& c : design.Colors) {
+      c.Index = kNoPaletteIndex;
+      c.Color = 0x0000FF;  // red
+    }
+    return true;
+  };
+  browser->chooseSaveFile = [](const QString& folder, const QString& name) {
+    return folder + "/" + name + ".10o";
+  };
+  QTest::mouseClick(w.images[1], Qt::LeftButton);
+  ASSERT_EQ(browser->SelectedThumb(), 1);
+  const QImage old = Picture(1);
+  browser->SetColBtnClick();
+  WaitForPage();
+  EXPECT_EQ(browser->FileList(), before);
+  EXPECT_EQ(browser->SelectedThumb(), 1);
+  EXPECT_TRUE(w.setColBtn->isEnabled());
+  EXPECT_NE(Picture(1), old);
+  EXPECT_EQ(Picture(1), Expected(f / "b.10o"));
+}
+
 TEST_F(BrowserFixture, CancelledDialogOrSaveWritesNothing) {
   const fs::path f = Folder("cancel");
   ASSERT_TRUE(WriteDst(f / "a.dst", MakeDesign(3, 300, 300, "a")));
