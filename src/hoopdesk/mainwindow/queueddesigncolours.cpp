@@ -17,8 +17,13 @@ bool ShowQueuedDesignColours(TPanelManager& panels, int slot, int position, std:
   TQueuedDrag wanted{cookie, position, *clicked};
   std::int32_t sending = 0;
   if (FAILED(service->IsSending(cookie, &sending)) || sending != 0) return false;
+  // IsSending may have run events: the list may have moved the machine, and a server that died
+  // meanwhile is replaced.
+  const TDevNo now = panels.FindMachineByCookie(cookie);
+  service = panels.GetService();
+  if (now < 0 || !service) return false;
   std::int32_t model = 0;
-  service->GetModel(d, &model);
+  service->GetModel(now, &model);
   // Both calls may have run events: take the machine and the design afresh.
   record = panels.GetMachine(panels.FindMachineByCookie(cookie));
   wanted.position = record ? FindQueuedDesign(record->queue, wanted) : -1;

@@ -39,6 +39,9 @@ void TPanelManager::ClearMachineError(TDevNo d, bool clear) {
     record->alarmTicks = 0;
     const TCookie cookie = record->cookie;
     if (IPelSrvObject* server = Server()) server->ClearError(cookie);
+    // The call may have run events that changed the list: the machine's picture, not its index's.
+    d = FindMachineByCookie(cookie);
+    if (d < 0) return;
   } else {
     record->alarmTicks = -1;
   }
